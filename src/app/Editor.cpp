@@ -1,0 +1,102 @@
+#include "app/Editor.h"
+
+#include "app/FormMain.h"
+#include "app/FunctionsUnit.h"
+#include "console/ConsoleTools.h"
+#include "console/Maintenance.h"
+#include "console/PrintConsole.h"
+#include "editor/FXsettings.h"
+#include "effects/Catalogue.h"
+#include "effects/EffectUpload.h"
+#include "firmware/FirmwareUpgrade.h"
+#include "firmware/FirmwareUpgradeUnit.h"
+#include "link/Communication.h"
+#include "link/D2XXUnit.h"
+#include "link/DeviceSettings.h"
+#include "link/FtdiDriver.h"
+#include "presets/LocalPresets.h"
+#include "presets/SaveParameters.h"
+#include "tracking/InstrumentRange.h"
+#include "tracking/NoteTrackingFilter.h"
+#include "tracking/Tunings.h"
+#include "update/NewVersionMsg.h"
+#include "update/UpdateCheck.h"
+#include "update/UpdateUpdaterUnit.h"
+
+void Editor::ConsoleLog::logLine(const QString& text)
+{
+    if (console_)
+        console_->logLine(text);
+    else
+        early_.append(text);
+}
+
+void Editor::ConsoleLog::appendDirect(const QString& text)
+{
+    if (console_)
+        console_->appendDirect(text);
+    else
+        early_.append(text);
+}
+
+void Editor::ConsoleLog::attach(Log* console)
+{
+    console_ = console;
+    if (console_) {
+        for (const QString& line : early_)
+            console_->appendDirect(line);
+    }
+    early_.clear();
+}
+
+Editor::Editor(Services s, std::unique_ptr<FtdiDriver> driver) : services(s), driver_(std::move(driver))
+{
+    d2xx = std::make_unique<D2XXUnit>(*driver_, log_);
+    comm = std::make_unique<Communication>(*this);
+    functions = std::make_unique<FunctionsUnit>(*this);
+    catalogue = std::make_unique<Catalogue>(*this);
+    effectUpload = std::make_unique<EffectUpload>(*this);
+    deviceSettings = std::make_unique<DeviceSettings>(*this);
+    instrumentRange = std::make_unique<InstrumentRange>(*this);
+    saveParameters = std::make_unique<SaveParameters>(*this);
+    localPresets = std::make_unique<LocalPresets>(*this);
+    tunings = std::make_unique<Tunings>(*this);
+    maintenance = std::make_unique<Maintenance>(*this);
+    consoleTools = std::make_unique<ConsoleTools>(*this);
+    firmware = std::make_unique<FirmwareUpgradeUnit>(*this);
+    updateCheck = std::make_unique<UpdateCheck>(*this);
+
+    // The windows, in their order. The main window's start-up steps run before
+    // any other window exists.
+    formMain = new FormMain(*this);
+    formMain->FormCreate();
+    formFirmwareUpgrade = new FirmwareUpgrade(*this);
+    formPrint = new PrintConsole();
+    formPrint->setTools(consoleTools.get());
+    log_.attach(formPrint);
+    formFXsettings = new FXsettings(*this);
+    formNoteTrackingFilter = new NoteTrackingFilter(*this);
+    formNewVersionMsg = new NewVersionMsg(*this);
+    formUpdateUpdater = new UpdateUpdaterUnit(*this);
+}
+
+Editor::~Editor()
+{
+    // Timers must not fire into half-destroyed units.
+    if (formMain) {
+        formMain->Timer_USB_Read.stop();
+        formMain->UploadCheckTimer.stop();
+        formMain->TimerCheckWebVersion.stop();
+    }
+    delete formUpdateUpdater;
+    delete formNewVersionMsg;
+    delete formNoteTrackingFilter;
+    delete formFXsettings;
+    formFXsettings = nullptr;
+    log_.attach(nullptr);
+    delete formPrint;
+    formPrint = nullptr;
+    delete formFirmwareUpgrade;
+    delete formMain;
+    formMain = nullptr;
+}

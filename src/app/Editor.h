@@ -1,0 +1,92 @@
+#pragma once
+
+#include "console/Log.h"
+#include "seams/Services.h"
+
+#include <QStringList>
+
+#include <memory>
+
+class FtdiDriver;
+class D2XXUnit;
+class Communication;
+class FunctionsUnit;
+class Catalogue;
+class EffectUpload;
+class DeviceSettings;
+class InstrumentRange;
+class SaveParameters;
+class LocalPresets;
+class Tunings;
+class Maintenance;
+class ConsoleTools;
+class FirmwareUpgradeUnit;
+class UpdateCheck;
+
+class FormMain;
+class FirmwareUpgrade;
+class PrintConsole;
+class FXsettings;
+class NoteTrackingFilter;
+class NewVersionMsg;
+class UpdateUpdaterUnit;
+
+// The whole editor of one run: the link, the units of every subsystem and the
+// seven windows, created once by main (and afresh by every test). Nothing of
+// this lives in globals; each window and unit gets this object and takes what
+// it needs from it.
+class Editor {
+public:
+    Editor(Services services, std::unique_ptr<FtdiDriver> driver);
+    ~Editor();
+    Editor(const Editor&) = delete;
+    Editor& operator=(const Editor&) = delete;
+
+    Services services;
+    Dialogs& dialogs() const { return services.dialogs; }
+    Clock& clock() const { return services.clock; }
+    Shell& shell() const { return services.shell; }
+    Places& places() const { return services.places; }
+    Log& log() { return log_; }
+    FtdiDriver& driver() const { return *driver_; }
+
+    std::unique_ptr<D2XXUnit> d2xx;
+    std::unique_ptr<Communication> comm;
+    std::unique_ptr<FunctionsUnit> functions;
+    std::unique_ptr<Catalogue> catalogue;
+    std::unique_ptr<EffectUpload> effectUpload;
+    std::unique_ptr<DeviceSettings> deviceSettings;
+    std::unique_ptr<InstrumentRange> instrumentRange;
+    std::unique_ptr<SaveParameters> saveParameters;
+    std::unique_ptr<LocalPresets> localPresets;
+    std::unique_ptr<Tunings> tunings;
+    std::unique_ptr<Maintenance> maintenance;
+    std::unique_ptr<ConsoleTools> consoleTools;
+    std::unique_ptr<FirmwareUpgradeUnit> firmware;
+    std::unique_ptr<UpdateCheck> updateCheck;
+
+    // The seven windows, in the order they are created.
+    FormMain* formMain = nullptr;
+    FirmwareUpgrade* formFirmwareUpgrade = nullptr;
+    PrintConsole* formPrint = nullptr;
+    FXsettings* formFXsettings = nullptr;
+    NoteTrackingFilter* formNoteTrackingFilter = nullptr;
+    NewVersionMsg* formNewVersionMsg = nullptr;
+    UpdateUpdaterUnit* formUpdateUpdater = nullptr;
+
+private:
+    // Lines logged before the console exists are kept and handed to it.
+    class ConsoleLog final : public Log {
+    public:
+        void logLine(const QString& text) override;
+        void appendDirect(const QString& text) override;
+        void attach(Log* console);
+
+    private:
+        Log* console_ = nullptr;
+        QStringList early_;
+    };
+
+    ConsoleLog log_;
+    std::unique_ptr<FtdiDriver> driver_;
+};

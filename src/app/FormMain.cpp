@@ -1,0 +1,313 @@
+#include "app/FormMain.h"
+
+#include "app/Editor.h"
+#include "app/FunctionsUnit.h"
+#include "console/Maintenance.h"
+#include "console/PrintConsole.h"
+#include "editor/FXsettings.h"
+#include "effects/Catalogue.h"
+#include "effects/EffectUpload.h"
+#include "firmware/FirmwareUpgradeUnit.h"
+#include "link/Communication.h"
+#include "link/DeviceSettings.h"
+#include "presets/LocalPresets.h"
+#include "presets/SaveParameters.h"
+#include "tracking/InstrumentRange.h"
+#include "tracking/Tunings.h"
+#include "ui_FormMain.h"
+#include "update/UpdateCheck.h"
+
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+
+#include <cstdio>
+
+namespace {
+constexpr int kClientWidth = 356;
+constexpr int kClientHeight = 228;
+
+// Items never shown in this version; their enabled state is still kept.
+const QStringList kHiddenItems = {
+    QStringLiteral("menuLoadIR"),           QStringLiteral("menuConnect"),
+    QStringLiteral("menuLiveEnable"),       QStringLiteral("menuEnableAllParameters"),
+    QStringLiteral("menuReportUSBErrors"),  QStringLiteral("menuRangeLimit"),
+    QStringLiteral("menuStartFirmwareUpgrade"), QStringLiteral("menuQuickStart"),
+};
+const QStringList kDisabledAtDesign = {
+    QStringLiteral("menuLoadPreset"),        QStringLiteral("menuSavePreset"),
+    QStringLiteral("menuLoadIR"),            QStringLiteral("menuLoadAlgorithmFromFile"),
+    QStringLiteral("menuDisconnect"),        QStringLiteral("menuInstrumentRange"),
+    QStringLiteral("menuBypassStatus"),      QStringLiteral("menuRangeLimit"),
+    QStringLiteral("menuLoadFirstPresetAtStartup"), QStringLiteral("menuStartFirmwareUpgrade"),
+    QStringLiteral("menuEraseSettings"),     QStringLiteral("menuAppVersion"),
+    QStringLiteral("menuNewAppVersion"),     QStringLiteral("menuUpdateNow"),
+    QStringLiteral("menuSerialNumber"),      QStringLiteral("btnGetFXInfo"),
+};
+} // namespace
+
+FormMain::FormMain(Editor& editor) : QMainWindow(nullptr), ui(new Ui::formMain), editor_(editor)
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    ui->centralWidget->setFixedSize(kClientWidth, kClientHeight);
+    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    move(37, 31);
+
+    QFont smaller(QStringLiteral("Arial"));
+    smaller.setPointSizeF(10.5);
+    ui->btnSetFootswitchMode->setFont(smaller);
+    ui->btnSetTuning->setFont(smaller);
+    ui->btnGetFXInfo->setCursor(Qt::WhatsThisCursor);
+
+    Timer_USB_Read.setObjectName(QStringLiteral("Timer_USB_Read"));
+    Timer_USB_Read.setInterval(50);
+    UploadCheckTimer.setObjectName(QStringLiteral("UploadCheckTimer"));
+    UploadCheckTimer.setInterval(7000);
+    TimerCheckWebVersion.setObjectName(QStringLiteral("TimerCheckWebVersion"));
+    TimerCheckWebVersion.setInterval(1000);
+
+    SaveDialog1 = {QStringLiteral("Save Preset File"), QStringLiteral("Text file (*.txt)"), QStringLiteral("txt"), {}};
+    OpenDialog1 = {QString(), QStringLiteral("Dat files (*.dat)"), QString(), {}};
+
+    applyDesignState();
+    connectHandlers();
+    ui->lstEffects->installEventFilter(this);
+}
+
+FormMain::~FormMain()
+{
+    delete ui;
+}
+
+void FormMain::applyDesignState()
+{
+    for (const QString& name : kHiddenItems)
+        if (QAction* a = item(name))
+            a->setVisible(false);
+    setEnabledByName(kDisabledAtDesign, false);
+    ui->btnGetFXInfo->setVisible(false);
+    ui->chkFirmwareUpgradeMode->setVisible(false);
+    ui->menuReportUSBErrors->setChecked(true);
+    ui->menuDoNotStoreBypassStatus->setChecked(true);
+}
+
+QAction* FormMain::item(const QString& name) const
+{
+    if (auto* menu = findChild<QMenu*>(name))
+        return menu->menuAction();
+    return findChild<QAction*>(name);
+}
+
+QWidget* FormMain::control(const QString& name) const
+{
+    return findChild<QWidget*>(name);
+}
+
+void FormMain::setEnabledByName(const QStringList& names, bool enabled)
+{
+    for (const QString& name : names) {
+        if (QAction* a = item(name))
+            a->setEnabled(enabled);
+        else if (QWidget* w = control(name))
+            w->setEnabled(enabled);
+    }
+}
+
+bool FormMain::isEnabledByName(const QString& name) const
+{
+    if (QAction* a = item(name))
+        return a->isEnabled();
+    if (QWidget* w = control(name))
+        return w->isEnabled();
+    return false;
+}
+
+void FormMain::connectHandlers()
+{
+    const auto onItem = [this](QAction* a, void (FormMain::*handler)()) {
+        connect(a, &QAction::triggered, this, handler);
+    };
+    onItem(ui->menuLoadPreset, &FormMain::menuLoadPresetClick);
+    onItem(ui->menuSavePreset, &FormMain::menuSavePresetClick);
+    onItem(ui->menuLoadAlgorithmFromFile, &FormMain::menuLoadAlgorithmFromFileClick);
+    onItem(ui->menuOpenFilesFolder, &FormMain::menuOpenFilesFolderClick);
+    onItem(ui->menuScan, &FormMain::menuScanClick);
+    onItem(ui->menuConnect, &FormMain::menuConnectClick);
+    onItem(ui->menuDisconnect, &FormMain::menuDisconnectClick);
+    onItem(ui->menuEnableAllParameters, &FormMain::menuEnableAllParametersClick);
+    onItem(ui->menuUploadTuningsData, &FormMain::menuUploadTuningsDataClick);
+    onItem(ui->menuReportUSBErrors, &FormMain::menuReportUSBErrorsClick);
+    onItem(ui->menuStandard, &FormMain::menuStandardClick);
+    onItem(ui->menuLow, &FormMain::menuLowClick);
+    onItem(ui->menuStoreBypassStatus, &FormMain::menuStoreBypassStatusClick);
+    onItem(ui->menuDoNotStoreBypassStatus, &FormMain::menuDoNotStoreBypassStatusClick);
+    onItem(ui->menuRangeLimitOFF, &FormMain::menuRangeLimitOFFClick);
+    onItem(ui->menuRangeLimitON, &FormMain::menuRangeLimitONClick);
+    onItem(ui->menuLoadFirstPresetAtStartup, &FormMain::menuLoadFirstPresetAtStartupClick);
+    onItem(ui->menuSetAssignableParamsToDefault, &FormMain::menuSetAssignableParamsToDefaultClick);
+    onItem(ui->menuFirmwareUpgradeMode, &FormMain::menuFirmwareUpgradeModeClick);
+    onItem(ui->menuStartFirmwareUpgrade, &FormMain::menuStartFirmwareUpgradeClick);
+    onItem(ui->menuEraseSettings, &FormMain::menuEraseSettingsClick);
+    onItem(ui->menuSupport, &FormMain::menuSupportClick);
+    onItem(ui->menuUpdateNow, &FormMain::menuUpdateNowClick);
+    onItem(ui->menuShowUpdateMsg, &FormMain::menuShowUpdateMsgClick);
+    onItem(ui->menuTroubleshooting, &FormMain::menuTroubleshootingClick);
+    connect(ui->menuInfo, &QMenu::aboutToShow, this, &FormMain::menuInfoClick);
+
+    connect(ui->btnUpload, &QPushButton::clicked, this, &FormMain::btnUploadClick);
+    connect(ui->btnRequest, &QPushButton::clicked, this, &FormMain::btnRequestClick);
+    connect(ui->btnSaveParameters, &QPushButton::clicked, this, &FormMain::btnSaveParametersClick);
+    connect(ui->btnSaveParametersInfo, &QPushButton::clicked, this, &FormMain::btnSaveParametersInfoClick);
+    connect(ui->btnAssign, &QPushButton::clicked, this, &FormMain::btnAssignClick);
+    connect(ui->btnSetFootswitchMode, &QPushButton::clicked, this, &FormMain::btnSetFootswitchModeClick);
+    connect(ui->btnSetTuning, &QPushButton::clicked, this, &FormMain::btnSetTuningClick);
+    connect(ui->chkFirmwareUpgradeMode, &QCheckBox::toggled, this, &FormMain::chkFirmwareUpgradeModeClick);
+    connect(ui->lstEffects, &QListWidget::itemClicked, this, [this] { editor_.catalogue->effetto_cliccato(); });
+
+    connect(&Timer_USB_Read, &QTimer::timeout, this, &FormMain::Timer_USB_ReadTimer);
+    connect(&UploadCheckTimer, &QTimer::timeout, this, &FormMain::UploadCheckTimerTimer);
+    connect(&TimerCheckWebVersion, &QTimer::timeout, this, &FormMain::TimerCheckWebVersionTimer);
+}
+
+void FormMain::FormCreate()
+{
+    FunctionsUnit& functions = *editor_.functions;
+    Communication& comm = *editor_.comm;
+
+    functions.createFilesFolder();                                   // 1
+    functions.readSettingsAtStart();                                 // 2
+    functions.trimLogFile();                                         // 3
+    comm.findDevices();                                              // 4
+    comm.selectSerialSettings(Communication::SerialMode::Normal);    // 5
+    const QString device = ui->lblDeviceName->text();                // 6
+    if (device.isEmpty() || device == QLatin1String("No device found"))
+        ui->menuConnect->setEnabled(false);
+    comm.firmware_upgrade_mode = false;                              // 7
+    setEnabledByName({QStringLiteral("btnRequest"), QStringLiteral("btnAssign"),   // 8
+                      QStringLiteral("btnSaveParameters"), QStringLiteral("btnUpload"),
+                      QStringLiteral("btnSetFootswitchMode"), QStringLiteral("btnSetTuning"),
+                      QStringLiteral("menuMIDI"), QStringLiteral("menuUploadTuningsData"),
+                      QStringLiteral("menuBypassStatus"), QStringLiteral("menuSetAssignableParamsToDefault")},
+                     false);
+    editor_.catalogue->fill();                                       // 9
+    editor_.updateCheck->prepare();                                  // 10
+    ui->menuAppVersion->setText(ui->menuAppVersion->text() + QLatin1Char(' ')   // 11
+                                + FunctionsUnit::editorVersion());
+    functions.buildLookMenu();                                       // 12
+    functions.applySavedLook();
+    editor_.deviceSettings->buildMidiMenu();                         // 13
+    editor_.catalogue->computeCatalogueVersion();                    // 14
+    comm.mostRecentFirmware = Communication::kMostRecentFirmware;
+    ui->btnSaveParameters->setToolTip(                               // 15
+        QStringLiteral("Saves current status of assignable parameters to pedal."));
+}
+
+void FormMain::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted()) {
+        // Closing the main window ends the program; the other windows go with it.
+        QCoreApplication::quit();
+    }
+}
+
+void FormMain::FormClose()
+{
+    QString error;
+    const QString text = editor_.formPrint ? editor_.formPrint->text() : QString();
+    if (!editor_.functions->appendCloseBlock(QDateTime::currentDateTime(), text, &error)) {
+        // The program still ends; the log is the only thing lost, and we say so.
+        std::fprintf(stderr, "quarnel-editor: could not write %s: %s\n",
+                     qPrintable(editor_.functions->logFilePath()), qPrintable(error));
+    }
+}
+
+void FormMain::keyPressEvent(QKeyEvent* event)
+{
+    if (FormKeyDown(event))
+        return;
+    QMainWindow::keyPressEvent(event);
+}
+
+bool FormMain::FormKeyDown(QKeyEvent* event)
+{
+    const bool ctrlShift = (event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier))
+        == (Qt::ControlModifier | Qt::ShiftModifier);
+    if (!ctrlShift)
+        return false;
+    if (event->key() == Qt::Key_P) {
+        editor_.formPrint->show();
+        editor_.formPrint->raise();
+        event->accept();
+        return true;
+    }
+    if (event->key() == Qt::Key_Z) {
+        editor_.formFXsettings->setDefaultAssignableParameterValues();
+        event->accept();
+        return true;
+    }
+    return false;
+}
+
+bool FormMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (FormKeyDown(key))
+            return true;
+        if (watched == ui->lstEffects && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
+            editor_.catalogue->move_up_or_down(key->key());
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void FormMain::menuLoadPresetClick() { editor_.localPresets->menuLoadPresetClick(); }
+void FormMain::menuSavePresetClick() { editor_.localPresets->menuSavePresetClick(); }
+void FormMain::menuLoadAlgorithmFromFileClick() { editor_.effectUpload->menuLoadAlgorithmFromFileClick(); }
+void FormMain::menuOpenFilesFolderClick() { editor_.functions->menuOpenFilesFolderClick(); }
+void FormMain::menuScanClick() { editor_.comm->scanAndLink(); }
+void FormMain::menuConnectClick() { editor_.comm->Link(); }
+void FormMain::menuDisconnectClick() { editor_.comm->Disconnect(); }
+void FormMain::menuEnableAllParametersClick() { editor_.formFXsettings->menuEnableAllParametersClick(); }
+void FormMain::menuUploadTuningsDataClick() { editor_.tunings->menuUploadTuningsDataClick(); }
+void FormMain::menuReportUSBErrorsClick() { editor_.functions->menuReportUSBErrorsClick(); }
+void FormMain::menuStandardClick() { editor_.instrumentRange->menuStandardClick(); }
+void FormMain::menuLowClick() { editor_.instrumentRange->menuLowClick(); }
+void FormMain::menuStoreBypassStatusClick() { editor_.deviceSettings->menuStoreBypassStatusClick(); }
+void FormMain::menuDoNotStoreBypassStatusClick() { editor_.deviceSettings->menuDoNotStoreBypassStatusClick(); }
+void FormMain::menuRangeLimitOFFClick() { editor_.instrumentRange->menuRangeLimitOFFClick(); }
+void FormMain::menuRangeLimitONClick() { editor_.instrumentRange->menuRangeLimitONClick(); }
+void FormMain::menuLoadFirstPresetAtStartupClick() { editor_.deviceSettings->menuLoadFirstPresetAtStartupClick(); }
+void FormMain::menuSetAssignableParamsToDefaultClick()
+{
+    editor_.formFXsettings->menuSetAssignableParamsToDefaultClick();
+}
+void FormMain::menuFirmwareUpgradeModeClick() { editor_.firmware->menuFirmwareUpgradeModeClick(); }
+void FormMain::menuStartFirmwareUpgradeClick() { editor_.firmware->menuStartFirmwareUpgradeClick(); }
+void FormMain::menuEraseSettingsClick() { editor_.maintenance->menuEraseSettingsClick(); }
+void FormMain::menuInfoClick() { editor_.updateCheck->menuInfoClick(); }
+void FormMain::menuSupportClick() { editor_.updateCheck->menuSupportClick(); }
+void FormMain::menuUpdateNowClick() { editor_.updateCheck->menuUpdateNowClick(); }
+void FormMain::menuShowUpdateMsgClick() { editor_.updateCheck->menuShowUpdateMsgClick(); }
+void FormMain::menuTroubleshootingClick() { editor_.updateCheck->menuTroubleshootingClick(); }
+void FormMain::btnUploadClick() { editor_.effectUpload->btnUploadClick(); }
+void FormMain::btnRequestClick() { editor_.comm->requestStatus(); }
+void FormMain::btnSaveParametersClick() { editor_.saveParameters->btnSaveParametersClick(); }
+void FormMain::btnSaveParametersInfoClick() { editor_.saveParameters->btnSaveParametersInfoClick(); }
+void FormMain::btnAssignClick() { editor_.formFXsettings->btnAssignClick(); }
+void FormMain::btnSetFootswitchModeClick() { editor_.formFXsettings->btnSetFootswitchModeClick(); }
+void FormMain::btnSetTuningClick() { editor_.formFXsettings->btnSetTuningClick(); }
+void FormMain::chkFirmwareUpgradeModeClick()
+{
+    editor_.comm->firmware_upgrade_mode = ui->chkFirmwareUpgradeMode->isChecked();
+}
+void FormMain::Timer_USB_ReadTimer() { editor_.comm->pollUnsolicited(); }
+void FormMain::UploadCheckTimerTimer() { editor_.comm->uploadWatchdogExpired(); }
+void FormMain::TimerCheckWebVersionTimer() { editor_.updateCheck->TimerCheckWebVersionTimer(); }

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include "seams/FileDialogSettings.h"
+
+namespace Ui {
+class formMain;
+}
+class Editor;
+class QAction;
+class QMenu;
+
+// The main window: the skeleton that holds every menu, button, label and timer
+// of the editor. Its handlers only forward to the units of each subsystem.
+class FormMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit FormMain(Editor& editor);
+    ~FormMain() override;
+
+    Ui::formMain* ui;
+
+    QTimer Timer_USB_Read;
+    QTimer UploadCheckTimer;
+    QTimer TimerCheckWebVersion;
+
+    FileDialogSettings SaveDialog1;
+    FileDialogSettings OpenDialog1;
+
+    // The start-up steps, run once right after the window is built.
+    void FormCreate();
+
+    // Menu items, submenus (by their own name) and widgets, found by name.
+    QAction* item(const QString& name) const;
+    QWidget* control(const QString& name) const;
+    void setEnabledByName(const QStringList& names, bool enabled);
+    bool isEnabledByName(const QString& name) const;
+
+    // Handlers, named after their controls.
+    void menuLoadPresetClick();
+    void menuSavePresetClick();
+    void menuLoadAlgorithmFromFileClick();
+    void menuOpenFilesFolderClick();
+    void menuScanClick();
+    void menuConnectClick();
+    void menuDisconnectClick();
+    void menuEnableAllParametersClick();
+    void menuUploadTuningsDataClick();
+    void menuReportUSBErrorsClick();
+    void menuStandardClick();
+    void menuLowClick();
+    void menuStoreBypassStatusClick();
+    void menuDoNotStoreBypassStatusClick();
+    void menuRangeLimitOFFClick();
+    void menuRangeLimitONClick();
+    void menuLoadFirstPresetAtStartupClick();
+    void menuSetAssignableParamsToDefaultClick();
+    void menuFirmwareUpgradeModeClick();
+    void menuStartFirmwareUpgradeClick();
+    void menuEraseSettingsClick();
+    void menuInfoClick();
+    void menuSupportClick();
+    void menuUpdateNowClick();
+    void menuShowUpdateMsgClick();
+    void menuTroubleshootingClick();
+    void btnUploadClick();
+    void btnRequestClick();
+    void btnSaveParametersClick();
+    void btnSaveParametersInfoClick();
+    void btnAssignClick();
+    void btnSetFootswitchModeClick();
+    void btnSetTuningClick();
+    void chkFirmwareUpgradeModeClick();
+    void Timer_USB_ReadTimer();
+    void UploadCheckTimerTimer();
+    void TimerCheckWebVersionTimer();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormClose();
+    bool FormKeyDown(QKeyEvent* event);
+    void applyDesignState();
+    void connectHandlers();
+
+    Editor& editor_;
+};

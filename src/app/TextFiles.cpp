@@ -1,0 +1,79 @@
+#include "app/TextFiles.h"
+
+#include <QFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace {
+std::optional<QStringConverter::Encoding> bomEncoding(const QByteArray& head)
+{
+    return QStringConverter::encodingForData(head);
+}
+} // namespace
+
+namespace TextFiles {
+
+QString read(const QString& path, bool* ok)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (ok)
+            *ok = false;
+        return QString();
+    }
+    const QByteArray bytes = file.readAll();
+    if (ok)
+        *ok = true;
+    if (const auto encoding = bomEncoding(bytes.left(4))) {
+        QStringDecoder decoder(*encoding); // skips the mark itself
+        return decoder.decode(bytes);
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    return QString::fromLocal8Bit(bytes);
+}
+
+bool write(const QString& path, const QString& text, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    const QByteArray bytes = text.toUtf8();
+    if (file.write(bytes) != bytes.size()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool append(const QString& path, const QString& text, QString* error)
+{
+    QFile file(path);
+    QStringConverter::Encoding encoding = QStringConverter::Utf8;
+    if (file.open(QIODevice::ReadOnly)) {
+        if (const auto named = bomEncoding(file.read(4)))
+            encoding = *named;
+        file.close();
+    }
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    QStringEncoder encoder(encoding, QStringEncoder::Flag::Stateless);
+    const QByteArray bytes = encoder.encode(text);
+    if (file.write(bytes) != bytes.size()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace TextFiles

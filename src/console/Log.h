@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// Where every part of the editor writes its log lines. The debug console
+// implements it; plain units take a Log so they can be tested without windows.
+class Log {
+public:
+    virtual ~Log() = default;
+    // One line, then the view follows the newest line when auto-scroll is on.
+    virtual void logLine(const QString& text) = 0;
+    // One line without the scrolling step (used for a few protocol lines).
+    virtual void appendDirect(const QString& text) = 0;
+};

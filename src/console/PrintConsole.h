@@ -1,0 +1,78 @@
+#pragma once
+
+#include "console/Log.h"
+
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+namespace Ui {
+class formPrint;
+}
+class ConsoleTools;
+
+// The debug console (formPrint): the log of the whole run, shown in Memo1.
+// Every line is kept for log.txt; the view is filled in batches so a dump of
+// thousands of lines costs one repaint, not one per line.
+class PrintConsole : public QWidget, public Log {
+    Q_OBJECT
+public:
+    // Memory bound of the kept log: about 64 MiB of text. Beyond it the oldest
+    // lines go (a marker line says how many), so a week-long session cannot
+    // eat the machine. log.txt is trimmed at 5 MB on every start anyway.
+    static constexpr qsizetype kMaxKeptChars = 32 * 1024 * 1024;
+    // The view holds the newest lines only; the kept log has all of them.
+    static constexpr int kMaxViewLines = 50000;
+
+    explicit PrintConsole(QWidget* parent = nullptr);
+    ~PrintConsole() override;
+
+    Ui::formPrint* ui;
+
+    // Log
+    void logLine(const QString& text) override;
+    void appendDirect(const QString& text) override;
+
+    // Every kept line, in order.
+    const QStringList& lines() const { return lines_; }
+    // The console text as log.txt receives it: every line followed by CR LF.
+    QString text() const;
+    // Puts the pending lines into the view now (otherwise done on the next event loop turn).
+    void flush();
+
+    bool autoScroll() const { return autoScroll_; }
+
+    // The maintenance tools behind the console's buttons.
+    void setTools(ConsoleTools* tools) { tools_ = tools; }
+    ConsoleTools* tools() const { return tools_; }
+
+    // Handlers.
+    void btnClearClick();
+    void btnScrollTopClick();
+    void CheckBox1Click();
+    void btnEraseEepromClick();
+    void btnReadEEPROMClick();
+    void btnSendClick();
+    void cmbNotePickerChange();
+    void edtQChange();
+    void edtBoostChange();
+    void btnGetNoteFrequencyClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void append(const QString& text, bool scroll);
+    void trimKept();
+
+    QStringList lines_;
+    qsizetype keptChars_ = 0;
+    qsizetype droppedLines_ = 0;
+    QStringList pending_;
+    bool pendingScroll_ = false;
+    bool autoScroll_ = true;
+    QTimer flushTimer_;
+    ConsoleTools* tools_ = nullptr;
+};

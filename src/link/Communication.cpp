@@ -1,0 +1,473 @@
+#include "link/Communication.h"
+
+#include "app/Editor.h"
+#include "app/FormMain.h"
+#include "console/Log.h"
+#include "console/Maintenance.h"
+#include "editor/FXsettings.h"
+#include "effects/Catalogue.h"
+#include "firmware/FirmwareUpgradeUnit.h"
+#include "link/D2XXUnit.h"
+#include "link/DeviceSettings.h"
+#include "link/Hex.h"
+#include "link/ReplyDecoder.h"
+#include "seams/Clock.h"
+#include "seams/Dialogs.h"
+#include "tracking/InstrumentRange.h"
+#include "ui_FormMain.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+
+namespace {
+const QString kBanner = QStringLiteral("********************");
+
+QString trueFalse(bool b)
+{
+    return b ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+const QStringList kUsbObjects = {
+    QStringLiteral("btnUpload"),           QStringLiteral("btnSaveParameters"),
+    QStringLiteral("btnAssign"),           QStringLiteral("btnSetFootswitchMode"),
+    QStringLiteral("btnSetTuning"),        QStringLiteral("menuInstrumentRange"),
+    QStringLiteral("menuBypassStatus"),    QStringLiteral("btnRequest"),
+    QStringLiteral("menuLoadPreset"),      QStringLiteral("menuSavePreset"),
+    QStringLiteral("menuLoadAlgorithmFromFile"), QStringLiteral("lstEffects"),
+    QStringLiteral("menuUploadTuningsData"), QStringLiteral("menuMIDI"),
+    QStringLiteral("menuRangeLimit"),      QStringLiteral("menuSetAssignableParamsToDefault"),
+};
+const QStringList kCommandButtons = {
+    QStringLiteral("btnRequest"), QStringLiteral("btnSaveParameters"), QStringLiteral("btnAssign"),
+    QStringLiteral("btnSetFootswitchMode"), QStringLiteral("btnSetTuning"),
+};
+
+const QString kFirmwareLegacyHelp = QStringList{
+    QStringLiteral("If current firmware is below 9 follow legacy firmware upgrade mode:"),
+    QStringLiteral("1) close editor application and disconnect pedal from USB"),
+    QStringLiteral("2) hold shift button while connecting pedal to USB"),
+    QStringLiteral("3) start application, check Firmware Upgrade Mode in Firmware Upgrade menu"),
+    QStringLiteral("4) clink Link under Connection menu"),
+    QStringLiteral("5) go to Firmware Upgrade menu again and select Firmware Upgrade"),
+    QString(),
+    QStringLiteral("If current firmware is 9 or above go to Firmware Upgrade menu and follow instructions."),
+}.join(QStringLiteral("\r\n"));
+} // namespace
+
+Communication::Communication(Editor& editor) : editor_(editor) {}
+
+D2XXUnit& Communication::d2xx()
+{
+    return *editor_.d2xx;
+}
+
+Log& Communication::log()
+{
+    return editor_.log();
+}
+
+// ---------------------------------------------------------------- linking
+
+void Communication::selectSerialSettings(SerialMode mode)
+{
+    D2XXUnit& unit = d2xx();
+    unit.baudRate = 115200;
+    unit.wordLength = FtdiDriver::FT_BITS_8;
+    unit.stopBits = FtdiDriver::FT_STOP_BITS_1;
+    unit.parity = mode == SerialMode::Bootloader ? FtdiDriver::FT_PARITY_EVEN : FtdiDriver::FT_PARITY_NONE;
+}
+
+void Communication::findDevices()
+{
+    Ui::formMain& ui = *editor_.formMain->ui;
+    d2xx().GetFTDeviceCount();
+    for (uint32_t i = 0; i < d2xx().deviceCount; ++i) {
+        d2xx().GetFTDeviceSerialNo(i);
+        const QString serial = QString::fromLatin1(d2xx().FT_Device_String);
+        ui.menuSerialNumber->setText(ui.menuSerialNumber->text() + serial);
+        deviceSerialNumber = serial;
+        d2xx().GetFTDeviceDescription(i);
+        deviceDescription = QString::fromLatin1(d2xx().FT_Device_String);
+        ui.lblDeviceName->setText(deviceDescription);
+    }
+}
+
+void Communication::scanAndLink()
+{
+    Ui::formMain& ui = *editor_.formMain->ui;
+    ui.lblDeviceName->setText(QStringLiteral("Device Name"));
+    d2xx().GetFTDeviceCount();
+    const uint32_t count = d2xx().deviceCount;
+    log().logLine(QStringLiteral("FT device count: ") + QString::number(count));
+    if (count == 0) {
+        editor_.dialogs().information(editor_.formMain, QStringLiteral("No device found"));
+        ui.lblDeviceName->setText(QStringLiteral("No device found"));
+        return;
+    }
+    for (uint32_t i = 0; i < count; ++i) {
+        // One handle at a time: the previous device is let go before the next is
+        // opened, so no handle leaks and the last one stays linked.
+        if (linked && d2xx().closeDevice() == FtdiDriver::FT_OK)
+            linked = false;
+        d2xx().GetFTDeviceSerialNo(i);
+        const QString serial = QString::fromLatin1(d2xx().FT_Device_String);
+        log().logLine(QStringLiteral("FT_Device_String: ") + serial);
+        deviceSerialNumber = serial;
+        d2xx().GetFTDeviceDescription(i);
+        deviceDescription = QString::fromLatin1(d2xx().FT_Device_String);
+        ui.lblDeviceName->setText(deviceDescription);
+        Link();
+    }
+}
+
+void Communication::Link()
+{
+    FormMain& main = *editor_.formMain;
+    if (linkBySerialNumber()) {
+        linked = true;
+        main.setEnabledByName({QStringLiteral("menuFirmwareUpgradeMode")}, true);
+        main.setEnabledByName({QStringLiteral("chkFirmwareUpgradeMode"), QStringLiteral("menuScan"),
+                               QStringLiteral("menuConnect")},
+                              false);
+        main.setEnabledByName({QStringLiteral("menuDisconnect"), QStringLiteral("menuEraseSettings"),
+                               QStringLiteral("menuLoadFirstPresetAtStartup")},
+                              true);
+        EnableUSBobjects(true);
+        log().logLine(QStringLiteral("firmware upgrade mode: ") + trueFalse(firmware_upgrade_mode));
+        if (firmware_upgrade_mode)
+            main.Timer_USB_Read.stop();
+        else
+            main.Timer_USB_Read.start();
+    }
+    if (!legacyEntry)
+        requestStatus();
+}
+
+bool Communication::linkBySerialNumber()
+{
+    Ui::formMain& ui = *editor_.formMain->ui;
+    log().logLine(QStringLiteral("serial number: ") + deviceSerialNumber);
+    const bool opened = d2xx().Open_USB_Device_By_Serial_Number(deviceSerialNumber) == FtdiDriver::FT_OK;
+    if (opened) {
+        ui.lblDeviceName->setText(ui.lblDeviceName->text() + QStringLiteral(" linked"));
+        d2xx().setBaudRate();
+        d2xx().setDataCharacteristics();
+        const auto handle = static_cast<uint32_t>(reinterpret_cast<quintptr>(d2xx().handle()));
+        log().logLine(QStringLiteral("FT_HANDLE: 0x") + Hex::hex(handle, 8));
+        log().appendDirect(QStringLiteral("baud rate = ") + QString::number(d2xx().baudRate));
+    }
+    if (firmware_upgrade_mode) {
+        selectSerialSettings(SerialMode::Bootloader);
+        d2xx().setDataCharacteristics();
+        d2xx().send_buffer()[0] = 0x7F;
+        d2xx().writeDevice(1);
+        const QString reply = readReplyByte();
+        log().appendDirect(QStringLiteral("received Byte: ") + reply);
+        if (reply == QLatin1String("79")) {
+            editor_.dialogs().information(editor_.formMain,
+                                          QStringLiteral("Connection to bootloader succeeded, ready for firmware upgrade"));
+            ui.menuStartFirmwareUpgrade->setEnabled(true);
+            ui.btnRequest->setEnabled(false);
+            ui.btnUpload->setEnabled(false);
+            editor_.firmware->StartFirmwareUpgrade();
+        } else {
+            editor_.dialogs().information(editor_.formMain, QStringLiteral("Connection to bootloader failed"));
+        }
+    }
+    return opened;
+}
+
+void Communication::Disconnect()
+{
+    FormMain& main = *editor_.formMain;
+    if (d2xx().closeDevice() != FtdiDriver::FT_OK)
+        return;
+    main.ui->lblDeviceName->setText(main.ui->lblDeviceName->text().remove(QStringLiteral("linked")));
+    main.setEnabledByName({QStringLiteral("menuScan"), QStringLiteral("menuConnect")}, true);
+    main.setEnabledByName({QStringLiteral("menuDisconnect"), QStringLiteral("btnUpload"), QStringLiteral("btnRequest"),
+                           QStringLiteral("btnAssign"), QStringLiteral("btnSaveParameters"),
+                           QStringLiteral("btnSetFootswitchMode"), QStringLiteral("btnSetTuning"),
+                           QStringLiteral("menuMIDI"), QStringLiteral("menuUploadTuningsData")},
+                          false);
+    editor_.formFXsettings->enableEffectControls(false);
+    main.setEnabledByName({QStringLiteral("menuEraseSettings"), QStringLiteral("menuLoadPreset"),
+                           QStringLiteral("menuSavePreset"), QStringLiteral("menuLoadAlgorithmFromFile"),
+                           QStringLiteral("menuInstrumentRange"), QStringLiteral("menuRangeLimit")},
+                          false);
+    linked = false;
+    main.Timer_USB_Read.stop();
+    main.setEnabledByName({QStringLiteral("menuSetAssignableParamsToDefault"), QStringLiteral("menuBypassStatus"),
+                           QStringLiteral("menuLoadFirstPresetAtStartup")},
+                          false);
+}
+
+void Communication::EnableUSBobjects(bool status)
+{
+    editor_.formMain->setEnabledByName(kUsbObjects, status);
+    editor_.formFXsettings->enableEffectControls(status);
+}
+
+void Communication::enableCommandButtons(bool status)
+{
+    editor_.formMain->setEnabledByName(kCommandButtons, status);
+}
+
+void Communication::uploadWatchdogExpired()
+{
+    // Stopped before the message: a modal box must not let the watchdog fire
+    // again behind it and unlink a second time.
+    editor_.formMain->UploadCheckTimer.stop();
+    editor_.formMain->ui->lblStatus->setText(QStringLiteral("Upload Failed"));
+    Disconnect();
+    editor_.dialogs().information(editor_.formMain,
+                                  QStringLiteral("Upload failed! Disconnect the pedal from USB and try again."));
+}
+
+// ---------------------------------------------------------------- sending
+
+uint32_t Communication::sendHex(const QString& text, bool purgeTransmitFirst, int pauseMs)
+{
+    const int n = std::min<int>(static_cast<int>(text.size() / 2), D2XXUnit::kBufferSize);
+    // Only what converted goes out: a stale tail of an older message never does.
+    const int converted = Hex::hexToBytes(text, d2xx().send_buffer(), n);
+    if (purgeTransmitFirst)
+        d2xx().purgeTransmit();
+    const uint32_t written = d2xx().writeDevice(static_cast<uint32_t>(converted));
+    if (pauseMs > 0)
+        editor_.clock().sleepMs(pauseMs);
+    return written;
+}
+
+void Communication::writeToDsp(const QString& prefix, uint16_t address, uint32_t value)
+{
+    const QString text = prefix + Hex::hex(address, 4) + Hex::hex(value, 8);
+    log().logLine(QStringLiteral("write to DSP msg: ") + text);
+    sendHex(text);
+}
+
+// ---------------------------------------------------------------- replies
+
+bool Communication::waitForQueuedBytes(int timeoutMs)
+{
+    Clock& clock = editor_.clock();
+    const qint64 deadline = clock.nowMs() + timeoutMs;
+    for (;;) {
+        QCoreApplication::processEvents();
+        if (d2xx().queryQueue() != FtdiDriver::FT_OK)
+            return false;
+        if (d2xx().rxQueueCount > 0)
+            return true;
+        if (clock.nowMs() >= deadline)
+            return false;
+        d2xx().waitForData(1);
+        clock.idleMs(1);
+    }
+}
+
+bool Communication::readReply()
+{
+    if (!waitForQueuedBytes(kReplyTimeoutMs))
+        return false;
+    d2xx().purgeTransmit();
+
+    // The reply may come in several pieces: collect them until the queue has
+    // stayed empty for a short gap, so only this reply's bytes are decoded.
+    Clock& clock = editor_.clock();
+    const qint64 started = clock.nowMs();
+    qint64 lastData = started;
+    QByteArray reply;
+    for (;;) {
+        QCoreApplication::processEvents();
+        const uint32_t n = d2xx().readDevice();
+        if (n > 0) {
+            const int room = D2XXUnit::kBufferSize - static_cast<int>(reply.size());
+            reply.append(reinterpret_cast<const char*>(d2xx().receive_buffer()),
+                         std::min<int>(static_cast<int>(n), room));
+            lastData = clock.nowMs();
+        } else if (clock.nowMs() - lastData >= kReplyGapMs || clock.nowMs() - started >= kReplyTimeoutMs) {
+            break;
+        } else {
+            d2xx().waitForData(1);
+            clock.idleMs(1);
+        }
+    }
+    std::copy(reply.cbegin(), reply.cend(), reinterpret_cast<char*>(d2xx().receive_buffer()));
+
+    const ReplyDecoder::Result decoded = ReplyDecoder::decode(reply);
+    d2xx().purgeReceive();
+    if (!decoded.values.isEmpty() && decoded.ok)
+        received_bytes_array = decoded.values;
+    log().logLine(QStringLiteral("num of bytes received: ") + QString::number(decoded.values.size()));
+    log().logLine(QStringLiteral("received_bytes_array size: ") + QString::number(received_bytes_array.size()));
+    if (!decoded.ok) {
+        log().logLine(QStringLiteral("the pedal's reply could not be decoded: ") + decoded.error);
+        return false;
+    }
+    for (int k = 0; k < received_bytes_array.size(); ++k)
+        log().logLine(QString::number(k) + QStringLiteral(":    ")
+                      + Hex::hex(static_cast<uint8_t>(received_bytes_array.at(k)), 2));
+    return !decoded.values.isEmpty();
+}
+
+QString Communication::readReplyByte()
+{
+    QString result;
+    uint32_t total = 0;
+    if (waitForQueuedBytes(kByteReplyTimeoutMs)) {
+        for (;;) {
+            QCoreApplication::processEvents();
+            const uint32_t n = d2xx().readDevice();
+            if (n == 0)
+                break;
+            total += n;
+            result += Hex::toHex(d2xx().receive_buffer(), static_cast<int>(n));
+            if (!firmware_upgrade_mode)
+                editor_.clock().sleepMs(100);
+        }
+    } else {
+        log().logLine(QStringLiteral("no answer from the pedal"));
+    }
+    log().logLine(QStringLiteral("num of bytes received: ") + QString::number(total));
+    d2xx().purgeReceive();
+    log().logLine(QStringLiteral("firmware_upgrade_mode: ") + trueFalse(firmware_upgrade_mode));
+    if (firmware_upgrade_mode)
+        result = result.left(2);
+    return result;
+}
+
+void Communication::pollUnsolicited()
+{
+    d2xx().reportErrors = false;
+    if (d2xx().queryQueue() == FtdiDriver::FT_OK) {
+        const uint32_t n = d2xx().readDevice() % 65536u;
+        if (n > 0) {
+            log().logLine(QStringLiteral("num of bytes read: ") + QString::number(n));
+            editor_.maintenance->unsolicitedBytes(d2xx().receive_buffer(), n);
+        }
+    }
+    d2xx().reportErrors = true;
+}
+
+// ---------------------------------------------------------------- status request
+
+bool Communication::requestStatus()
+{
+    if (requestDepth_ > 0) {
+        // Started from inside the wait of another request (a second click on
+        // "Request", say): nesting would read the first request's reply.
+        log().logLine(QStringLiteral("status request refused: another request is waiting for the pedal"));
+        return false;
+    }
+    ++requestDepth_;
+    struct Depth {
+        int& d;
+        ~Depth() { --d; }
+    } depth{requestDepth_};
+
+    FormMain& main = *editor_.formMain;
+    const bool timerWasRunning = main.Timer_USB_Read.isActive();
+    const bool wasUpdating = updatingFromPedal;
+
+    log().logLine(kBanner + QStringLiteral("REQUEST") + kBanner);
+    updatingFromPedal = true;
+    main.Timer_USB_Read.stop();
+    Hex::hexToBytes(QStringLiteral("0200"), d2xx().send_buffer(), 2);
+    d2xx().purgeTransmit();
+    d2xx().writeDevice(2);
+    editor_.clock().sleepMs(200);
+
+    const auto giveUp = [&](const QString& logText, const QString& message) {
+        log().logLine(logText);
+        editor_.dialogs().information(&main, message);
+        updatingFromPedal = wasUpdating;
+        if (timerWasRunning)
+            main.Timer_USB_Read.start();
+        return false;
+    };
+    if (!readReply())
+        return giveUp(QStringLiteral("the pedal did not answer the status request"),
+                      QStringLiteral("The pedal did not answer. Check that it is connected, then click Request."));
+    if (received_bytes_array.size() < kStatusReplyValues)
+        return giveUp(QStringLiteral("status reply too short: %1 values, %2 expected")
+                          .arg(received_bytes_array.size())
+                          .arg(kStatusReplyValues),
+                      QStringLiteral("The pedal's answer was incomplete. Click Request to ask again."));
+
+    const auto byte = [this](int i) { return static_cast<uint8_t>(received_bytes_array.at(i)); };
+    firmwareVersion = QString::number(byte(0));
+    main.ui->lblFirmwareVersion->setText(QStringLiteral("Device Firmware: ") + firmwareVersion);
+    log().logLine(QStringLiteral("Firmware Version: ") + firmwareVersion);
+    algorithmVersion = Hex::hex(byte(1), 2) + Hex::hex(byte(2), 2);
+    log().logLine(QStringLiteral("Algorithm version: ") + algorithmVersion);
+    main.ui->lblAlgorithmVersion->setText(QStringLiteral("Device Algorithm: ") + algorithmVersion);
+    log().logLine(QStringLiteral("Current device firmware: ") + firmwareVersion);
+    log().logLine(QStringLiteral("Most recent firmware: ") + QString::number(mostRecentFirmware));
+    effectNumber = Hex::hex(byte(3), 2);
+    log().logLine(QStringLiteral("Effect Number: ") + effectNumber);
+
+    if (byte(0) < mostRecentFirmware) {
+        if (editor_.formFXsettings->isVisible())
+            editor_.formFXsettings->close();
+        editor_.dialogs().information(&main, QStringLiteral("A firmware upgrade is required. Upgrade to Firmware ")
+                                                 + QString::number(mostRecentFirmware));
+        editor_.dialogs().information(&main, kFirmwareLegacyHelp);
+        EnableUSBobjects(false);
+        return false;
+    }
+
+    EnableUSBobjects(true);
+    bool algorithmOk = false;
+    const int algorithm = algorithmVersion.toInt(&algorithmOk);
+    if (!algorithmOk)
+        return giveUp(QStringLiteral("algorithm version is not a number: ") + algorithmVersion,
+                      QStringLiteral("The pedal reported the algorithm version ") + algorithmVersion
+                          + QStringLiteral(", which is not a number. Upload the algorithm again."));
+
+    Catalogue& catalogue = *editor_.catalogue;
+    bool effectOk = false;
+    const int effect = effectNumber.toInt(&effectOk);
+    const auto selectRunningEffect = [&] {
+        if (effectOk && catalogue.selectEntry(effect)) {
+            catalogue.GetResourceFile();
+            return true;
+        }
+        log().logLine(QStringLiteral("effect number not in the catalogue: ") + effectNumber);
+        editor_.dialogs().information(&main, QStringLiteral("The pedal runs effect number ") + effectNumber
+                                                 + QStringLiteral(", which this editor does not know."));
+        return false;
+    };
+
+    if (algorithm < catalogue.catalogueVersion()) {
+        if (editor_.formFXsettings->isVisible())
+            editor_.formFXsettings->close();
+        editor_.dialogs().information(&main, QStringLiteral("Upload the latest version of Quarnel MK3 algorithm:\r\n"
+                                                            "Upload Quarnel MK3 00")
+                                                 + QString::number(catalogue.catalogueVersion()));
+        selectRunningEffect();
+        enableCommandButtons(false);
+        return false;
+    }
+
+    if (selectRunningEffect() && !editor_.formFXsettings->isVisible())
+        catalogue.OpenEffectWindow();
+    readStatusFields();
+    EnableUSBobjects(true);
+    updatingFromPedal = false;
+    main.Timer_USB_Read.start();
+    return true;
+}
+
+void Communication::readStatusFields()
+{
+    FXsettings& fx = *editor_.formFXsettings;
+    fx.getFootswitchMode(4);
+    fx.getTuning(5);
+    fx.getControlAssignments(7);
+    fx.getBypassStatus(22);
+    editor_.deviceSettings->decodeStoreBypassStatus(23);
+    editor_.instrumentRange->decodeInstrumentRange(24);
+    editor_.deviceSettings->decodeMidiChannel(25);
+    const int values = fx.getParameterValues(26);
+    editor_.deviceSettings->decodeLoadFirstPreset(26 + 4 * values);
+}

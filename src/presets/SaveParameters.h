@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+class Editor;
+
+// Stores the ten assignable values permanently in the pedal.
+class SaveParameters {
+public:
+    explicit SaveParameters(Editor& editor);
+
+    void btnSaveParametersClick();
+    void btnSaveParametersInfoClick();
+
+private:
+    Editor& editor_;
+};

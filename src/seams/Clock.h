@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QtGlobal>
+
+// Time as the protocols see it: the fixed blocking pauses between a message and
+// what follows, and the time limits of waits. Tests put a virtual clock here, so
+// a pause advances time at once and is recorded; the virtual pedal reads the
+// same clock to decide when its answers are on the wire.
+class Clock {
+public:
+    virtual ~Clock() = default;
+
+    // Milliseconds on a monotonic scale; only differences mean anything.
+    virtual qint64 nowMs() const = 0;
+
+    // A protocol pause: blocks for ms milliseconds without processing window events.
+    virtual void sleepMs(int ms) = 0;
+
+    // The short breath a wait loop takes between two polls so it does not spin a
+    // core. Not a protocol pause: tests do not see it among the recorded sleeps.
+    virtual void idleMs(int ms) = 0;
+};
+
+// The wall clock of the running program.
+class SystemClock final : public Clock {
+public:
+    SystemClock();
+    qint64 nowMs() const override;
+    void sleepMs(int ms) override;
+    void idleMs(int ms) override;
+
+private:
+    qint64 originNs_;
+};

@@ -1,0 +1,40 @@
+#include "seams/Dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+QString caption()
+{
+    return QApplication::applicationDisplayName();
+}
+} // namespace
+
+void QtDialogs::information(QWidget* parent, const QString& text)
+{
+    QMessageBox::information(parent, caption(), text, QMessageBox::Ok);
+}
+
+bool QtDialogs::askYesNo(QWidget* parent, const QString& text)
+{
+    return QMessageBox::question(parent, caption(), text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::Yes)
+        != QMessageBox::No;
+}
+
+QString QtDialogs::openFile(QWidget* parent, const QString& title, const QString& folder, const QString& filter)
+{
+    return QFileDialog::getOpenFileName(parent, title, folder, filter);
+}
+
+QString QtDialogs::saveFile(QWidget* parent, const QString& title, const QString& folder, const QString& filter,
+                            const QString& defaultSuffix)
+{
+    QFileDialog dialog(parent, title, folder, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// Every message box and file dialog the editor shows goes through here, so
+// tests can answer them in order and read back every text that was shown.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // An information box with OK.
+    virtual void information(QWidget* parent, const QString& text) = 0;
+    // A Yes/No question; only the answer No cancels, so true means "go on".
+    virtual bool askYesNo(QWidget* parent, const QString& text) = 0;
+    // File dialogs; an empty result means the user cancelled.
+    virtual QString openFile(QWidget* parent, const QString& title, const QString& folder,
+                             const QString& filter) = 0;
+    virtual QString saveFile(QWidget* parent, const QString& title, const QString& folder,
+                             const QString& filter, const QString& defaultSuffix) = 0;
+};
+
+// The real boxes and dialogs.
+class QtDialogs final : public Dialogs {
+public:
+    void information(QWidget* parent, const QString& text) override;
+    bool askYesNo(QWidget* parent, const QString& text) override;
+    QString openFile(QWidget* parent, const QString& title, const QString& folder,
+                     const QString& filter) override;
+    QString saveFile(QWidget* parent, const QString& title, const QString& folder, const QString& filter,
+                     const QString& defaultSuffix) override;
+};

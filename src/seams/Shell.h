@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the editor asks of the desktop: open a folder or a web page, start a
+// program (with administrator rights where the platform asks for them).
+class Shell {
+public:
+    virtual ~Shell() = default;
+    virtual bool openFolder(const QString& path) = 0;
+    virtual bool openUrl(const QString& url) = 0;
+    virtual bool startProgram(const QString& program, const QStringList& arguments, bool elevated) = 0;
+};
+
+class DesktopShell final : public Shell {
+public:
+    bool openFolder(const QString& path) override;
+    bool openUrl(const QString& url) override;
+    bool startProgram(const QString& program, const QStringList& arguments, bool elevated) override;
+};
