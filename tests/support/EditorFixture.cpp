@@ -1,0 +1,70 @@
+#include "EditorFixture.h"
+
+#include "app/Editor.h"
+#include "app/FormMain.h"
+#include "console/PrintConsole.h"
+#include "link/Communication.h"
+#include "virtualpedal/VirtualPedal.h"
+
+#include <QDir>
+
+EditorFixture::EditorFixture()
+    : places(documents.path()), ownedPedal_(std::make_unique<VirtualPedal>(clock)), pedal_(ownedPedal_.get())
+{
+}
+
+EditorFixture::~EditorFixture()
+{
+    editor_.reset();
+}
+
+void EditorFixture::start()
+{
+    if (editor_)
+        return;
+    editor_ = std::make_unique<Editor>(Services{dialogs, clock, shell, places}, std::move(ownedPedal_));
+}
+
+void EditorFixture::startLinked()
+{
+    start();
+    comm().scanAndLink();
+}
+
+FormMain& EditorFixture::main()
+{
+    return *editor_->formMain;
+}
+
+Communication& EditorFixture::comm()
+{
+    return *editor_->comm;
+}
+
+PrintConsole& EditorFixture::console()
+{
+    return *editor_->formPrint;
+}
+
+FXsettings& EditorFixture::fx()
+{
+    return *editor_->formFXsettings;
+}
+
+QString EditorFixture::filesPath(const QString& name) const
+{
+    return QDir(documents.path()).filePath(QStringLiteral("TERVO/Quarnel MK3/") + name);
+}
+
+QStringList EditorFixture::log() const
+{
+    return editor_ ? editor_->formPrint->lines() : QStringList();
+}
+
+QList<QByteArray> EditorFixture::writes() const
+{
+    QList<QByteArray> out;
+    for (const auto& w : pedal_->writes())
+        out.append(w.bytes);
+    return out;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "RecordingShell.h"
+#include "ScriptedDialogs.h"
+#include "VirtualClock.h"
+
+#include "seams/Places.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+class Editor;
+class FormMain;
+class Communication;
+class PrintConsole;
+class FXsettings;
+class VirtualPedal;
+
+// A whole editor on the virtual pedal, with a temporary Documents folder, a
+// virtual clock, scripted dialogs and a recording shell. Prepare the pedal or
+// the folder first, then start() builds the editor (its start-up runs then).
+class EditorFixture {
+public:
+    EditorFixture();
+    ~EditorFixture();
+
+    void start();
+    // start() if needed, then "Scan And Link".
+    void startLinked();
+
+    QTemporaryDir documents;
+    VirtualClock clock;
+    ScriptedDialogs dialogs;
+    RecordingShell shell;
+    FixedPlaces places;
+
+    VirtualPedal& pedal() { return *pedal_; }
+    Editor& editor() { return *editor_; }
+    FormMain& main();
+    Communication& comm();
+    PrintConsole& console();
+    FXsettings& fx();
+
+    // Documents/TERVO/Quarnel MK3/<name>
+    QString filesPath(const QString& name) const;
+
+    // The log so far, and the part of it after a mark.
+    QStringList log() const;
+    int logMark() const { return static_cast<int>(log().size()); }
+    QStringList logSince(int mark) const { return log().mid(mark); }
+
+    // What the pedal received, each write on its own; and after a mark.
+    QList<QByteArray> writes() const;
+    int writeMark() const { return static_cast<int>(writes().size()); }
+    QList<QByteArray> writesSince(int mark) const { return writes().mid(mark); }
+
+private:
+    std::unique_ptr<VirtualPedal> ownedPedal_;
+    VirtualPedal* pedal_ = nullptr;
+    std::unique_ptr<Editor> editor_;
+};
