@@ -28,6 +28,7 @@
 namespace {
 constexpr int kClientWidth = 356;
 constexpr int kClientHeight = 228;
+constexpr const char* kEnabledState = "quarnelEnabled";
 
 // Items never shown in this version; their enabled state is still kept.
 const QStringList kHiddenItems = {
@@ -57,11 +58,17 @@ FormMain::FormMain(Editor& editor) : QMainWindow(nullptr), ui(new Ui::formMain),
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     move(37, 31);
 
+    // Each control carries its own font: style sheets stop fonts from being
+    // inherited from the parent.
+    const QFont arial(QStringLiteral("Arial"), 11);
+    for (QWidget* w : ui->centralWidget->findChildren<QWidget*>())
+        w->setFont(arial);
     QFont smaller(QStringLiteral("Arial"));
     smaller.setPointSizeF(10.5);
     ui->btnSetFootswitchMode->setFont(smaller);
     ui->btnSetTuning->setFont(smaller);
     ui->btnGetFXInfo->setCursor(Qt::WhatsThisCursor);
+    ui->btnSaveParametersInfo->raise();
 
     Timer_USB_Read.setObjectName(QStringLiteral("Timer_USB_Read"));
     Timer_USB_Read.setInterval(50);
@@ -85,9 +92,13 @@ FormMain::~FormMain()
 
 void FormMain::applyDesignState()
 {
+    // A hidden QAction reports itself disabled; the enabled state the editor
+    // keeps for hidden items lives beside it.
     for (const QString& name : kHiddenItems)
-        if (QAction* a = item(name))
+        if (QAction* a = item(name)) {
             a->setVisible(false);
+            a->setProperty(kEnabledState, true);
+        }
     setEnabledByName(kDisabledAtDesign, false);
     ui->btnGetFXInfo->setVisible(false);
     ui->chkFirmwareUpgradeMode->setVisible(false);
@@ -110,8 +121,11 @@ QWidget* FormMain::control(const QString& name) const
 void FormMain::setEnabledByName(const QStringList& names, bool enabled)
 {
     for (const QString& name : names) {
-        if (QAction* a = item(name))
+        if (QAction* a = item(name)) {
             a->setEnabled(enabled);
+            if (!a->isVisible())
+                a->setProperty(kEnabledState, enabled);
+        }
         else if (QWidget* w = control(name))
             w->setEnabled(enabled);
     }
@@ -119,8 +133,10 @@ void FormMain::setEnabledByName(const QStringList& names, bool enabled)
 
 bool FormMain::isEnabledByName(const QString& name) const
 {
-    if (QAction* a = item(name))
-        return a->isEnabled();
+    if (QAction* a = item(name)) {
+        const QVariant kept = a->property(kEnabledState);
+        return kept.isValid() ? kept.toBool() : a->isEnabled();
+    }
     if (QWidget* w = control(name))
         return w->isEnabled();
     return false;
@@ -185,7 +201,7 @@ void FormMain::FormCreate()
     comm.selectSerialSettings(Communication::SerialMode::Normal);    // 5
     const QString device = ui->lblDeviceName->text();                // 6
     if (device.isEmpty() || device == QLatin1String("No device found"))
-        ui->menuConnect->setEnabled(false);
+        setEnabledByName({QStringLiteral("menuConnect")}, false);
     comm.firmware_upgrade_mode = false;                              // 7
     setEnabledByName({QStringLiteral("btnRequest"), QStringLiteral("btnAssign"),   // 8
                       QStringLiteral("btnSaveParameters"), QStringLiteral("btnUpload"),

@@ -9,6 +9,7 @@ PrintConsole::PrintConsole(QWidget* parent) : QWidget(parent), ui(new Ui::formPr
 {
     ui->setupUi(this);
     setFixedSize(508, 676);
+    move(1075, 0);
     ui->Memo1->setMaximumBlockCount(kMaxViewLines);
 
     flushTimer_.setSingleShot(true);
@@ -49,7 +50,7 @@ void PrintConsole::append(const QString& text, bool scroll)
 {
     lines_.append(text);
     keptChars_ += text.size() + 2;
-    if (keptChars_ > kMaxKeptChars)
+    if (keptChars_ > maxKeptChars_)
         trimKept();
     pending_.append(text);
     pendingScroll_ = pendingScroll_ || (scroll && autoScroll_);
@@ -65,7 +66,7 @@ void PrintConsole::trimKept()
         lines_.removeFirst();
     }
     qsizetype drop = 0;
-    while (drop < lines_.size() - 1 && keptChars_ > kMaxKeptChars / 10 * 9) {
+    while (drop < lines_.size() - 1 && keptChars_ > maxKeptChars_ / 10 * 9) {
         keptChars_ -= lines_.at(drop).size() + 2;
         ++drop;
     }

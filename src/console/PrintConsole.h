@@ -43,6 +43,8 @@ public:
     void flush();
 
     bool autoScroll() const { return autoScroll_; }
+    // Tests lower the bound to see the trimming without filling 64 MiB.
+    void setMaxKeptChars(qsizetype chars) { maxKeptChars_ = chars; }
 
     // The maintenance tools behind the console's buttons.
     void setTools(ConsoleTools* tools) { tools_ = tools; }
@@ -68,6 +70,7 @@ private:
     void trimKept();
 
     QStringList lines_;
+    qsizetype maxKeptChars_ = kMaxKeptChars;
     qsizetype keptChars_ = 0;
     qsizetype droppedLines_ = 0;
     QStringList pending_;

@@ -167,7 +167,7 @@ bool Communication::linkBySerialNumber()
         if (reply == QLatin1String("79")) {
             editor_.dialogs().information(editor_.formMain,
                                           QStringLiteral("Connection to bootloader succeeded, ready for firmware upgrade"));
-            ui.menuStartFirmwareUpgrade->setEnabled(true);
+            editor_.formMain->setEnabledByName({QStringLiteral("menuStartFirmwareUpgrade")}, true);
             ui.btnRequest->setEnabled(false);
             ui.btnUpload->setEnabled(false);
             editor_.firmware->StartFirmwareUpgrade();
