@@ -1,0 +1,261 @@
+// Linking the pedal, the status request and its refusals, and what the link
+// does when the pedal misbehaves — all on the virtual pedal, through the real
+// windows.
+
+#include "EditorFixture.h"
+
+#include "app/FormMain.h"
+#include "link/Communication.h"
+#include "link/D2XXUnit.h"
+#include "app/Editor.h"
+#include "ui_FormMain.h"
+#include "virtualpedal/VirtualPedal.h"
+
+#include <QtTest>
+
+namespace {
+const QStringList kUsbObjects = {
+    QStringLiteral("btnUpload"),         QStringLiteral("btnSaveParameters"),   QStringLiteral("btnAssign"),
+    QStringLiteral("btnSetFootswitchMode"), QStringLiteral("btnSetTuning"),    QStringLiteral("menuInstrumentRange"),
+    QStringLiteral("menuBypassStatus"),  QStringLiteral("btnRequest"),          QStringLiteral("menuLoadPreset"),
+    QStringLiteral("menuSavePreset"),    QStringLiteral("menuLoadAlgorithmFromFile"), QStringLiteral("lstEffects"),
+    QStringLiteral("menuUploadTuningsData"), QStringLiteral("menuMIDI"),        QStringLiteral("menuRangeLimit"),
+    QStringLiteral("menuSetAssignableParamsToDefault"),
+};
+const QStringList kCommandButtons = {QStringLiteral("btnRequest"), QStringLiteral("btnSaveParameters"),
+                                     QStringLiteral("btnAssign"), QStringLiteral("btnSetFootswitchMode"),
+                                     QStringLiteral("btnSetTuning")};
+
+QStringList enabledOf(FormMain& main, const QStringList& names, bool wanted)
+{
+    QStringList wrong;
+    for (const QString& n : names)
+        if (main.isEnabledByName(n) != wanted)
+            wrong << n;
+    return wrong;
+}
+} // namespace
+
+class TestLink : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void scanAndLinkThenUnlink();
+    void oldFirmwareIsRefused();
+    void oldAlgorithmDisablesOnlyTheCommandButtons();
+    void noDeviceFound();
+    void refusedOpenLinksNothing();
+    void faultsDuringTheStatusRequest_data();
+    void faultsDuringTheStatusRequest();
+    void splitReplyIsCollectedWhole();
+    void nestedRequestIsRefused();
+    void unsolicitedBytesAreCountedByTheReadTimer();
+};
+
+void TestLink::scanAndLinkThenUnlink()
+{
+    EditorFixture fx;
+    fx.start();
+    FormMain& main = fx.main();
+    QCOMPARE(main.ui->lblDeviceName->text(), QStringLiteral("Quarnel MK3"));
+    QCOMPARE(main.ui->menuSerialNumber->text(), QStringLiteral("Device Serial: QM3V0001"));
+    QVERIFY(!fx.comm().linked);
+
+    fx.comm().scanAndLink();
+    QVERIFY(fx.comm().linked);
+    const QStringList log = fx.log();
+    const QStringList expectedInOrder = {
+        QStringLiteral("FT device count: 1"), QStringLiteral("FT_Device_String: QM3V0001"),
+        QStringLiteral("serial number: QM3V0001"), QStringLiteral("baud rate = 115200"),
+        QStringLiteral("firmware upgrade mode: False"),
+        QStringLiteral("********************REQUEST********************"),
+        QStringLiteral("num of bytes received: 107"), QStringLiteral("received_bytes_array size: 107"),
+        QStringLiteral("0:    11"), QStringLiteral("106:    FF"), QStringLiteral("Firmware Version: 17"),
+        QStringLiteral("Algorithm version: 0015"), QStringLiteral("Current device firmware: 17"),
+        QStringLiteral("Most recent firmware: 17"), QStringLiteral("Effect Number: 00"),
+    };
+    int at = -1;
+    for (const QString& line : expectedInOrder) {
+        const int found = static_cast<int>(log.indexOf(line, at + 1));
+        QVERIFY2(found > at, qPrintable(QStringLiteral("missing or out of order: ") + line));
+        at = found;
+    }
+    QVERIFY(log.filter(QRegularExpression(QStringLiteral("^FT_HANDLE: 0x[0-9A-F]{8}$"))).size() == 1);
+    QCOMPARE(main.ui->lblDeviceName->text(), QStringLiteral("Quarnel MK3 linked"));
+    QCOMPARE(main.ui->lblFirmwareVersion->text(), QStringLiteral("Device Firmware: 17"));
+    QCOMPARE(main.ui->lblAlgorithmVersion->text(), QStringLiteral("Device Algorithm: 0015"));
+
+    // The pedal was asked once, with the status request, at 115200 8N1.
+    QCOMPARE(fx.writes(), QList<QByteArray>{QByteArray("\x02\x00", 2)});
+    QCOMPARE(fx.pedal().line().baud, 115200u);
+    QCOMPARE(fx.pedal().line().parity, uint8_t(0));
+    QVERIFY(fx.clock.pauseLengths().contains(200));
+
+    // The linked state.
+    QCOMPARE(enabledOf(main, kUsbObjects, true), QStringList());
+    QCOMPARE(enabledOf(main, {QStringLiteral("menuDisconnect"), QStringLiteral("menuEraseSettings"),
+                              QStringLiteral("menuLoadFirstPresetAtStartup"), QStringLiteral("menuFirmwareUpgradeMode")},
+                       true),
+             QStringList());
+    QCOMPARE(enabledOf(main, {QStringLiteral("menuScan"), QStringLiteral("menuConnect")}, false), QStringList());
+    QVERIFY(main.Timer_USB_Read.isActive());
+    QVERIFY(!fx.comm().updatingFromPedal);
+    QVERIFY(fx.dialogs.texts().isEmpty());
+
+    main.ui->menuDisconnect->trigger();
+    QVERIFY(!fx.comm().linked);
+    QCOMPARE(main.ui->lblDeviceName->text(), QStringLiteral("Quarnel MK3 "));
+    QVERIFY(!fx.pedal().isOpen());
+    QVERIFY(!main.Timer_USB_Read.isActive());
+    QCOMPARE(enabledOf(main, {QStringLiteral("menuScan"), QStringLiteral("menuConnect")}, true), QStringList());
+    QStringList off = kUsbObjects;
+    off.removeAll(QStringLiteral("lstEffects")); // unlinking leaves the catalogue
+    off << QStringLiteral("menuDisconnect") << QStringLiteral("menuEraseSettings")
+        << QStringLiteral("menuLoadFirstPresetAtStartup");
+    QCOMPARE(enabledOf(main, off, false), QStringList());
+    QVERIFY(main.isEnabledByName(QStringLiteral("lstEffects")));
+    QVERIFY(main.isEnabledByName(QStringLiteral("menuFirmwareUpgradeMode")));
+}
+
+void TestLink::oldFirmwareIsRefused()
+{
+    EditorFixture fx;
+    fx.pedal().setFirmwareVersion(16);
+    fx.startLinked();
+    const QStringList shown = fx.dialogs.informationTexts();
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown.at(0), QStringLiteral("A firmware upgrade is required. Upgrade to Firmware 17"));
+    QVERIFY(shown.at(1).startsWith(
+        QStringLiteral("If current firmware is below 9 follow legacy firmware upgrade mode:\r\n1) close editor")));
+    QVERIFY(shown.at(1).endsWith(
+        QStringLiteral("\r\n\r\nIf current firmware is 9 or above go to Firmware Upgrade menu and follow instructions.")));
+    QCOMPARE(shown.at(1).count(QStringLiteral("\r\n")), 7);
+    QCOMPARE(enabledOf(fx.main(), kUsbObjects, false), QStringList());
+    QCOMPARE(fx.main().ui->lblFirmwareVersion->text(), QStringLiteral("Device Firmware: 16"));
+    QVERIFY(fx.comm().updatingFromPedal); // nothing is sent until a request succeeds
+    QVERIFY(!fx.main().Timer_USB_Read.isActive());
+}
+
+void TestLink::oldAlgorithmDisablesOnlyTheCommandButtons()
+{
+    EditorFixture fx;
+    QVERIFY(fx.pedal().setAlgorithmVersion(14));
+    fx.startLinked();
+    QCOMPARE(fx.dialogs.informationTexts(),
+             QStringList{QStringLiteral("Upload the latest version of Quarnel MK3 algorithm:\r\nUpload Quarnel MK3 0015")});
+    QCOMPARE(fx.main().ui->lblAlgorithmVersion->text(), QStringLiteral("Device Algorithm: 0014"));
+    QCOMPARE(enabledOf(fx.main(), kCommandButtons, false), QStringList());
+    QStringList rest = kUsbObjects;
+    for (const QString& b : kCommandButtons)
+        rest.removeAll(b);
+    QCOMPARE(enabledOf(fx.main(), rest, true), QStringList());
+    QVERIFY(fx.main().isEnabledByName(QStringLiteral("btnUpload")));
+}
+
+void TestLink::noDeviceFound()
+{
+    EditorFixture fx;
+    fx.pedal().unplug();
+    fx.start();
+    QCOMPARE(fx.main().ui->lblDeviceName->text(), QStringLiteral("No device found"));
+    QVERIFY(!fx.main().isEnabledByName(QStringLiteral("menuConnect")));
+    fx.comm().scanAndLink();
+    QCOMPARE(fx.dialogs.informationTexts(), QStringList{QStringLiteral("No device found")});
+    QCOMPARE(fx.log(), QStringList{QStringLiteral("FT device count: 0")});
+    QVERIFY(!fx.comm().linked);
+}
+
+void TestLink::refusedOpenLinksNothing()
+{
+    EditorFixture fx;
+    fx.pedal().setRefuseOpen(true);
+    fx.startLinked();
+    QVERIFY(!fx.comm().linked);
+    QCOMPARE(fx.main().ui->lblDeviceName->text(), QStringLiteral("Quarnel MK3"));
+    QVERIFY(fx.main().isEnabledByName(QStringLiteral("menuScan")));
+    // The request that follows any link attempt cannot reach a pedal and says so
+    // at once instead of waiting or decoding old bytes.
+    QVERIFY(fx.log().contains(QStringLiteral("the pedal did not answer the status request")));
+    QCOMPARE(fx.dialogs.informationTexts().size(), 1);
+    QVERIFY(fx.writes().isEmpty());
+}
+
+void TestLink::faultsDuringTheStatusRequest_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("logLine");
+    QTest::newRow("silent pedal") << "silent" << "the pedal did not answer the status request";
+    QTest::newRow("unplugged") << "unplug" << "the pedal did not answer the status request";
+    QTest::newRow("short reply") << "short" << "status reply too short: 50 values, 107 expected";
+    QTest::newRow("garbled reply") << "garbled" << "the pedal did not answer the status request";
+}
+
+void TestLink::faultsDuringTheStatusRequest()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, logLine);
+    EditorFixture fx;
+    fx.startLinked();
+    const QByteArray before = fx.comm().received_bytes_array;
+    fx.dialogs.clear();
+    if (fault == QLatin1String("silent"))
+        fx.pedal().setSilent(true);
+    else if (fault == QLatin1String("unplug"))
+        fx.pedal().unplug();
+    else if (fault == QLatin1String("short"))
+        fx.pedal().setShortReply(50);
+    else
+        fx.pedal().setGarbledReply(true);
+
+    const qint64 started = fx.clock.nowMs();
+    const int mark = fx.logMark();
+    QVERIFY(!fx.comm().requestStatus());
+    QVERIFY(fx.clock.nowMs() - started <= Communication::kReplyTimeoutMs + 500); // a time limit, not a hang
+    QVERIFY2(fx.logSince(mark).contains(logLine), qPrintable(fx.logSince(mark).join(QLatin1Char('|'))));
+    QCOMPARE(fx.dialogs.informationTexts().size(), 1);
+    if (fault != QLatin1String("short"))
+        QCOMPARE(fx.comm().received_bytes_array, before); // the old reply is not reused
+    // The window is as it was: linked, controls on, the read timer back.
+    QVERIFY(!fx.comm().updatingFromPedal);
+    QVERIFY(fx.main().Timer_USB_Read.isActive());
+    QCOMPARE(enabledOf(fx.main(), kUsbObjects, true), QStringList());
+}
+
+void TestLink::splitReplyIsCollectedWhole()
+{
+    EditorFixture fx;
+    fx.pedal().setSplitReplies(20);
+    fx.startLinked();
+    QCOMPARE(fx.comm().received_bytes_array.size(), 107);
+    QCOMPARE(fx.main().ui->lblFirmwareVersion->text(), QStringLiteral("Device Firmware: 17"));
+    QVERIFY(fx.dialogs.texts().isEmpty());
+}
+
+void TestLink::nestedRequestIsRefused()
+{
+    EditorFixture fx;
+    fx.startLinked();
+    fx.pedal().setReplyDelay(50);
+    // A click on "Request" that arrives while the first request waits.
+    bool nestedResult = true;
+    QTimer::singleShot(0, &fx.main(), [&] { nestedResult = fx.comm().requestStatus(); });
+    QVERIFY(fx.comm().requestStatus());
+    QVERIFY(!nestedResult);
+    QVERIFY(fx.log().contains(QStringLiteral("status request refused: another request is waiting for the pedal")));
+}
+
+void TestLink::unsolicitedBytesAreCountedByTheReadTimer()
+{
+    EditorFixture fx;
+    fx.startLinked();
+    fx.pedal().sendUnasked(QByteArray("hello"));
+    fx.clock.advance(10);
+    const int mark = fx.logMark();
+    fx.comm().pollUnsolicited();
+    QCOMPARE(fx.logSince(mark), QStringList{QStringLiteral("num of bytes read: 5")});
+    QVERIFY(fx.editor().d2xx->reportErrors); // on again after the tick
+    fx.comm().pollUnsolicited();
+    QCOMPARE(fx.logSince(mark).size(), 1); // nothing queued, nothing logged
+}
+
+QTEST_MAIN(TestLink)
+#include "tst_link.moc"
