@@ -11,15 +11,20 @@
 #include <QCommandLineParser>
 #include <QIcon>
 
-int main(int argc, char* argv[])
+namespace {
+void nameTheProgram()
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("quarnel-editor"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quarnel Editor"));
-    QApplication::setApplicationVersion(QStringLiteral(QUARNEL_EDITOR_VERSION));
-    QApplication::setOrganizationName(QStringLiteral("TERVO"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quarnel-editor.svg")));
+    QCoreApplication::setApplicationName(QStringLiteral("quarnel-editor"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUARNEL_EDITOR_VERSION));
+    QCoreApplication::setOrganizationName(QStringLiteral("TERVO"));
+}
 
+// Reads the command line; --help and --version answer and end here, before
+// any window system is needed.
+bool wantsVirtualPedal(int argc, char* argv[])
+{
+    QCoreApplication probe(argc, argv);
+    nameTheProgram();
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Editor for the Quarnel MK3 guitar pedal."));
     parser.addHelpOption();
@@ -28,13 +33,25 @@ int main(int argc, char* argv[])
         QStringLiteral("virtual-pedal"),
         QStringLiteral("Edit a pedal simulated in software instead of one on USB (to try the editor without a pedal)."));
     parser.addOption(virtualPedal);
-    parser.process(app);
+    parser.process(probe);
+    return parser.isSet(virtualPedal);
+}
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    const bool virtualPedal = wantsVirtualPedal(argc, argv);
+
+    QApplication app(argc, argv);
+    nameTheProgram();
+    QApplication::setApplicationDisplayName(QStringLiteral("Quarnel Editor"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quarnel-editor.svg")));
 
     SystemClock clock;
     QtDialogs dialogs;
     DesktopShell shell;
     StandardPlaces places;
-    Editor editor(Services{dialogs, clock, shell, places}, chooseDriver(parser.isSet(virtualPedal), clock));
+    Editor editor(Services{dialogs, clock, shell, places}, chooseDriver(virtualPedal, clock));
     editor.formMain->show();
     return QApplication::exec();
 }
