@@ -1,7 +1,9 @@
 #include "link/D2XXUnit.h"
 #include "link/D2xxLibraryDriver.h"
+#include "link/DriverChoice.h"
 
 #include "RecordingLog.h"
+#include "VirtualClock.h"
 
 #include <QLibrary>
 #include <QLibraryInfo>
@@ -18,6 +20,8 @@ private Q_SLOTS:
     void failingCallsKeepTheirStatus();
     void missingLibraryOrCallGivesNoDriver_data();
     void missingLibraryOrCallGivesNoDriver();
+    void driverChoice_data();
+    void driverChoice();
 
 private:
     template <typename Fn>
@@ -116,6 +120,28 @@ void TestD2xxLibraryDriver::missingLibraryOrCallGivesNoDriver()
     QFETCH(QString, library);
     qputenv("QUARNEL_D2XX_LIBRARY", library.toLocal8Bit());
     QVERIFY(!D2xxLibraryDriver::create());
+}
+
+void TestD2xxLibraryDriver::driverChoice_data()
+{
+    QTest::addColumn<bool>("virtualPedal");
+    QTest::addColumn<QByteArray>("library");
+    QTest::addColumn<QString>("chosen");
+    QTest::newRow("virtual pedal asked for") << true << QByteArray(STAND_IN_D2XX) << "virtual";
+    QTest::newRow("D2XX loads") << false << QByteArray(STAND_IN_D2XX) << "D2XX";
+    QTest::newRow("no D2XX") << false << QByteArray("/nonexistent/libftd2xx.so") << "serial";
+}
+
+void TestD2xxLibraryDriver::driverChoice()
+{
+    QFETCH(bool, virtualPedal);
+    QFETCH(QByteArray, library);
+    QFETCH(QString, chosen);
+    qputenv("QUARNEL_D2XX_LIBRARY", library);
+    VirtualClock clock;
+    const std::unique_ptr<FtdiDriver> driver = chooseDriver(virtualPedal, clock);
+    QVERIFY(driver);
+    QCOMPARE(driver->name(), chosen);
 }
 
 QTEST_GUILESS_MAIN(TestD2xxLibraryDriver)

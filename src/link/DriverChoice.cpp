@@ -1,0 +1,14 @@
+#include "link/DriverChoice.h"
+
+#include "link/D2xxLibraryDriver.h"
+#include "link/SerialPortDriver.h"
+#include "virtualpedal/VirtualPedal.h"
+
+std::unique_ptr<FtdiDriver> chooseDriver(bool virtualPedal, Clock& clock)
+{
+    if (virtualPedal)
+        return std::make_unique<VirtualPedal>(clock);
+    if (std::unique_ptr<FtdiDriver> d2xx = D2xxLibraryDriver::create())
+        return d2xx;
+    return std::make_unique<SerialPortDriver>();
+}

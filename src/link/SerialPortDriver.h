@@ -1,0 +1,59 @@
+#pragma once
+
+#include "link/FtdiDriver.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <map>
+#include <memory>
+
+class QSerialPort;
+
+// FTDI bridges as the operating system's stock driver shows them: serial
+// ports, reached with Qt Serial Port. The calls keep D2XX's meaning and status
+// codes: a port that has gone away fails its calls, an unknown handle gives
+// FT_INVALID_HANDLE. QUARNEL_SERIAL_PORT=/dev/... adds one port by path, for a
+// pseudo-terminal or an adapter that reports no vendor.
+class SerialPortDriver final : public FtdiDriver {
+public:
+    static constexpr uint16_t kFtdiVendor = 0x0403;
+
+    struct Port {
+        QString location;       // what the port is opened by
+        QByteArray serialNumber; // FTDI's serial number, or the path where there is none
+        QByteArray description;
+    };
+
+    SerialPortDriver();
+    ~SerialPortDriver() override;
+
+    // The FTDI ports present now, and the one named by the environment.
+    static QList<Port> presentPorts();
+
+    QString name() const override;
+    uint32_t listDeviceCount(uint32_t& count) override;
+    uint32_t listSerialNumber(uint32_t index, char area[64]) override;
+    uint32_t listDescription(uint32_t index, char area[64]) override;
+    uint32_t openBySerialNumber(const char* serial, Handle& handle) override;
+    uint32_t close(Handle handle) override;
+    uint32_t read(Handle handle, uint8_t* buffer, uint32_t toRead, uint32_t& returned) override;
+    uint32_t write(Handle handle, const uint8_t* buffer, uint32_t toWrite, uint32_t& written) override;
+    uint32_t setBaudRate(Handle handle, uint32_t baud) override;
+    uint32_t setDataCharacteristics(Handle handle, uint8_t wordLength, uint8_t stopBits, uint8_t parity) override;
+    uint32_t purge(Handle handle, uint32_t mask) override;
+    uint32_t queueStatus(Handle handle, uint32_t& rxBytes) override;
+    void waitForData(Handle handle, int timeoutMs) override;
+
+private:
+    struct OpenPort;
+    // The open port behind handle, or nullptr with status set to why not.
+    OpenPort* portOf(Handle handle, uint32_t& status);
+    // Moves what the operating system holds into the port's buffer, without waiting.
+    static void pull(OpenPort& port);
+
+    QList<Port> listed_;
+    std::map<quintptr, std::unique_ptr<OpenPort>> open_;
+    quintptr nextHandle_ = 0x5E000000u;
+};
