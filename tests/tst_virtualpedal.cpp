@@ -122,10 +122,7 @@ private Q_SLOTS:
 
 void TestVirtualPedal::freshPedalAnswersTheStatusRequest()
 {
-    VirtualClock clock;
-    VirtualPedal pedal(clock);
     LinkedPedal link;
-    link.pedal.model() = pedal.model(); // the defaults, whatever images are embedded
     link.sendHex("0200");
     const QByteArray text = link.readAll();
 
@@ -243,15 +240,16 @@ void TestVirtualPedal::effectImageIsCollectedWholeAndAnswered()
     link.clock.advance(40);
     link.send(img.mid(2001) + QByteArray::fromHex("0200"));
 
+    // The upload's short text first, then the status reply asked for after it.
     const QByteArray answer = link.readAll();
-    QVERIFY(answer.startsWith("Upload OK"));
-    QVERIFY(QByteArray("Upload OK").size() <= 17);
+    const int textEnd = answer.indexOf("17\r\n");
+    QCOMPARE(answer.left(textEnd), QByteArray("Upload OK"));
     const PedalModel& m = link.pedal.model();
     QCOMPARE(m.effectImage, img);
     QCOMPARE(m.addressTable[0], uint16_t(0x0200));
     QCOMPARE(m.addressTable[21], uint16_t(0x0215));
     // Not one of the embedded images: the algorithm number stays.
-    QCOMPARE(LinkedPedal::numbers(answer.mid(9)).mid(0, 3), (QList<int>{17, 0, 0x15}));
+    QCOMPARE(LinkedPedal::numbers(answer.mid(textEnd)).mid(0, 3), (QList<int>{17, 0, 0x15}));
 
     // The new table is the one parameter writes go to.
     link.sendHex("01020000123456");
@@ -554,12 +552,10 @@ void TestVirtualPedal::wireTimeModelAndPurge()
     QCOMPARE(int(partway), int((10 - 2 * perByte) / perByte));
 
     // A receive purge drops what has arrived; the rest is still on its way.
-    uint32_t n = 0;
     QCOMPARE(link.pedal.purge(link.handle, FtdiDriver::FT_PURGE_RX), 0u);
     QCOMPARE(link.queued(), 0u);
     link.clock.advance(qint64(whole * perByte) + 1);
-    n = link.queued();
-    QCOMPARE(int(n), whole - int(partway));
+    QCOMPARE(int(link.queued()), whole - int(partway));
 }
 
 QTEST_GUILESS_MAIN(TestVirtualPedal)
