@@ -2,12 +2,22 @@
 #include "link/SerialPortDriver.h"
 
 #include "RecordingLog.h"
+#include "RecordingShell.h"
+#include "ScriptedDialogs.h"
+
+#include "app/Editor.h"
+#include "app/FormMain.h"
+#include "link/Communication.h"
+#include "seams/Clock.h"
+#include "seams/Places.h"
+#include "ui_FormMain.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cstring>
@@ -23,6 +33,7 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void listsOpensAndReadsTheStatusReply();
+    void theEditorLinksThroughThePort();
     void memoryDumpArrivesWhole();
     void pulledCableFailsTheCalls_data();
     void pulledCableFailsTheCalls();
@@ -170,6 +181,26 @@ void TestSerialPortDriver::listsOpensAndReadsTheStatusReply()
     QCOMPARE(unit.closeDevice(), uint32_t(FtdiDriver::FT_INVALID_HANDLE));
 }
 
+void TestSerialPortDriver::theEditorLinksThroughThePort()
+{
+    // The whole editor on the serial driver, as a user without D2XX runs it.
+    QTemporaryDir documents;
+    SystemClock clock;
+    ScriptedDialogs dialogs;
+    RecordingShell shell;
+    FixedPlaces places(documents.path());
+    Editor editor(Services{dialogs, clock, shell, places}, std::make_unique<SerialPortDriver>());
+    QCOMPARE(editor.comm->deviceSerialNumber, editorEnd_);
+    editor.comm->scanAndLink();
+    QVERIFY(editor.comm->linked);
+    QCOMPARE(editor.formMain->ui->lblFirmwareVersion->text(), QStringLiteral("Device Firmware: 17"));
+    QCOMPARE(editor.formMain->ui->lblAlgorithmVersion->text(), QStringLiteral("Device Algorithm: 0015"));
+    QCOMPARE(editor.comm->received_bytes_array.size(), 107);
+    QVERIFY2(dialogs.texts().isEmpty(), qPrintable(dialogs.texts().join(QLatin1Char('|'))));
+    editor.comm->Disconnect();
+    QVERIFY(!editor.comm->linked);
+}
+
 void TestSerialPortDriver::memoryDumpArrivesWhole()
 {
     SerialPortDriver driver;
@@ -233,5 +264,5 @@ void TestSerialPortDriver::pulledCableFailsTheCalls()
     QCOMPARE(unit.closeDevice(), 0u);
 }
 
-QTEST_GUILESS_MAIN(TestSerialPortDriver)
+QTEST_MAIN(TestSerialPortDriver)
 #include "tst_serialportdriver.moc"
