@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editor/ParameterModel.h"
+
 #include <QWidget>
 
 class Editor;
@@ -25,6 +27,11 @@ public:
     void btnSetFootswitchModeClick();
     void btnSetTuningClick();
 
+    // The twenty parameters and the shared editor state; this window owns them.
+    ParameterModel& parameters() { return model_; }
+    const ParameterModel& parameters() const { return model_; }
+
 private:
     Editor& editor_;
+    ParameterModel model_;
 };

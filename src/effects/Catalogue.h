@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -21,8 +22,14 @@ public:
     void OpenEffectWindow();
     void move_up_or_down(int key);
 
+    // The shared text list: the lines of the data item loaded last.
+    const QStringList& sharedTextList() const { return sharedTextList_; }
+    // Its first line: for an effect image, the whole image as hexadecimal text.
+    QString loadedImageLine() const { return sharedTextList_.isEmpty() ? QString() : sharedTextList_.first(); }
+
 private:
     Editor& editor_;
     int catalogueVersion_ = 0;
     QString selectedEffectName_;
+    QStringList sharedTextList_;
 };
