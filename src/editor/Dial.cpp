@@ -84,7 +84,6 @@ Dial::Dial(QWidget* parent) : QWidget(parent)
     Q_UNUSED(factoryInstalled);
 
     setFocusPolicy(Qt::WheelFocus);
-    setAttribute(Qt::WA_Hover);
 }
 
 int Dial::travelOf(int angle)

@@ -20,9 +20,9 @@ int normalizeAngle(int angle);
 // angle, normalised, when nothing snapped).
 int dialToLevel(int angle, int* snappedAngle = nullptr);
 
-// The angle at which a value reported by the pedal is shown. steps 0 means the
-// value is a level word (level << 13); otherwise it is a step number out of
-// that many steps. The arithmetic is the pedal's own 32-bit unsigned one.
+// The angle at which a value reported by the pedal is shown. steps 0 (or less)
+// means the value is a level word (level << 13); otherwise it is a step number
+// out of that many steps. The arithmetic is the pedal's own 32-bit unsigned one.
 int valueToDialAngle(std::uint32_t value, int steps = 0);
 
 } // namespace DialMath
