@@ -1,68 +1,728 @@
 #include "editor/FXsettings.h"
 
 #include "app/Editor.h"
+#include "app/FormMain.h"
+#include "console/Log.h"
+#include "console/PrintConsole.h"
+#include "editor/Dial.h"
+#include "editor/DialMath.h"
+#include "editor/HintsUnit.h"
+#include "editor/Messages.h"
+#include "editor/Switch.h"
+#include "effects/Catalogue.h"
+#include "link/Communication.h"
+#include "link/Hex.h"
+#include "seams/Clock.h"
+#include "seams/Dialogs.h"
+#include "ui_FXsettings.h"
+#include "ui_FormMain.h"
 
-FXsettings::FXsettings(Editor& editor) : editor_(editor)
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QShowEvent>
+#include <QSignalBlocker>
+#include <QStyle>
+
+namespace {
+
+const QString kBanner = QStringLiteral("********************");
+
+// The window was laid out with its text sizes in the same units as its
+// geometry, 1/96 inch; in points that is three quarters of the number.
+constexpr qreal kTextSize = 10.5 * 72.0 / 96.0;
+constexpr qreal kSemitonesTextSize = 11.0 * 72.0 / 96.0;
+
+constexpr int kPacingMs = 100;
+constexpr int kDefaultsPauseMs = 10;
+
+const QString kNoTuningForBoxes = QStringLiteral("Set a tuning before using this parameter");
+const QString kNoTuningForControls =
+    QStringLiteral("No tuning selected, Select a tuning before assigning this parameter");
+
+// Steps in which the pedal reports the three stepped knobs.
+constexpr int kLowPassSteps = 24;
+constexpr int kHighPassSteps = 16;
+constexpr int kRangeSteps = 22;
+
+} // namespace
+
+FXsettings::FXsettings(Editor& editor) : QWidget(nullptr), ui(new Ui::formFXsettings), editor_(editor)
 {
-    (void)editor_;
-    setObjectName(QStringLiteral("formFXsettings"));
-    setWindowTitle(QStringLiteral("Form1"));
+    ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(440, 448);
+    setFonts();
+
+    Timer1.setObjectName(QStringLiteral("Timer1"));
+    Timer1.setInterval(kPacingMs);
+
+    // The twenty parameter objects exist with this window (model_), then:
+    fillLists();
+    connectHandlers();
+    for (Control c : {Control::One, Control::Two, Control::Three, Control::Four, Control::Remote})
+        assignList(c)->setCurrentIndex(0);
+    for (const auto& [name, text] : HintsUnit::effectWindowHints())
+        if (QWidget* w = findChild<QWidget*>(name))
+            w->setToolTip(text);
+    ui->cmbGuitarTuning->setCurrentIndex(0);
+    ui->cmbSemitonesVariation->setCurrentIndex(Messages::semitoneIndex(0));
+
+    for (QWidget* w : findChildren<QWidget*>())
+        w->installEventFilter(this);
 }
 
-void FXsettings::enableEffectControls(bool /*enabled*/)
+FXsettings::~FXsettings()
 {
+    Timer1.stop();
+    delete ui;
 }
 
-void FXsettings::getFootswitchMode(int /*index*/)
+void FXsettings::setFonts()
 {
+    // Each control carries its own font: the looks' style sheets stop fonts
+    // from being inherited.
+    QFont text(QStringLiteral("Arial"));
+    text.setPointSizeF(kTextSize);
+    QFont bold = text;
+    bold.setBold(true);
+    for (QWidget* w : findChildren<QWidget*>())
+        w->setFont(text);
+    for (QWidget* w : {static_cast<QWidget*>(ui->lblAssignControls), static_cast<QWidget*>(ui->lblTrackingFunctions),
+                       static_cast<QWidget*>(ui->lblNoiseGate), static_cast<QWidget*>(ui->lblFootswitchLongPress),
+                       static_cast<QWidget*>(ui->lblFootswitchShortPress)})
+        w->setFont(bold);
+    QFont semitones = text;
+    semitones.setPointSizeF(kSemitonesTextSize);
+    ui->lblSemitones->setFont(semitones);
 }
 
-void FXsettings::getTuning(int /*index*/)
+void FXsettings::fillLists()
 {
+    // Each list gets items of its own, even where two lists show the same texts.
+    ui->cmbAssignCtrlUNO->addItems(Messages::assignEntries(Control::One));
+    ui->cmbAssignCtrlDUE->addItems(Messages::assignEntries(Control::Two));
+    ui->cmbAssignCtrlTRE->addItems(Messages::assignEntries(Control::Three));
+    ui->cmbAssignCtrlQUATTRO->addItems(Messages::assignEntries(Control::Four));
+    ui->cmbAssignRemote->addItems(Messages::assignEntries(Control::Remote));
+    ui->cmbVariableWavePitch->addItems(harmonicPitchTexts());
+    ui->cmbVariableWavePitch->setCurrentIndex(-1);
+    ui->cmbGuitarTuning->addItems(Messages::tuningTexts());
+    ui->cmbSemitonesVariation->addItems(Messages::semitoneTexts());
+    // Lists narrower than their longest entry open wide enough to read it.
+    for (QComboBox* list : findChildren<QComboBox*>())
+        list->view()->setMinimumWidth(list->minimumSizeHint().width());
 }
 
-void FXsettings::getControlAssignments(int /*index*/)
+void FXsettings::connectHandlers()
 {
+    const auto onDial = [this](Dial* d, void (FXsettings::*h)()) { connect(d, &Dial::changed, this, h); };
+    onDial(ui->dialDry, &FXsettings::dialDryChange);
+    onDial(ui->dialMinus1Oct, &FXsettings::dialMinus1OctChange);
+    onDial(ui->dialSubMix, &FXsettings::dialSubMixChange);
+    onDial(ui->dialMinus2Oct, &FXsettings::dialMinus2OctChange);
+    onDial(ui->dialLowPass, &FXsettings::dialLowPassChange);
+    onDial(ui->dialHighPass, &FXsettings::dialHighPassChange);
+    onDial(ui->dialRange, &FXsettings::dialRangeChange);
+    onDial(ui->dialDryHPF, &FXsettings::dialDryHPFChange);
+    onDial(ui->dialInputLevel, &FXsettings::dialInputLevelChange);
+    onDial(ui->dialClipWave, &FXsettings::dialClipWaveChange);
+    onDial(ui->dial1stHarmonic, &FXsettings::dial1stHarmonicChange);
+    onDial(ui->dialNoiseGateThreshold, &FXsettings::dialNoiseGateThresholdChange);
+
+    const auto onSwitch = [this](Switch* s, void (FXsettings::*h)()) { connect(s, &Switch::switched, this, h); };
+    onSwitch(ui->swtWave, &FXsettings::swtWaveSwitch);
+    onSwitch(ui->swtSplit, &FXsettings::swtSplitSwitch);
+    onSwitch(ui->swtBypass, &FXsettings::swtBypassSwitch);
+    onSwitch(ui->swtLimitRange, &FXsettings::swtLimitRangeSwitch);
+    onSwitch(ui->swtNoiseGateStatus, &FXsettings::swtNoiseGateStatusSwitch);
+    onSwitch(ui->swtAttack, &FXsettings::swtAttackSwitch);
+
+    const auto onList = [this](QComboBox* c, void (FXsettings::*h)()) {
+        connect(c, &QComboBox::currentIndexChanged, this, h);
+    };
+    onList(ui->cmbVariableWavePitch, &FXsettings::cmbVariableWavePitchChange);
+    onList(ui->cmbAssignCtrlUNO, &FXsettings::cmbAssignCtrlUNOChange);
+    onList(ui->cmbAssignCtrlDUE, &FXsettings::cmbAssignCtrlDUEChange);
+    onList(ui->cmbAssignCtrlTRE, &FXsettings::cmbAssignCtrlTREChange);
+    onList(ui->cmbAssignCtrlQUATTRO, &FXsettings::cmbAssignCtrlQUATTROChange);
+    onList(ui->cmbAssignRemote, &FXsettings::cmbAssignRemoteChange);
+    onList(ui->cmbGuitarTuning, &FXsettings::cmbGuitarTuningChange);
+    onList(ui->cmbSemitonesVariation, &FXsettings::cmbSemitonesVariationChange);
+
+    connect(ui->chkDominantNoteCut, &QCheckBox::toggled, this, &FXsettings::chkDominantNoteCutChange);
+    connect(ui->chkHighNoteCut, &QCheckBox::toggled, this, &FXsettings::chkHighNoteCutChange);
+    connect(&Timer1, &QTimer::timeout, this, &FXsettings::Timer1Timer);
 }
 
-void FXsettings::getBypassStatus(int /*index*/)
+// ---------------------------------------------------------------- helpers
+
+bool FXsettings::updating() const
 {
+    return editor_.comm->updatingFromPedal;
 }
 
-int FXsettings::getParameterValues(int /*index*/)
+void FXsettings::log(const QString& text)
 {
-    return 0;
+    editor_.log().logLine(text);
 }
 
-void FXsettings::showParameterValues(bool /*sendImmediately*/)
+bool FXsettings::addressesUsable(const QString& what)
 {
+    if (!addressTableBroken_)
+        return true;
+    log(QStringLiteral("not sent (the effect's parameter addresses are unknown): ") + what);
+    return false;
 }
 
-void FXsettings::sendBypass(bool /*on*/)
+QComboBox* FXsettings::assignList(Control control) const
 {
+    switch (control) {
+    case Control::One: return ui->cmbAssignCtrlUNO;
+    case Control::Two: return ui->cmbAssignCtrlDUE;
+    case Control::Three: return ui->cmbAssignCtrlTRE;
+    case Control::Four: return ui->cmbAssignCtrlQUATTRO;
+    case Control::Remote: break;
+    }
+    return ui->cmbAssignRemote;
 }
 
-void FXsettings::setDefaultAssignableParameterValues()
+// ---------------------------------------------------------------- showing and enabling
+
+void FXsettings::showEvent(QShowEvent* event)
 {
+    QWidget::showEvent(event);
+    // Restoring a minimised window is not a new showing.
+    if (!event->spontaneous())
+        FormShow();
 }
 
-void FXsettings::menuSetAssignableParamsToDefaultClick()
+void FXsettings::FormShow()
 {
+    Catalogue& catalogue = *editor_.catalogue;
+    const QString name = Catalogue::imageName(catalogue.selectedEffectName());
+    log(QStringLiteral("resource name: ") + name);
+    const bool loaded = catalogue.loadTextResource(name);
+    log(QStringLiteral("filecontent (first 128 bytes): ") + catalogue.loadedImageLine().left(256));
+
+    // A failed load has already told the user; the addresses then stay those
+    // of the last image that read.
+    QString error;
+    if (loaded) {
+        if (readParameterAddresses(catalogue.sharedTextList(), model_, &error)) {
+            addressesRead_ = true;
+            addressTableBroken_ = false;
+        } else {
+            addressTableBroken_ = !addressesRead_;
+            log(QStringLiteral("parameter address table not read: ") + error);
+            editor_.dialogs().information(
+                this, QStringLiteral("The effect image %1 has no readable parameter address table (%2).\r\n%3")
+                          .arg(name, error,
+                               addressesRead_ ? QStringLiteral("The editor keeps the addresses it had.")
+                                              : QStringLiteral("The editor sends no parameter changes for it.")));
+        }
+    }
+
+    const QColor outline = QColor::fromRgba(kOutlineColor);
+    for (QWidget* w : {static_cast<QWidget*>(ui->Line1), static_cast<QWidget*>(ui->Line2),
+                       static_cast<QWidget*>(ui->Rectangle1), static_cast<QWidget*>(ui->Rectangle2),
+                       static_cast<QWidget*>(ui->Rectangle3)}) {
+        // The property lets a look read the colour; the sheet draws it.
+        w->setProperty("outlineColor", outline);
+        w->setStyleSheet(QStringLiteral("#%1 { border-color: %2; }").arg(w->objectName(), outline.name()));
+    }
 }
 
-void FXsettings::menuEnableAllParametersClick()
+void FXsettings::enableEffectControls(bool enabled)
 {
+    for (QWidget* w : findChildren<QWidget*>()) {
+        // Only the window's own controls: a list's popup is the list's business.
+        if (!w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_")))
+            w->setEnabled(enabled);
+    }
+}
+
+// ---------------------------------------------------------------- keys and mouse
+
+void FXsettings::keyPressEvent(QKeyEvent* event)
+{
+    if (FormKeyDown(event))
+        return;
+    QWidget::keyPressEvent(event);
+}
+
+bool FXsettings::FormKeyDown(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers both = Qt::ControlModifier | Qt::ShiftModifier;
+    if ((event->modifiers() & both) != both || event->key() != Qt::Key_P)
+        return false;
+    editor_.formPrint->show();
+    editor_.formPrint->raise();
+    event->accept();
+    return true;
+}
+
+bool FXsettings::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && FormKeyDown(static_cast<QKeyEvent*>(event)))
+        return true;
+    if (watched == ui->chkDominantNoteCut && event->type() == QEvent::MouseButtonPress
+        && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+        log(QStringLiteral("Right mouse button clicked!"));
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------- sending
+
+uint32_t FXsettings::sendParameterLevel(Dial* dial, ParameterId id)
+{
+    int angle = dial->angle();
+    const int level = DialMath::dialToLevel(angle, &angle);
+    if (angle != dial->angle()) {
+        // Out of the dead zone without a second change event for the same turn.
+        const QSignalBlocker quiet(dial);
+        dial->setAngle(angle);
+    }
+    const uint32_t value = levelWord(level);
+    const QString text = Messages::writeParameter(model_.address(id), value);
+    log(QStringLiteral("Send ") + model_.name(id) + QStringLiteral(" string (standard par): ") + text);
+    if (!addressesUsable(text))
+        return value;
+    if (sendImmediately) {
+        editor_.comm->sendHex(text);
+    } else {
+        pendingDialMessage_ = text;
+        if (!Timer1.isActive())
+            Timer1.start(kPacingMs);
+    }
+    return value;
+}
+
+void FXsettings::Timer1Timer()
+{
+    Timer1.stop();
+    if (!pendingDialMessage_.isEmpty())
+        editor_.comm->sendHex(pendingDialMessage_);
+}
+
+void FXsettings::sendParameterValue(uint32_t value, ParameterId id)
+{
+    const QString text = Messages::writeParameter(model_.address(id), value);
+    const QString kind = model_.isAssignable(id) ? QStringLiteral(" string (assignable par): ")
+                                                 : QStringLiteral(" string (standard par): ");
+    log(QStringLiteral("Send ") + model_.name(id) + kind + text);
+    if (addressesUsable(text))
+        editor_.comm->sendHex(text);
+}
+
+void FXsettings::sendBypass(bool on)
+{
+    editor_.comm->sendHex(Messages::bypass(on));
+}
+
+// ---------------------------------------------------------------- change handlers
+
+void FXsettings::dialChange(Dial* dial, ParameterId id)
+{
+    if (updating())
+        return;
+    model_.setValue(id, sendParameterLevel(dial, id));
+}
+
+void FXsettings::dialDryChange() { dialChange(ui->dialDry, ParameterId::Dry); }
+void FXsettings::dialMinus1OctChange() { dialChange(ui->dialMinus1Oct, ParameterId::Minus1Oct); }
+void FXsettings::dialSubMixChange() { dialChange(ui->dialSubMix, ParameterId::SubMix); }
+void FXsettings::dialMinus2OctChange() { dialChange(ui->dialMinus2Oct, ParameterId::Minus2Oct); }
+void FXsettings::dialLowPassChange() { dialChange(ui->dialLowPass, ParameterId::LowPass); }
+void FXsettings::dialHighPassChange() { dialChange(ui->dialHighPass, ParameterId::HighPass); }
+void FXsettings::dialRangeChange() { dialChange(ui->dialRange, ParameterId::Range); }
+void FXsettings::dialDryHPFChange() { dialChange(ui->dialDryHPF, ParameterId::DryHpf); }
+void FXsettings::dialInputLevelChange() { dialChange(ui->dialInputLevel, ParameterId::InputLevel); }
+void FXsettings::dialClipWaveChange() { dialChange(ui->dialClipWave, ParameterId::WaveClip); }
+void FXsettings::dial1stHarmonicChange() { dialChange(ui->dial1stHarmonic, ParameterId::FirstHarmonic); }
+void FXsettings::dialNoiseGateThresholdChange()
+{
+    dialChange(ui->dialNoiseGateThreshold, ParameterId::NoiseGateThreshold);
+}
+
+void FXsettings::cmbVariableWavePitchChange()
+{
+    const int index = ui->cmbVariableWavePitch->currentIndex();
+    if (updating() || index < 0)
+        return;
+    const uint32_t value = harmonicPitchTable[static_cast<size_t>(index)];
+    const QString text = Messages::writeParameter(model_.harmonicPitch.address, value);
+    log(QStringLiteral("Send Harmonic Pitch string: ") + text);
+    if (addressesUsable(text))
+        editor_.comm->sendHex(text);
+    model_.harmonicPitch.value = value;
+}
+
+void FXsettings::noteCutChange(ParameterId id)
+{
+    if (updating())
+        return;
+    QCheckBox* box = id == ParameterId::DominantNotesCut ? ui->chkDominantNoteCut : ui->chkHighNoteCut;
+    if (ui->cmbGuitarTuning->currentIndex() == 0) {
+        editor_.dialogs().information(this, kNoTuningForBoxes);
+        // Cleared without a second round of this handler: one warning, one message.
+        const QSignalBlocker quiet(box);
+        box->setChecked(false);
+    }
+    const uint32_t value = box->isChecked() ? ParameterCodes::kOn : ParameterCodes::kOff;
+    model_.assignable(id).value = value;
+    if (addressesUsable(Messages::writeParameter(model_.address(id), value)))
+        editor_.comm->writeToDsp(QStringLiteral("01"), model_.address(id), value);
+}
+
+void FXsettings::chkDominantNoteCutChange() { noteCutChange(ParameterId::DominantNotesCut); }
+void FXsettings::chkHighNoteCutChange() { noteCutChange(ParameterId::HighNotesCut); }
+
+void FXsettings::swtWaveSwitch()
+{
+    // Not held back during a status request: the pedal's own state comes back to it.
+    sendParameterValue(ui->swtWave->isOn() ? ParameterCodes::kWaveOn : ParameterCodes::kWaveOff, ParameterId::Wave);
+}
+
+void FXsettings::swtSplitSwitch()
+{
+    sendParameterValue(ui->swtSplit->isOn() ? ParameterCodes::kOn : ParameterCodes::kOff, ParameterId::Split);
+}
+
+void FXsettings::swtBypassSwitch()
+{
+    if (!updating())
+        sendBypass(ui->swtBypass->isOn());
+}
+
+void FXsettings::swtLimitRangeSwitch()
+{
+    if (!updating())
+        sendParameterValue(ui->swtLimitRange->isOn() ? ParameterCodes::kOn : ParameterCodes::kOff,
+                           ParameterId::LimitRangeUp);
+}
+
+void FXsettings::swtNoiseGateStatusSwitch()
+{
+    if (!updating())
+        sendParameterValue(ui->swtNoiseGateStatus->isOn() ? ParameterCodes::kOn : ParameterCodes::kOff,
+                           ParameterId::NoiseGateStatus);
+}
+
+void FXsettings::swtAttackSwitch()
+{
+    const bool slow = ui->swtAttack->isOn();
+    // The label follows the switch also while the pedal's state is shown, so
+    // it never names the other speed.
+    ui->lblAttack->setText(slow ? QStringLiteral("Attack: Slow") : QStringLiteral("Attack: Fast"));
+    if (updating())
+        return;
+    const uint32_t value = slow ? ParameterCodes::kAttackSlow : ParameterCodes::kAttackFast;
+    for (int i = 0; i < 3; ++i)
+        sendParameterValue(value, ParameterId::Attack);
+}
+
+void FXsettings::assignChange(Control control, QComboBox* list, bool tuningGate)
+{
+    const QString entry = list->currentText();
+    model_.controlAssigned[static_cast<size_t>(control)] = !entry.isEmpty() && entry != Messages::notAssignedText();
+    if (!tuningGate || updating())
+        return;
+    if ((entry == model_.dominantNotesCut.parameter_name || entry == model_.highNotesCut.parameter_name)
+        && model_.currentTuning == 0) {
+        editor_.dialogs().information(this, kNoTuningForControls);
+        list->setCurrentIndex(0);
+    }
+}
+
+void FXsettings::cmbAssignCtrlUNOChange() { assignChange(Control::One, ui->cmbAssignCtrlUNO, false); }
+void FXsettings::cmbAssignCtrlDUEChange() { assignChange(Control::Two, ui->cmbAssignCtrlDUE, false); }
+void FXsettings::cmbAssignCtrlTREChange() { assignChange(Control::Three, ui->cmbAssignCtrlTRE, true); }
+void FXsettings::cmbAssignCtrlQUATTROChange() { assignChange(Control::Four, ui->cmbAssignCtrlQUATTRO, true); }
+void FXsettings::cmbAssignRemoteChange() { assignChange(Control::Remote, ui->cmbAssignRemote, false); }
+
+void FXsettings::cmbGuitarTuningChange()
+{
+    const int index = ui->cmbGuitarTuning->currentIndex();
+    if (index >= 0)
+        model_.currentTuning = static_cast<uint8_t>(index);
+}
+
+void FXsettings::cmbSemitonesVariationChange()
+{
+    if (const auto n = Messages::semitonesFromText(ui->cmbSemitonesVariation->currentText()))
+        model_.semitoneVariation = static_cast<int8_t>(*n);
+}
+
+// ---------------------------------------------------------------- the status reply
+
+void FXsettings::getFootswitchMode(int index)
+{
+    const QByteArray& reply = editor_.comm->received_bytes_array;
+    if (index < 0 || index >= reply.size())
+        return;
+    const int mode = static_cast<uint8_t>(reply.at(index));
+    const auto buttons = Messages::footswitchButtons(mode);
+    if (!buttons)
+        return;
+    // Each pair is an exclusive group: checking one clears the other.
+    (buttons->bypassShort ? ui->chkBypassShortPress : ui->chkChangePresetShortPress)->setChecked(true);
+    (buttons->bypassLong ? ui->chkBypassLongPress : ui->chkChangePresetLongPress)->setChecked(true);
+    log(Messages::footswitchModeLogLine(mode));
+}
+
+void FXsettings::getTuning(int index)
+{
+    const QByteArray& reply = editor_.comm->received_bytes_array;
+    if (index < 0 || index + 1 >= reply.size())
+        return;
+    const auto tuningByte = static_cast<uint8_t>(reply.at(index));
+    const auto semitoneByte = static_cast<uint8_t>(reply.at(index + 1));
+    model_.currentTuning = tuningByte;
+    model_.semitoneVariation = static_cast<int8_t>(semitoneByte);
+    log(QStringLiteral("Current Tuning: ") + QString::number(tuningByte));
+    log(QStringLiteral("Semitones variation: ") + Hex::hex(semitoneByte, 2));
+
+    // A code the lists have no entry for leaves them as they were, and the
+    // state follows what they show, so "Set Tuning" sends what the user sees.
+    if (tuningByte < ui->cmbGuitarTuning->count()) {
+        ui->cmbGuitarTuning->setCurrentIndex(tuningByte);
+    } else {
+        log(QStringLiteral("tuning %1 has no entry in the tuning list; it keeps showing ").arg(tuningByte)
+            + ui->cmbGuitarTuning->currentText());
+        cmbGuitarTuningChange();
+    }
+    const int semitoneEntry = Messages::semitoneIndex(model_.semitoneVariation);
+    if (semitoneEntry >= 0) {
+        ui->cmbSemitonesVariation->setCurrentIndex(semitoneEntry);
+    } else {
+        log(QStringLiteral("semitone variation %1 has no entry in the semitone list; it keeps showing ")
+                .arg(model_.semitoneVariation)
+            + ui->cmbSemitonesVariation->currentText());
+        cmbSemitonesVariationChange();
+    }
+}
+
+void FXsettings::getControlAssignments(int index)
+{
+    const auto reply = Messages::readAssignments(editor_.comm->received_bytes_array, index);
+    if (!reply)
+        return;
+    for (int c = 0; c < kControlCount; ++c)
+        if (!reply->assigned[static_cast<size_t>(c)])
+            assignList(static_cast<Control>(c))->setCurrentIndex(0);
+    for (ParameterId id : kAssignableOrder)
+        model_.assignable(id).is_assigned = false;
+
+    for (Control c : {Control::One, Control::Two, Control::Three, Control::Four}) {
+        const auto i = static_cast<size_t>(c);
+        if (!reply->assigned[i])
+            continue;
+        const std::array<ParameterId, 5> targets = Messages::assignTargets(c);
+        for (int entry : Messages::matchingEntries(model_, c, reply->address[i])) {
+            assignList(c)->setCurrentIndex(entry);
+            model_.assignable(targets[static_cast<size_t>(entry - 1)]).is_assigned = true;
+            log(Messages::assignmentLogLine(c, entry));
+        }
+    }
+
+    const auto remote = static_cast<size_t>(Control::Remote);
+    if (!reply->assigned[remote])
+        return;
+    if (reply->address[remote] == Messages::kRemoteBypass) {
+        ui->cmbAssignRemote->setCurrentIndex(1);
+        log(QStringLiteral("Remote assigned to Bypass"));
+    } else if (reply->address[remote] == Messages::kRemotePreset) {
+        ui->cmbAssignRemote->setCurrentIndex(2);
+        log(QStringLiteral("Remote assigned to Preset Change"));
+    }
+}
+
+void FXsettings::getBypassStatus(int index)
+{
+    const QByteArray& reply = editor_.comm->received_bytes_array;
+    if (index < 0 || index >= reply.size())
+        return;
+    const auto b = static_cast<uint8_t>(reply.at(index));
+    if (b == 0)
+        ui->swtBypass->setOn(false);
+    else if (b == 1)
+        ui->swtBypass->setOn(true);
+}
+
+int FXsettings::getParameterValues(int index)
+{
+    const QByteArray& reply = editor_.comm->received_bytes_array;
+    if (!Messages::readValue(reply, index + 4 * (kParameterCount - 1))) {
+        log(QStringLiteral("parameter values not read: the reply ends before them"));
+        return kParameterCount;
+    }
+    for (int k = 0; k < kParameterCount; ++k)
+        model_.setValue(static_cast<ParameterId>(k), *Messages::readValue(reply, index + 4 * k));
+    for (int k = 0; k < kParameterCount; ++k) {
+        const auto id = static_cast<ParameterId>(k);
+        log(Messages::valueLogLabel(id, model_.name(id)) + Hex::hex(model_.value(id), 8));
+    }
+    showParameterValues(false);
+    return kParameterCount;
+}
+
+void FXsettings::showParameterValues(bool immediately)
+{
+    sendImmediately = immediately;
+    const ParameterModel& m = model_;
+    const auto full = [](Dial* d, uint32_t v) { d->setAngle(DialMath::valueToDialAngle(v)); };
+    const auto stepped = [](Dial* d, uint32_t v, int steps) { d->setAngle(DialMath::valueToDialAngle(v, steps)); };
+    const auto onOff = [](Switch* s, uint32_t v, uint32_t on, uint32_t off) {
+        if (v == on)
+            s->setOn(true);
+        else if (v == off)
+            s->setOn(false);
+    };
+
+    full(ui->dialDry, m.dry.value);
+    full(ui->dialSubMix, m.subMix.value);
+    full(ui->dialMinus1Oct, m.minus1Oct.value);
+    full(ui->dialMinus2Oct, m.minus2Oct.value);
+    onOff(ui->swtWave, m.wave.value, ParameterCodes::kWaveOn, ParameterCodes::kWaveOff);
+    stepped(ui->dialLowPass, m.lowPass.value, kLowPassSteps);
+    stepped(ui->dialHighPass, m.highPass.value, kHighPassSteps);
+    full(ui->dial1stHarmonic, m.firstHarmonic.value);
+    onOff(ui->swtSplit, m.split.value, ParameterCodes::kOn, ParameterCodes::kOff);
+    stepped(ui->dialRange, m.range.value, kRangeSteps);
+    full(ui->dialInputLevel, m.inputLevel.value);
+    full(ui->dialClipWave, m.waveClip.value);
+    const int pitch = harmonicPitchIndex(m.harmonicPitch.value);
+    if (pitch >= 0)
+        ui->cmbVariableWavePitch->setCurrentIndex(pitch);
+    ui->chkDominantNoteCut->setChecked(m.dominantNotesCut.value == ParameterCodes::kOn);
+    ui->chkHighNoteCut->setChecked(m.highNotesCut.value == ParameterCodes::kOn);
+    full(ui->dialDryHPF, m.dryHpf.value);
+    ui->swtLimitRange->setOn(m.limitRangeUp.value == ParameterCodes::kOn);
+    ui->swtNoiseGateStatus->setOn(m.noiseGateStatus.value == ParameterCodes::kOn);
+    full(ui->dialNoiseGateThreshold, m.noiseGateThreshold.value);
+    onOff(ui->swtAttack, m.attack.value, ParameterCodes::kAttackSlow, ParameterCodes::kAttackFast);
+    sendImmediately = false;
+}
+
+// ---------------------------------------------------------------- assignments and footswitch
+
+QString FXsettings::buildAssignMessage()
+{
+    std::array<QString, kControlCount> entries;
+    for (int c = 0; c < kControlCount; ++c)
+        entries[static_cast<size_t>(c)] = assignList(static_cast<Control>(c))->currentText();
+    const QString text = Messages::assign(model_, entries);
+    log(QStringLiteral("lenght of assign message in bytes: ") + QString::number(text.size() / 2));
+    log(QStringLiteral("assign message: ") + text);
+    return text;
 }
 
 void FXsettings::btnAssignClick()
 {
+    log(kBanner + QStringLiteral("ASSIGN") + kBanner);
+    const QString text = buildAssignMessage();
+    if (!editor_.dialogs().askYesNo(editor_.formMain, QStringLiteral("Upload Assignments?")))
+        return;
+    QPushButton* button = editor_.formMain->ui->btnAssign;
+    editor_.comm->sendHex(text);
+    button->setEnabled(false);
+    editor_.clock().sleepMs(100);
+    button->setEnabled(true);
+}
+
+QString FXsettings::buildFootswitchMessage()
+{
+    Messages::FootswitchButtons b;
+    b.bypassShort = ui->chkBypassShortPress->isChecked();
+    b.changePresetShort = ui->chkChangePresetShortPress->isChecked();
+    b.changePresetLong = ui->chkChangePresetLongPress->isChecked();
+    b.bypassLong = ui->chkBypassLongPress->isChecked();
+    const QString text = Messages::footswitch(b);
+    log(QStringLiteral("footswitch behaviour message: ") + text);
+    return text;
 }
 
 void FXsettings::btnSetFootswitchModeClick()
 {
+    log(kBanner + QStringLiteral("SET FOOTSWITCH MODE") + kBanner);
+    const QString text = buildFootswitchMessage();
+    log(text);
+    editor_.comm->sendHex(text);
 }
 
 void FXsettings::btnSetTuningClick()
 {
+    log(kBanner + QStringLiteral("SET TUNING") + kBanner);
+    const QString text = Messages::tuning(model_.currentTuning, model_.semitoneVariation);
+    log(QStringLiteral("Tuning Message: ") + text);
+    if (!editor_.dialogs().askYesNo(editor_.formMain, QStringLiteral("Set new tuning?")))
+        return;
+    editor_.comm->sendHex(text, true, 100);
+}
+
+void FXsettings::setDefaultAssignableParameterValues()
+{
+    ParameterModel& m = model_;
+    m.inputLevel.value = 0x00800000;
+    m.harmonicPitch.value = harmonicPitchTable[12];
+    m.waveClip.value = 0;
+    m.dominantNotesCut.value = 0;
+    m.highNotesCut.value = 0;
+    m.dryHpf.value = 0;
+    m.limitRangeUp.value = 0;
+    m.noiseGateStatus.value = 0;
+    m.noiseGateThreshold.value = 0;
+    m.attack.value = ParameterCodes::kAttackFast;
+
+    Communication& comm = *editor_.comm;
+    Clock& clock = editor_.clock();
+    const auto quietly = [&](const assignable_parameter& p) {
+        const QString text = Messages::writeParameter(p.address, p.value);
+        if (addressesUsable(text))
+            comm.sendHex(text);
+    };
+    const auto toDsp = [&](const assignable_parameter& p) {
+        if (addressesUsable(Messages::writeParameter(p.address, p.value)))
+            comm.writeToDsp(QStringLiteral("01"), p.address, p.value);
+    };
+    quietly(m.inputLevel);
+    clock.sleepMs(kDefaultsPauseMs);
+    quietly(m.harmonicPitch);
+    clock.sleepMs(kDefaultsPauseMs);
+    quietly(m.waveClip);
+    clock.sleepMs(kDefaultsPauseMs);
+    toDsp(m.dominantNotesCut);
+    toDsp(m.highNotesCut);
+    clock.sleepMs(kDefaultsPauseMs);
+    quietly(m.dryHpf);
+    clock.sleepMs(kDefaultsPauseMs);
+    sendParameterValue(m.limitRangeUp.value, ParameterId::LimitRangeUp);
+    clock.sleepMs(kDefaultsPauseMs);
+    sendParameterValue(0, ParameterId::NoiseGateThreshold);
+    clock.sleepMs(kDefaultsPauseMs);
+    sendParameterValue(m.attack.value, ParameterId::Attack);
+    clock.sleepMs(kDefaultsPauseMs);
+
+    showParameterValues(false);
+}
+
+void FXsettings::menuSetAssignableParamsToDefaultClick()
+{
+    setDefaultAssignableParameterValues();
+    editor_.dialogs().information(editor_.formMain,
+                                  QStringLiteral("Click Save Parameters button to save the current status on pedal"));
+}
+
+void FXsettings::menuEnableAllParametersClick()
+{
+    model_.allParametersEnabled = !model_.allParametersEnabled;
+    const bool all = model_.allParametersEnabled;
+    editor_.formMain->ui->menuEnableAllParameters->setChecked(all);
+    for (Dial* d : {ui->dialDry, ui->dialSubMix, ui->dialMinus1Oct, ui->dialMinus2Oct, ui->dialRange})
+        d->setEnabled(all);
+    for (Dial* d : {ui->dialLowPass, ui->dialHighPass, ui->dial1stHarmonic})
+        d->setEnabled(true);
 }

@@ -1,37 +1,158 @@
 #include "effects/Catalogue.h"
 
 #include "app/Editor.h"
+#include "app/FormMain.h"
+#include "console/Log.h"
+#include "data/DataItems.h"
+#include "editor/FXsettings.h"
+#include "link/Communication.h"
+#include "seams/Dialogs.h"
+#include "ui_FormMain.h"
 
-Catalogue::Catalogue(Editor& editor) : editor_(editor)
+#include <QRegularExpression>
+
+Catalogue::Catalogue(Editor& editor) : editor_(editor) {}
+
+QString Catalogue::imageName(const QString& effectName)
 {
-    (void)editor_;
+    QString name = effectName;
+    name.replace(QLatin1Char(' '), QLatin1Char('_'));
+    name.replace(QLatin1Char('-'), QLatin1Char('_'));
+    name.replace(QLatin1Char('+'), QStringLiteral("plus"));
+    name.replace(QLatin1Char('X'), QStringLiteral("mult"), Qt::CaseSensitive);
+    return name;
+}
+
+int Catalogue::versionOf(const QString& entryText)
+{
+    if (entryText.size() < 4)
+        return -1;
+    bool ok = false;
+    const int v = entryText.right(4).toInt(&ok);
+    return ok ? v : -1;
+}
+
+QStringList Catalogue::splitLines(const QString& text)
+{
+    static const QRegularExpression breaks(QStringLiteral("\r\n|\n|\r"));
+    QStringList lines = text.split(breaks);
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+bool Catalogue::loadTextResource(const QString& name)
+{
+    bool ok = false;
+    const QByteArray bytes = DataItems::bytes(name, &ok);
+    if (!ok) {
+        editor_.dialogs().information(editor_.formMain, QStringLiteral("Error loading resource: ")
+                                                            + QStringLiteral("Resource %1 not found").arg(name));
+        return false;
+    }
+    sharedTextList_ = splitLines(QString::fromUtf8(bytes));
+    return true;
 }
 
 void Catalogue::fill()
 {
+    QListWidget* list = editor_.formMain->ui->lstEffects;
+    list->clear();
+    if (loadTextResource(QStringLiteral("octave")))
+        list->addItems(sharedTextList_);
 }
 
 void Catalogue::computeCatalogueVersion()
 {
+    QListWidget* list = editor_.formMain->ui->lstEffects;
+    catalogueVersion_ = list->count() > 0 ? versionOf(list->item(0)->text()) : -1;
+    if (catalogueVersion_ < 0) {
+        // No version to hold the pedal against: none of its algorithms is refused.
+        editor_.log().logLine(QStringLiteral("the effect catalogue names no algorithm version"));
+        catalogueVersion_ = 0;
+    }
 }
 
-bool Catalogue::selectEntry(int /*index*/)
+bool Catalogue::selectEntry(int index)
 {
-    return false;
+    QListWidget* list = editor_.formMain->ui->lstEffects;
+    if (index < 0 || index >= list->count())
+        return false;
+    list->setCurrentRow(index);
+    return true;
 }
 
 void Catalogue::GetResourceFile()
 {
+    QListWidget* list = editor_.formMain->ui->lstEffects;
+    Log& log = editor_.log();
+    const int index = list->currentRow();
+    log.logLine(QStringLiteral("efx index :") + QString::number(index));
+    if (index < 0 || !list->item(index)) {
+        log.logLine(QStringLiteral("no effect selected"));
+        return;
+    }
+    selectedEffectName_ = list->item(index)->text();
+    log.logLine(QStringLiteral("selected effect name: ") + selectedEffectName_);
+    const QString name = imageName(selectedEffectName_);
+    log.logLine(QStringLiteral("resource name: ") + name);
+    loadTextResource(name);
+    log.logLine(QStringLiteral("filecontent (first 128 bytes): ") + loadedImageLine().left(256));
 }
 
 void Catalogue::effetto_cliccato()
 {
+    GetResourceFile();
+    Communication& comm = *editor_.comm;
+    if (!comm.linked) {
+        OpenEffectWindow();
+        return;
+    }
+    bool ok = false;
+    const int pedalVersion = comm.algorithmVersion.toInt(&ok);
+    if (!ok) {
+        editor_.dialogs().information(editor_.formMain,
+                                      QStringLiteral("The pedal's algorithm version \"%1\" is not a number. "
+                                                     "Click Request to ask the pedal again.")
+                                          .arg(comm.algorithmVersion));
+        return;
+    }
+    if (pedalVersion >= catalogueVersion_) {
+        OpenEffectWindow();
+        return;
+    }
+    if (editor_.formFXsettings->isVisible())
+        editor_.formFXsettings->close();
+    editor_.dialogs().information(editor_.formMain, QStringLiteral("Upload the latest version of Quarnel MK3 algorithm:\r\n"
+                                                                   "Upload Quarnel MK3 00")
+                                                        + QString::number(catalogueVersion_));
+    comm.enableCommandButtons(false);
 }
 
 void Catalogue::OpenEffectWindow()
 {
+    FXsettings& fx = *editor_.formFXsettings;
+    const FormMain& main = *editor_.formMain;
+    if (fx.isVisible())
+        fx.close();
+    const QRect frame = main.frameGeometry();
+    fx.move(frame.x() + frame.width(), frame.y());
+    fx.show();
+    fx.setWindowTitle(selectedEffectName_);
+    fx.enableEffectControls(editor_.comm->linked);
 }
 
-void Catalogue::move_up_or_down(int /*key*/)
+void Catalogue::move_up_or_down(int key)
 {
+    QListWidget* list = editor_.formMain->ui->lstEffects;
+    const int index = list->currentRow();
+    if (key == Qt::Key_Up) {
+        editor_.log().logLine(QStringLiteral("arrow up pressed"));
+        if (index > 0)
+            list->setCurrentRow(index - 1);
+    } else if (key == Qt::Key_Down) {
+        editor_.log().logLine(QStringLiteral("arrow down pressed"));
+        if (index < list->count() - 1)
+            list->setCurrentRow(index + 1);
+    }
 }

@@ -7,20 +7,42 @@
 
 class Editor;
 
-// The effect catalogue in lstEffects, the embedded effect images and the shared text list.
+// The effect catalogue in lstEffects, the embedded effect images and the
+// shared text list they are loaded into.
 class Catalogue {
 public:
     explicit Catalogue(Editor& editor);
 
+    // At start-up: one entry per line of the "octave" item, then the version.
     void fill();
     void computeCatalogueVersion();
     int catalogueVersion() const { return catalogueVersion_; }
     QString selectedEffectName() const { return selectedEffectName_; }
+
+    // Selects the entry; false, and nothing selected, when index names no entry.
     bool selectEntry(int index);
+    // Loads the selected entry's image into the shared text list; sends nothing.
     void GetResourceFile();
+    // A click on an entry.
     void effetto_cliccato();
+    // Shows the effect settings window right of the main window.
     void OpenEffectWindow();
+    // Up and down arrows in the catalogue move the selection only.
     void move_up_or_down(int key);
+
+    // "Quarnel MK3 0015" -> "Quarnel_MK3_0015": blanks and "-" become "_",
+    // "+" becomes "plus" and an upper-case "X" "mult".
+    static QString imageName(const QString& effectName);
+    // The catalogue version an entry's text names: its last four characters
+    // as a decimal number, or -1 when they are not one.
+    static int versionOf(const QString& entryText);
+    // The item's text as lines (CR LF, LF or CR end a line; a break at the end
+    // starts no new line).
+    static QStringList splitLines(const QString& text);
+
+    // Loads a data item by name into the shared text list. When it cannot be
+    // loaded the user is told and the list keeps what it held.
+    bool loadTextResource(const QString& name);
 
     // The shared text list: the lines of the data item loaded last.
     const QStringList& sharedTextList() const { return sharedTextList_; }
