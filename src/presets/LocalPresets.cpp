@@ -1,16 +1,151 @@
 #include "presets/LocalPresets.h"
 
 #include "app/Editor.h"
+#include "app/FormMain.h"
+#include "app/FunctionsUnit.h"
+#include "editor/FXsettings.h"
+#include "link/Communication.h"
+#include "presets/PresetFile.h"
+#include "seams/Dialogs.h"
 
-LocalPresets::LocalPresets(Editor& editor) : editor_(editor)
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+const QString kFilter = QStringLiteral("Preset files (*.txt)");
+const QString kSuffix = QStringLiteral("txt");
+
+void logValues(Log& log, const QStringList& texts)
 {
-    (void)editor_;
+    const QStringList& labels = PresetFile::logLabels();
+    for (int k = 0; k < labels.size(); ++k)
+        log.logLine(labels.at(k) + texts.value(k));
+}
+
+bool writeWhole(const QString& path, const QByteArray& bytes, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()
+        || !file.flush()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+// Presets are tiny; anything much larger is not one, and is not read whole.
+constexpr qint64 kLargestPresetFile = 4096;
+
+bool readWhole(const QString& path, QByteArray* bytes, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = file.errorString();
+        return false;
+    }
+    if (file.size() > kLargestPresetFile) {
+        *error = QStringLiteral("the file holds %1 bytes, far more than a preset").arg(file.size());
+        return false;
+    }
+    *bytes = file.readAll();
+    return true;
+}
+
+PresetFile::Values toValues(const std::array<uint32_t, kParameterCount>& values)
+{
+    PresetFile::Values out{};
+    std::copy(values.begin(), values.end(), out.begin());
+    return out;
+}
+} // namespace
+
+static_assert(PresetFile::kValueCount == kParameterCount, "a preset holds every parameter of the model");
+
+LocalPresets::LocalPresets(Editor& editor) : editor_(editor) {}
+
+QString LocalPresets::presetFolder() const
+{
+    return QDir(editor_.functions->filesFolder()).filePath(QStringLiteral("Preset"));
+}
+
+QString LocalPresets::withPresetSuffix(const QString& fileName)
+{
+    return fileName.endsWith(QLatin1String(".txt"), Qt::CaseSensitive) ? fileName : fileName + QStringLiteral(".txt");
+}
+
+bool LocalPresets::makePresetFolder()
+{
+    const QString folder = presetFolder();
+    if (QFileInfo(folder).isDir() || QDir().mkpath(folder))
+        return true;
+    // The dialog still opens (in its own default folder); the user may pick another.
+    editor_.log().logLine(QStringLiteral("cannot create the preset folder ") + QDir::toNativeSeparators(folder));
+    return false;
 }
 
 void LocalPresets::menuSavePresetClick()
 {
+    // The file takes the pedal's current values; it is saved whatever the request finds.
+    editor_.comm->requestStatus();
+
+    Log& log = editor_.log();
+    log.logLine(QStringLiteral("********************SAVE LOCAL PRESET********************"));
+    const PresetFile::Values values = toValues(editor_.formFXsettings->parameters().values());
+    logValues(log, PresetFile::valueTexts(values));
+
+    const bool haveFolder = makePresetFolder();
+    const QString chosen = editor_.dialogs().saveFile(editor_.formMain, QStringLiteral("Save Preset File"),
+                                                      haveFolder ? presetFolder() : QString(), kFilter, kSuffix);
+    if (chosen.isEmpty())
+        return;
+    const QString path = withPresetSuffix(chosen);
+    QString error;
+    if (writeWhole(path, PresetFile::bytes(values), &error))
+        editor_.dialogs().information(editor_.formMain, QStringLiteral("File saved successfully: ") + QDir::toNativeSeparators(path));
+    else
+        editor_.dialogs().information(editor_.formMain, QStringLiteral("Error saving file: ") + error);
 }
 
 void LocalPresets::menuLoadPresetClick()
 {
+    Log& log = editor_.log();
+    const QString banner = QStringLiteral("********************LOAD LOCAL PRESET********************");
+    const bool haveFolder = makePresetFolder();
+    const QString path = editor_.dialogs().openFile(editor_.formMain, QStringLiteral("Open Preset File"),
+                                                    haveFolder ? presetFolder() : QString(), kFilter);
+    FXsettings& fx = *editor_.formFXsettings;
+    if (path.isEmpty()) {
+        // Nothing chosen: no value changes, but the window's controls are put
+        // back onto the values the editor holds, as after any load.
+        log.logLine(banner);
+        logValues(log, QStringList());
+        fx.showParameterValues(true);
+        return;
+    }
+
+    QByteArray bytes;
+    QString error;
+    PresetFile::Parsed parsed;
+    if (readWhole(path, &bytes, &error)) {
+        parsed = PresetFile::parse(bytes);
+        error = parsed.error;
+    }
+    if (!parsed.ok) {
+        // A file that is not a whole preset changes nothing, in the editor or in the pedal.
+        editor_.dialogs().information(editor_.formMain, QStringLiteral("Error loading file: ") + error);
+        log.logLine(banner);
+        log.logLine(QStringLiteral("preset not loaded: ") + QDir::toNativeSeparators(path) + QStringLiteral(": ")
+                    + error);
+        return;
+    }
+
+    editor_.dialogs().information(editor_.formMain, QStringLiteral("File loaded successfully: ") + QDir::toNativeSeparators(path));
+    log.logLine(banner);
+    logValues(log, parsed.lines);
+    std::array<uint32_t, kParameterCount> values{};
+    std::copy(parsed.values.begin(), parsed.values.end(), values.begin());
+    fx.parameters().setValues(values);
+    // Every control whose state changes sends its value to the pedal at once.
+    fx.showParameterValues(true);
 }

@@ -2,11 +2,10 @@
 
 #include <QString>
 
-#include <cstdint>
-
 class Editor;
 
-// Local preset files: all twenty values saved to and loaded from a file.
+// Local preset files: all twenty values saved to and loaded from a file in the
+// preset folder.
 class LocalPresets {
 public:
     explicit LocalPresets(Editor& editor);
@@ -14,6 +13,15 @@ public:
     void menuSavePresetClick();
     void menuLoadPresetClick();
 
+    // Documents/TERVO/Quarnel MK3/Preset.
+    QString presetFolder() const;
+
+    // The name the file is saved under: ".txt" is added unless the name already
+    // ends with exactly that (so "mine.TXT" becomes "mine.TXT.txt").
+    static QString withPresetSuffix(const QString& fileName);
+
 private:
+    bool makePresetFolder();
+
     Editor& editor_;
 };

@@ -2,8 +2,6 @@
 
 #include <QString>
 
-#include <cstdint>
-
 class Editor;
 
 // Stores the ten assignable values permanently in the pedal.
@@ -13,6 +11,9 @@ public:
 
     void btnSaveParametersClick();
     void btnSaveParametersInfoClick();
+
+    // What the "i" button explains.
+    static QString infoText();
 
 private:
     Editor& editor_;
