@@ -1,40 +1,132 @@
 #include "link/DeviceSettings.h"
 
 #include "app/Editor.h"
+#include "app/FormMain.h"
+#include "link/Communication.h"
+#include "link/DeviceSettingsMessages.h"
+#include "ui_FormMain.h"
 
-DeviceSettings::DeviceSettings(Editor& editor) : editor_(editor)
-{
-    (void)editor_;
-}
+#include <QAction>
+#include <QMenu>
+
+namespace Messages = DeviceSettingsMessages;
+
+DeviceSettings::DeviceSettings(Editor& editor) : editor_(editor) {}
 
 void DeviceSettings::buildMidiMenu()
 {
+    QMenu* menu = editor_.formMain->ui->menuMIDIchannel;
+    for (int channel = 0; channel < Messages::kMidiChannels; ++channel) {
+        QAction* item = menu->addAction(channel == Messages::kOmni ? QStringLiteral("OMNI") : QString::number(channel));
+        item->setCheckable(true);
+        QObject::connect(item, &QAction::triggered, menu, [this, channel] { menuMIDIchannelsClickItem(channel); });
+        midiChannelItems_.append(item);
+    }
 }
 
 void DeviceSettings::menuStoreBypassStatusClick()
 {
+    Ui::formMain& ui = *editor_.formMain->ui;
+    ui.menuStoreBypassStatus->setChecked(true);
+    ui.menuDoNotStoreBypassStatus->setChecked(false);
+    ChangeStoreBypassStatus(true);
 }
 
 void DeviceSettings::menuDoNotStoreBypassStatusClick()
 {
+    Ui::formMain& ui = *editor_.formMain->ui;
+    ui.menuDoNotStoreBypassStatus->setChecked(true);
+    ui.menuStoreBypassStatus->setChecked(false);
+    ChangeStoreBypassStatus(false);
 }
 
-void DeviceSettings::menuMIDIchannelsClickItem(int /*channel*/)
+void DeviceSettings::ChangeStoreBypassStatus(bool store)
 {
+    const QString text = Messages::storeBypassStatus(store);
+    editor_.log().logLine(text);
+    editor_.comm->sendHex(text);
+}
+
+void DeviceSettings::menuMIDIchannelsClickItem(int channel)
+{
+    if (channel < 0 || channel >= midiChannelItems_.size())
+        return;
+    // A click must not move the check mark: only the pedal's reply does. Qt has
+    // already toggled the item, so the marks are put back as the reply left them.
+    showMidiChannel(checkedMidiChannel_);
+
+    const QString t = midiChannelItems_.at(channel)->text();
+    editor_.log().appendDirect(QStringLiteral("Midi channel: ") + t);
+    const std::optional<int> byte = Messages::midiChannelOfText(t);
+    if (!byte)
+        return;
+    const QString text = Messages::midiChannel(*byte);
+    editor_.log().logLine(text);
+    editor_.comm->sendHex(text);
 }
 
 void DeviceSettings::menuLoadFirstPresetAtStartupClick()
 {
+    // Triggering the item has already inverted its check mark; the message
+    // follows the new state.
+    const bool on = editor_.formMain->ui->menuLoadFirstPresetAtStartup->isChecked();
+    const QString text = Messages::loadFirstPreset(on);
+    editor_.log().logLine(text);
+    editor_.comm->sendHex(text);
 }
 
-void DeviceSettings::decodeStoreBypassStatus(int /*index*/)
+bool DeviceSettings::replyByte(int index, uint8_t* byte) const
 {
+    const QByteArray& reply = editor_.comm->received_bytes_array;
+    if (index < 0 || index >= reply.size())
+        return false;
+    *byte = static_cast<uint8_t>(reply.at(index));
+    return true;
 }
 
-void DeviceSettings::decodeMidiChannel(int /*index*/)
+void DeviceSettings::decodeStoreBypassStatus(int index)
 {
+    uint8_t byte = 0;
+    if (!replyByte(index, &byte))
+        return;
+    const std::optional<bool> store = Messages::decodeStoreBypassStatus(byte);
+    if (!store)
+        return;
+    Ui::formMain& ui = *editor_.formMain->ui;
+    ui.menuStoreBypassStatus->setChecked(*store);
+    ui.menuDoNotStoreBypassStatus->setChecked(!*store);
+    editor_.log().logLine(*store ? QStringLiteral("Store Bypass Status: ON") : QStringLiteral("Store Bypass Status: OFF"));
 }
 
-void DeviceSettings::decodeLoadFirstPreset(int /*index*/)
+void DeviceSettings::decodeMidiChannel(int index)
 {
+    uint8_t byte = 0;
+    if (!replyByte(index, &byte))
+        return;
+    const std::optional<int> channel = Messages::decodeMidiChannel(byte);
+    showMidiChannel(channel ? *channel : -1);
+    if (!channel)
+        return;
+    editor_.log().logLine(QStringLiteral("MIDI channel: ")
+                          + (*channel == Messages::kOmni ? QStringLiteral("OMNI") : QString::number(*channel)));
+}
+
+void DeviceSettings::showMidiChannel(int channel)
+{
+    checkedMidiChannel_ = channel;
+    for (int k = 0; k < midiChannelItems_.size(); ++k)
+        midiChannelItems_.at(k)->setChecked(k == channel);
+}
+
+void DeviceSettings::decodeLoadFirstPreset(int index)
+{
+    uint8_t byte = 0;
+    if (!replyByte(index, &byte))
+        return;
+    const std::optional<bool> on = Messages::decodeLoadFirstPreset(byte);
+    if (!on)
+        return;
+    editor_.formMain->ui->menuLoadFirstPresetAtStartup->setChecked(*on);
+    editor_.log().logLine(*on ? QStringLiteral("Load preset at power ON: TRUE")
+                              : QStringLiteral("Load preset at power ON: FALSE"));
 }

@@ -1,28 +1,90 @@
 #include "tracking/InstrumentRange.h"
 
 #include "app/Editor.h"
+#include "app/FormMain.h"
+#include "app/FunctionsUnit.h"
+#include "app/TextFiles.h"
+#include "link/Communication.h"
+#include "link/Hex.h"
+#include "seams/Dialogs.h"
+#include "tracking/TrackingMessages.h"
+#include "ui_FormMain.h"
 
-InstrumentRange::InstrumentRange(Editor& editor) : editor_(editor)
-{
-    (void)editor_;
-}
+#include <QDir>
+
+using namespace TrackingMessages;
+
+InstrumentRange::InstrumentRange(Editor& editor) : editor_(editor) {}
 
 void InstrumentRange::menuStandardClick()
 {
+    chooseInstrument(kStandard);
 }
 
 void InstrumentRange::menuLowClick()
 {
+    chooseInstrument(kLow);
+}
+
+void InstrumentRange::showInstrument(uint8_t code)
+{
+    Ui::formMain& ui = *editor_.formMain->ui;
+    ui.menuStandard->setChecked(code == kStandard);
+    ui.menuLow->setChecked(code == kLow);
+}
+
+void InstrumentRange::chooseInstrument(uint8_t code)
+{
+    currentCode_ = code;
+    showInstrument(code);
+
+    const QString path = editor_.functions->filesPath(QStringLiteral("Instrument.txt"));
+    QString error;
+    if (!TextFiles::write(path, instrumentWord(code), &error)) {
+        editor_.dialogs().information(editor_.formMain, QStringLiteral("Cannot write ")
+                                                            + QDir::toNativeSeparators(path) + QStringLiteral(": ")
+                                                            + error);
+        return;
+    }
+
+    const QString body = *instrumentBody(code);
+    const uint8_t checksum = *Hex::hexXorChecksum(body, 7);
+    editor_.log().logLine(QStringLiteral("checksum byte: ") + Hex::hex(checksum, 2));
+    const QString text = body + Hex::hex(checksum, 2);
+    if (!editor_.dialogs().askYesNo(editor_.formMain, QStringLiteral("Change current Instrument?")))
+        return;
+    editor_.log().logLine(text);
+    editor_.comm->sendHex(text);
 }
 
 void InstrumentRange::menuRangeLimitONClick()
 {
+    sendRangeLimit(true);
 }
 
 void InstrumentRange::menuRangeLimitOFFClick()
 {
+    sendRangeLimit(false);
 }
 
-void InstrumentRange::decodeInstrumentRange(int /*index*/)
+void InstrumentRange::sendRangeLimit(bool on)
 {
+    editor_.log().logLine(on ? QStringLiteral("********************RANGE LIMIT ON********************")
+                             : QStringLiteral("********************RANGE LIMIT OFF********************"));
+    const QString text = rangeLimit(on);
+    editor_.log().logLine(text);
+    editor_.comm->sendHex(text);
+    Ui::formMain& ui = *editor_.formMain->ui;
+    ui.menuRangeLimitON->setChecked(on);
+    ui.menuRangeLimitOFF->setChecked(!on);
+}
+
+void InstrumentRange::decodeInstrumentRange(int index)
+{
+    const QByteArray& reply = editor_.comm->received_bytes_array;
+    if (index < 0 || index >= reply.size())
+        return;
+    currentCode_ = static_cast<uint8_t>(reply.at(index));
+    if (currentCode_ == kStandard || currentCode_ == kLow)
+        showInstrument(currentCode_);
 }

@@ -6,7 +6,7 @@
 
 class Editor;
 
-// Instrument range (Standard or Low) and the range limit.
+// Instrument range (Standard or Low) and the hidden range limit.
 class InstrumentRange {
 public:
     explicit InstrumentRange(Editor& editor);
@@ -15,8 +15,17 @@ public:
     void menuLowClick();
     void menuRangeLimitONClick();
     void menuRangeLimitOFFClick();
+    // The status reply's instrument code at index.
     void decodeInstrumentRange(int index);
 
+    // 0xFF Standard, 0xBA Low; 0 until a choice or a reply is known.
+    uint8_t currentCode() const { return currentCode_; }
+
 private:
+    void chooseInstrument(uint8_t code);
+    void showInstrument(uint8_t code);
+    void sendRangeLimit(bool on);
+
     Editor& editor_;
+    uint8_t currentCode_ = 0;
 };
