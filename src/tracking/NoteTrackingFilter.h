@@ -1,16 +1,38 @@
 #pragma once
 
+#include "tracking/TrackingMessages.h"
+
 #include <QWidget>
 
-class Editor;
+#include <array>
 
-// The note cut window: up to two notes sent as note filters.
+namespace Ui {
+class formNoteTrackingFilter;
+}
+class Editor;
+class QCheckBox;
+
+// The note cut window: at most two notes from A2 to E3, sent as note filters.
+// Nothing in the editor shows it: the pedal takes command 09 as the tuning
+// message, so offering it would change the pedal's tuning.
 class NoteTrackingFilter : public QWidget {
     Q_OBJECT
 public:
     explicit NoteTrackingFilter(Editor& editor);
+    ~NoteTrackingFilter() override;
 
+    Ui::formNoteTrackingFilter* ui;
+
+    // The eight note boxes, A2 first.
+    const std::array<QCheckBox*, TrackingMessages::kNotes>& noteBoxes() const { return boxes_; }
+    int checkedCount() const { return checkedCount_; }
+
+    void chkNoteClick(bool checked);
+    void btnSaveClick();
+    void btnGetClick();
 
 private:
     Editor& editor_;
+    std::array<QCheckBox*, TrackingMessages::kNotes> boxes_{};
+    int checkedCount_ = 0;
 };

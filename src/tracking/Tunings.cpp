@@ -1,12 +1,33 @@
 #include "tracking/Tunings.h"
 
 #include "app/Editor.h"
+#include "app/FormMain.h"
+#include "editor/FXsettings.h"
+#include "link/Communication.h"
+#include "link/Hex.h"
+#include "seams/Clock.h"
+#include "seams/Dialogs.h"
+#include "tracking/TrackingMessages.h"
 
-Tunings::Tunings(Editor& editor) : editor_(editor)
-{
-    (void)editor_;
-}
+namespace {
+// The pedal needs time to go into bypass before its filters are replaced.
+constexpr int kPauseAfterBypassMs = 400;
+constexpr int kPauseAfterTableMs = 100;
+} // namespace
+
+Tunings::Tunings(Editor& editor) : editor_(editor) {}
 
 void Tunings::menuUploadTuningsDataClick()
 {
+    // Recomputed every time from the filter design, never kept as a copy.
+    const QString table = Hex::toHex(TrackingMessages::tuningTable());
+    editor_.log().logLine(QStringLiteral("tuning data: ") + table);
+    if (!editor_.dialogs().askYesNo(editor_.formMain, QStringLiteral("Upload Tuning Data?")))
+        return;
+
+    editor_.formFXsettings->sendBypass(true);
+    editor_.clock().sleepMs(kPauseAfterBypassMs);
+    const QString message = TrackingMessages::tuningDataMessage(table);
+    editor_.log().logLine(QStringLiteral("num_of_bytes: ") + QString::number(message.size() / 2));
+    editor_.comm->sendHex(message, true, kPauseAfterTableMs);
 }

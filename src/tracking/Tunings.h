@@ -1,12 +1,9 @@
 #pragma once
 
-#include <QString>
-
-#include <cstdint>
-
 class Editor;
 
-// The tuning data table of tracking filters and its upload.
+// The upload of the tuning data table of tracking filters (the table itself is
+// TrackingMessages::tuningTable).
 class Tunings {
 public:
     explicit Tunings(Editor& editor);
