@@ -1,0 +1,778 @@
+// The effect settings window on the virtual pedal, through the real windows:
+// opening it, showing the pedal's state, the live parameter messages and their
+// pacing, the tuning gates, assignments, footswitch mode, tuning and defaults.
+
+#include "EditorFixture.h"
+
+#include "app/Editor.h"
+#include "app/FormMain.h"
+#include "console/PrintConsole.h"
+#include "editor/Dial.h"
+#include "editor/DialMath.h"
+#include "editor/FXsettings.h"
+#include "editor/Switch.h"
+#include "effects/Catalogue.h"
+#include "link/Communication.h"
+#include "ui_FXsettings.h"
+#include "ui_FormMain.h"
+#include "virtualpedal/VirtualPedal.h"
+
+#include <QtTest>
+
+namespace {
+
+// Addresses of the newest embedded image.
+constexpr uint16_t kDry = 0x0027;
+constexpr uint16_t kAttack = 0x00AE;
+constexpr uint16_t kWaveClip = 0x00E7;
+
+QByteArray bytes(const char* hex)
+{
+    return QByteArray::fromHex(hex);
+}
+
+QByteArray parameterWrite(uint16_t address, uint32_t value)
+{
+    QByteArray m(1, '\x01');
+    m.append(char(address >> 8)).append(char(address));
+    for (int shift = 24; shift >= 0; shift -= 8)
+        m.append(char(value >> shift));
+    return m;
+}
+
+QList<QByteArray> writesTo(const QList<QByteArray>& writes, uint16_t address)
+{
+    QList<QByteArray> out;
+    for (const QByteArray& w : writes)
+        if (w.size() == 7 && w.at(0) == 0x01 && uint8_t(w.at(1)) == (address >> 8) && uint8_t(w.at(2)) == (address & 0xFF))
+            out.append(w);
+    return out;
+}
+
+int countStartingWith(const QStringList& lines, const QString& prefix)
+{
+    int n = 0;
+    for (const QString& l : lines)
+        n += l.startsWith(prefix) ? 1 : 0;
+    return n;
+}
+
+void pump()
+{
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+
+class TestEffectWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void linkOpensTheWindowBesideTheMainWindow();
+    void showsThePedalsState();
+    void sharedAddressesSelectTheLastMatch();
+    void onlyWaveAndSplitSendDuringARequest();
+    void turningDryPacesItsMessages();
+    void deadZoneSnapsToTheNearerEnd_data();
+    void deadZoneSnapsToTheNearerEnd();
+    void pitchListAndSwitchesSendAtOnce();
+    void attackSendsThreeTimesAndRelabels();
+    void noteCutNeedsATuning();
+    void assigningNoteCutNeedsATuning();
+    void assignAsksFirst();
+    void footswitchModeIsSentAtOnce();
+    void setTuningAsksPurgesAndPauses();
+    void replyTuningIsSentBackUnchanged();
+    void replyBytesWithoutAListEntry();
+    void defaultsSendInTheirOrder();
+    void defaultsFromTheMenuSayHowToKeepThem();
+    void presetValuesSendAtOnce();
+    void enableAllParametersToggles();
+    void keysAndRightClick();
+    void unlinkedClickOpensADisabledWindow();
+    void linkedClickChecksTheAlgorithm_data();
+    void linkedClickChecksTheAlgorithm();
+    void arrowsMoveTheSelectionOnly();
+    void unknownEffectNumberOpensNothing();
+    void malformedAddressTable_data();
+    void malformedAddressTable();
+    void malformedTableBeforeAnyOtherSendsNothing();
+};
+
+void TestEffectWindow::linkOpensTheWindowBesideTheMainWindow()
+{
+    EditorFixture f;
+    f.start();
+    f.main().show();
+    QVERIFY(!f.fx().isVisible());
+    QCOMPARE(f.fx().windowTitle(), QStringLiteral("Form1"));
+    QCOMPARE(f.editor().catalogue->catalogueVersion(), 15);
+    // Before it is shown no address is known.
+    QCOMPARE(f.fx().parameters().attack.address, uint16_t(0xFFFF));
+    QCOMPARE(f.fx().parameters().dry.address, uint16_t(0x0000));
+
+    f.comm().scanAndLink();
+    FXsettings& fx = f.fx();
+    QVERIFY(fx.isVisible());
+    QCOMPARE(fx.windowTitle(), QStringLiteral("Quarnel MK3 0015"));
+    QCOMPARE(fx.size(), QSize(440, 448));
+    const QRect main = f.main().frameGeometry();
+    QCOMPARE(fx.frameGeometry().topLeft(), QPoint(main.x() + main.width(), main.y()));
+    QCOMPARE(fx.parameters().dry.address, kDry);
+    QCOMPARE(fx.parameters().attack.address, kAttack);
+    QCOMPARE(fx.parameters().range.address, uint16_t(0x0000));
+    for (QWidget* w : {static_cast<QWidget*>(fx.ui->dialDry), static_cast<QWidget*>(fx.ui->swtWave),
+                       static_cast<QWidget*>(fx.ui->dial1stHarmonic), static_cast<QWidget*>(fx.ui->lblAttack),
+                       static_cast<QWidget*>(fx.ui->cmbAssignRemote)})
+        QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
+    for (QWidget* w : {static_cast<QWidget*>(fx.ui->Rectangle1), static_cast<QWidget*>(fx.ui->Line2)})
+        QCOMPARE(w->property("outlineColor").value<QColor>(), QColor::fromRgba(0xFFF8F8FF));
+
+    const QStringList log = f.log();
+    QVERIFY(log.contains(QStringLiteral("efx index :0")));
+    QVERIFY(log.contains(QStringLiteral("selected effect name: Quarnel MK3 0015")));
+    QCOMPARE(countStartingWith(log, QStringLiteral("resource name: Quarnel_MK3_0015")), 2);
+    QCOMPARE(countStartingWith(log, QStringLiteral("filecontent (first 128 bytes): 0010A0")), 2);
+    const QString content = log.at(log.lastIndexOf(QRegularExpression(QStringLiteral("filecontent.*"))));
+    QCOMPARE(content.size(), int(QStringLiteral("filecontent (first 128 bytes): ").size()) + 256);
+
+    // Unlinking disables every control of the window, labels and lists included.
+    f.comm().Disconnect();
+    QVERIFY(!fx.ui->dialDry->isEnabled());
+    QVERIFY(!fx.ui->lblAttack->isEnabled());
+    QVERIFY(!fx.ui->cmbGuitarTuning->isEnabled());
+}
+
+void TestEffectWindow::showsThePedalsState()
+{
+    EditorFixture f;
+    PedalModel& p = f.pedal().model();
+    p.values[PedalModel::Dry] = 512u << 13;
+    p.values[PedalModel::LowPass] = 24;
+    p.values[PedalModel::HighPass] = 16;
+    p.values[PedalModel::HarmonicPitch] = 0x00800000;
+    p.values[PedalModel::DominantNotesCut] = 1;
+    p.values[PedalModel::Attack] = 0x00000800;
+    p.footswitchMode = 3;
+    p.tuning = 2;
+    p.semitones = 0xFC;
+    p.assignedFlags = {1, 0, 1, 0, 1};
+    p.assignedAddresses = {kWaveClip, 0x1234, kAttack, 0xFFFF, 0xFFFD};
+    p.bypass = 1;
+    f.startLinked();
+
+    Ui::formFXsettings& ui = *f.fx().ui;
+    QCOMPARE(ui.dialDry->angle(), 89);
+    QCOMPARE(ui.dialLowPass->angle(), -45);
+    QCOMPARE(ui.dialHighPass->angle(), -45);
+    QCOMPARE(ui.dialInputLevel->angle(), -45);
+    QCOMPARE(ui.cmbVariableWavePitch->currentText(), QStringLiteral("+12"));
+    QVERIFY(ui.chkDominantNoteCut->isChecked());
+    QVERIFY(ui.swtAttack->isOn());
+    QCOMPARE(ui.lblAttack->text(), QStringLiteral("Attack: Slow"));
+    QVERIFY(ui.chkChangePresetShortPress->isChecked());
+    QVERIFY(ui.chkBypassLongPress->isChecked());
+    QCOMPARE(ui.cmbGuitarTuning->currentText(), QStringLiteral("Drop D (DADGBE)"));
+    QCOMPARE(ui.cmbSemitonesVariation->currentText(), QStringLiteral("-4"));
+    QCOMPARE(int(f.fx().parameters().semitoneVariation), -4);
+    QCOMPARE(ui.cmbAssignCtrlUNO->currentText(), QStringLiteral("Wave Clip"));
+    QCOMPARE(ui.cmbAssignCtrlDUE->currentText(), QStringLiteral("Not Assigned"));
+    QCOMPARE(ui.cmbAssignCtrlTRE->currentText(), QStringLiteral("Attack"));
+    QCOMPARE(ui.cmbAssignRemote->currentText(), QStringLiteral("Preset"));
+    QCOMPARE(f.fx().parameters().controlAssigned, (std::array<bool, 5>{true, false, true, false, true}));
+    QVERIFY(f.fx().parameters().waveClip.is_assigned);
+    QVERIFY(!f.fx().parameters().inputLevel.is_assigned);
+    QVERIFY(ui.swtBypass->isOn());
+    // The step numbers are stored as they come.
+    QCOMPARE(f.fx().parameters().lowPass.value, 24u);
+
+    const QStringList log = f.log();
+    const QStringList expectedInOrder = {
+        QStringLiteral("Footswitch Mode: Preset Short, Bypass Long"),
+        QStringLiteral("Current Tuning: 2"),
+        QStringLiteral("Semitones variation: FC"),
+        QStringLiteral("CTRL I assignment: Clipping"),
+        QStringLiteral("CTRL III assignment: Attack"),
+        QStringLiteral("Remote assigned to Preset Change"),
+        QStringLiteral("Dry: \t00400000"),
+        QStringLiteral("Sub Mix: 00000000"),
+        QStringLiteral("LPF: \t00000018"),
+        QStringLiteral("Input Lvl: \t00800000"),
+        QStringLiteral("Harmonic pitch: \t00800000"),
+        QStringLiteral("Noise Gate Status: \t00000000"),
+        QStringLiteral("Attack: \t00000800"),
+    };
+    int at = -1;
+    for (const QString& line : expectedInOrder) {
+        const int found = static_cast<int>(log.indexOf(line, at + 1));
+        QVERIFY2(found > at, qPrintable(QStringLiteral("missing or out of order: ") + line));
+        at = found;
+    }
+    QCOMPARE(countStartingWith(log, QStringLiteral("CTRL II assignment")), 0);
+    QVERIFY(f.dialogs.informationTexts().isEmpty());
+}
+
+void TestEffectWindow::sharedAddressesSelectTheLastMatch()
+{
+    // An older algorithm carries 0x0000 for Limit Range UP, the noise gate and Attack.
+    EditorFixture f;
+    f.start();
+    f.comm().scanAndLink();
+    ParameterModel& m = f.fx().parameters();
+    m.limitRangeUp.address = 0x0000;
+    m.noiseGateStatus.address = 0x0000;
+    m.attack.address = 0x0000;
+    f.pedal().model().assignedFlags = {0, 0, 1, 0, 0};
+    f.pedal().model().assignedAddresses = {0xFFFF, 0xFFFF, 0x0000, 0xFFFF, 0xFFFF};
+    // Keep the window open so the request does not read the image again.
+    const int mark = f.logMark();
+    f.comm().requestStatus();
+    const QStringList log = f.logSince(mark);
+    QCOMPARE(countStartingWith(log, QStringLiteral("CTRL III assignment: ")), 3);
+    QVERIFY(log.contains(QStringLiteral("CTRL III assignment: Limit Range UP")));
+    QCOMPARE(f.fx().ui->cmbAssignCtrlTRE->currentText(), QStringLiteral("Attack"));
+}
+
+void TestEffectWindow::onlyWaveAndSplitSendDuringARequest()
+{
+    EditorFixture f;
+    PedalModel& p = f.pedal().model();
+    p.values[PedalModel::Wave] = 0x00400000;
+    p.values[PedalModel::Split] = 1;
+    p.values[PedalModel::Dry] = 300u << 13;
+    p.values[PedalModel::LimitRangeUp] = 1;
+    p.values[PedalModel::NoiseGateStatus] = 1;
+    p.values[PedalModel::Attack] = 0x00000800;
+    p.values[PedalModel::HighNotesCut] = 1;
+    p.bypass = 1;
+    f.startLinked();
+    const QList<QByteArray> writes = f.writes();
+    QCOMPARE(writes.size(), 3);
+    QCOMPARE(writes.at(0), bytes("0200"));
+    const ParameterModel& m = f.fx().parameters();
+    QCOMPARE(writes.at(1), parameterWrite(m.wave.address, 0x00400000));
+    QCOMPARE(writes.at(2), parameterWrite(m.split.address, 1));
+    QVERIFY(f.log().contains(QStringLiteral("Send Wave string (standard par): 01") + QString::number(m.wave.address, 16).rightJustified(4, QLatin1Char('0')).toUpper() + QStringLiteral("00400000")));
+    // No knob message waits behind the request either.
+    QTest::qWait(150);
+    QCOMPARE(f.writes().size(), 3);
+}
+
+void TestEffectWindow::turningDryPacesItsMessages()
+{
+    EditorFixture f;
+    f.startLinked();
+    Dial* dial = f.fx().ui->dialDry;
+    const int writeMark = f.writeMark();
+    const int logMark = f.logMark();
+    QElapsedTimer elapsed;
+    elapsed.start();
+    int events = 0;
+    int angle = -135;
+    while (elapsed.elapsed() < 1000) {
+        angle -= 2;
+        dial->setAngle(angle);
+        ++events;
+        QTest::qWait(15);
+    }
+    const int finalLevel = DialMath::dialToLevel(dial->angle());
+    QTRY_VERIFY(!f.fx().Timer1.isActive());
+    const QList<QByteArray> sent = writesTo(f.writesSince(writeMark), kDry);
+    QCOMPARE(sent.size(), f.writesSince(writeMark).size());
+    QVERIFY2(sent.size() >= 8 && sent.size() <= 12, qPrintable(QString::number(sent.size())));
+    QCOMPARE(sent.last(), parameterWrite(kDry, uint32_t(finalLevel) << 13));
+    QCOMPARE(countStartingWith(f.logSince(logMark), QStringLiteral("Send Dry string (standard par): 010027")), events);
+    QCOMPARE(f.fx().parameters().dry.value, uint32_t(finalLevel) << 13);
+    QCOMPARE(f.pedal().model().values[PedalModel::Dry], uint32_t(finalLevel) << 13);
+}
+
+void TestEffectWindow::deadZoneSnapsToTheNearerEnd_data()
+{
+    QTest::addColumn<int>("released");
+    QTest::addColumn<int>("shown");
+    QTest::addColumn<uint>("value");
+    QTest::newRow("-100 goes to the minimum") << -100 << -135 << 0u;
+    QTest::newRow("-90 goes to the minimum") << -90 << -135 << 0u;
+    QTest::newRow("-80 goes to the maximum") << -80 << -45 << 0x007FE000u;
+}
+
+void TestEffectWindow::deadZoneSnapsToTheNearerEnd()
+{
+    QFETCH(int, released);
+    QFETCH(int, shown);
+    QFETCH(uint, value);
+    EditorFixture f;
+    f.startLinked();
+    Dial* dial = f.fx().ui->dialDry;
+    dial->setAngle(0); // start away from both ends
+    QTRY_VERIFY(!f.fx().Timer1.isActive());
+    const int mark = f.writeMark();
+    const int logMark = f.logMark();
+    dial->setAngle(released);
+    QCOMPARE(dial->angle(), shown);
+    QTRY_COMPARE(f.writesSince(mark).size(), 1);
+    QCOMPARE(f.writesSince(mark).first(), parameterWrite(kDry, value));
+    QCOMPARE(countStartingWith(f.logSince(logMark), QStringLiteral("Send Dry")), 1);
+}
+
+void TestEffectWindow::pitchListAndSwitchesSendAtOnce()
+{
+    EditorFixture f;
+    f.startLinked();
+    Ui::formFXsettings& ui = *f.fx().ui;
+    const ParameterModel& m = f.fx().parameters();
+    int mark = f.writeMark();
+    ui.cmbVariableWavePitch->setCurrentIndex(24);
+    QCOMPARE(f.writesSince(mark), QList<QByteArray>{parameterWrite(m.harmonicPitch.address, 0x00800000)});
+    QVERIFY(f.log().contains(QStringLiteral("Send Harmonic Pitch string: 01") + QString::number(m.harmonicPitch.address, 16).rightJustified(4, QLatin1Char('0')).toUpper() + QStringLiteral("00800000")));
+    QCOMPARE(m.harmonicPitch.value, 0x00800000u);
+
+    mark = f.writeMark();
+    ui.swtBypass->setOn(true);
+    ui.swtNoiseGateStatus->setOn(true);
+    ui.swtLimitRange->setOn(true);
+    ui.swtWave->setOn(true);
+    QCOMPARE(f.writesSince(mark), (QList<QByteArray>{bytes("0D01"), parameterWrite(m.noiseGateStatus.address, 1),
+                                                     parameterWrite(m.limitRangeUp.address, 1),
+                                                     parameterWrite(m.wave.address, 0x00400000)}));
+    QVERIFY(f.log().contains(QStringLiteral("Send Noise Gate Status string (assignable par): 01")
+                             + QString::number(m.noiseGateStatus.address, 16).rightJustified(4, QLatin1Char('0')).toUpper()
+                             + QStringLiteral("00000001")));
+    QCOMPARE(f.pedal().model().bypass, uint8_t(1));
+    // The switches send without storing: the next request brings the model up to date.
+    QCOMPARE(m.limitRangeUp.value, 0u);
+}
+
+void TestEffectWindow::attackSendsThreeTimesAndRelabels()
+{
+    EditorFixture f;
+    f.startLinked();
+    const int mark = f.writeMark();
+    const int logMark = f.logMark();
+    f.fx().ui->swtAttack->setOn(true);
+    const QByteArray slow = parameterWrite(kAttack, 0x00000800);
+    QCOMPARE(f.writesSince(mark), (QList<QByteArray>{slow, slow, slow}));
+    QCOMPARE(f.logSince(logMark),
+             QStringList(3, QStringLiteral("Send Attack string (assignable par): 0100AE00000800")));
+    QCOMPARE(f.fx().ui->lblAttack->text(), QStringLiteral("Attack: Slow"));
+    f.fx().ui->swtAttack->setOn(false);
+    QCOMPARE(f.fx().ui->lblAttack->text(), QStringLiteral("Attack: Fast"));
+    QCOMPARE(f.writesSince(mark).size(), 6);
+}
+
+void TestEffectWindow::noteCutNeedsATuning()
+{
+    EditorFixture f;
+    f.startLinked();
+    Ui::formFXsettings& ui = *f.fx().ui;
+    const uint16_t address = f.fx().parameters().dominantNotesCut.address;
+    int mark = f.writeMark();
+    ui.chkDominantNoteCut->setChecked(true);
+    QCOMPARE(f.dialogs.informationTexts(), QStringList{QStringLiteral("Set a tuning before using this parameter")});
+    QVERIFY(!ui.chkDominantNoteCut->isChecked());
+    QCOMPARE(f.writesSince(mark), QList<QByteArray>{parameterWrite(address, 0)});
+    QVERIFY(f.log().contains(QStringLiteral("write to DSP msg: ") + QString::fromLatin1(parameterWrite(address, 0).toHex().toUpper())));
+
+    // Choosing a tuning lifts the gate at once, before it is sent.
+    f.dialogs.clear();
+    ui.cmbGuitarTuning->setCurrentIndex(1);
+    mark = f.writeMark();
+    ui.chkDominantNoteCut->setChecked(true);
+    QVERIFY(f.dialogs.informationTexts().isEmpty());
+    QVERIFY(ui.chkDominantNoteCut->isChecked());
+    QCOMPARE(f.writesSince(mark), QList<QByteArray>{parameterWrite(address, 1)});
+    QCOMPARE(f.fx().parameters().dominantNotesCut.value, 1u);
+
+    // Unchecking without a tuning warns as well.
+    ui.cmbGuitarTuning->setCurrentIndex(0);
+    ui.chkDominantNoteCut->setChecked(false);
+    QCOMPARE(f.dialogs.informationTexts(), QStringList{QStringLiteral("Set a tuning before using this parameter")});
+}
+
+void TestEffectWindow::assigningNoteCutNeedsATuning()
+{
+    EditorFixture f;
+    // The pedal holds High Notes Cut on Control III without a tuning: shown silently.
+    const uint16_t highNotesCut = 0x00A1; // its word in the newest image
+    f.pedal().model().assignedFlags = {0, 0, 1, 0, 0};
+    f.pedal().model().assignedAddresses = {0xFFFF, 0xFFFF, highNotesCut, 0xFFFF, 0xFFFF};
+    f.startLinked();
+    Ui::formFXsettings& ui = *f.fx().ui;
+    QCOMPARE(f.fx().parameters().highNotesCut.address, highNotesCut);
+    QCOMPARE(ui.cmbAssignCtrlTRE->currentText(), QStringLiteral("High Notes Cut"));
+    QVERIFY(f.dialogs.informationTexts().isEmpty());
+
+    const QString warning = QStringLiteral("No tuning selected, Select a tuning before assigning this parameter");
+    ui.cmbAssignCtrlQUATTRO->setCurrentIndex(2);
+    QCOMPARE(f.dialogs.informationTexts(), QStringList{warning});
+    QCOMPARE(ui.cmbAssignCtrlQUATTRO->currentText(), QStringLiteral("Not Assigned"));
+    QVERIFY(!f.fx().parameters().controlAssigned[3]);
+    ui.cmbAssignCtrlQUATTRO->setCurrentIndex(5);
+    QVERIFY(f.fx().parameters().controlAssigned[3]);
+    QCOMPARE(f.dialogs.informationTexts().size(), 1);
+
+    ui.cmbGuitarTuning->setCurrentIndex(8);
+    ui.cmbAssignCtrlQUATTRO->setCurrentIndex(1);
+    QCOMPARE(ui.cmbAssignCtrlQUATTRO->currentText(), QStringLiteral("Dominant Notes Cut"));
+    QCOMPARE(f.dialogs.informationTexts().size(), 1);
+}
+
+void TestEffectWindow::assignAsksFirst()
+{
+    EditorFixture f;
+    f.startLinked();
+    Ui::formFXsettings& ui = *f.fx().ui;
+    ui.cmbAssignCtrlUNO->setCurrentText(QStringLiteral("Wave Clip"));
+    ui.cmbAssignCtrlTRE->setCurrentText(QStringLiteral("Attack"));
+    const QString text = QStringLiteral("040100010000" "00E7" "FFFF" "00AE" "FFFF" "FFFF");
+
+    f.dialogs.answerNo();
+    int mark = f.writeMark();
+    int logMark = f.logMark();
+    f.main().ui->btnAssign->click();
+    QCOMPARE(f.logSince(logMark), (QStringList{QStringLiteral("********************ASSIGN********************"),
+                                               QStringLiteral("lenght of assign message in bytes: 16"),
+                                               QStringLiteral("assign message: ") + text}));
+    QCOMPARE(f.dialogs.questions(), QStringList{QStringLiteral("Upload Assignments?")});
+    QVERIFY(f.writesSince(mark).isEmpty());
+
+    f.dialogs.answerYes();
+    f.clock.clearPauses();
+    f.main().ui->btnAssign->click();
+    QCOMPARE(f.writesSince(mark), QList<QByteArray>{QByteArray::fromHex(text.toLatin1())});
+    QCOMPARE(f.clock.pauseLengths(), QList<int>{100});
+    QVERIFY(f.main().ui->btnAssign->isEnabled());
+    QCOMPARE(f.pedal().model().assignedAddresses[0], kWaveClip);
+    QCOMPARE(f.pedal().model().assignedFlags[2], uint8_t(1));
+}
+
+void TestEffectWindow::footswitchModeIsSentAtOnce()
+{
+    EditorFixture f;
+    f.startLinked();
+    f.fx().ui->chkChangePresetShortPress->setChecked(true);
+    f.fx().ui->chkBypassLongPress->setChecked(true);
+    const int mark = f.writeMark();
+    const int logMark = f.logMark();
+    f.dialogs.clear();
+    f.main().ui->btnSetFootswitchMode->click();
+    QCOMPARE(f.writesSince(mark), QList<QByteArray>{bytes("080101")});
+    QCOMPARE(f.logSince(logMark),
+             (QStringList{QStringLiteral("********************SET FOOTSWITCH MODE********************"),
+                          QStringLiteral("footswitch behaviour message: 080101"), QStringLiteral("080101")}));
+    QVERIFY(f.dialogs.texts().isEmpty());
+    QCOMPARE(f.pedal().model().footswitchMode, uint8_t(3));
+}
+
+void TestEffectWindow::setTuningAsksPurgesAndPauses()
+{
+    EditorFixture f;
+    f.startLinked();
+    Ui::formFXsettings& ui = *f.fx().ui;
+    ui.cmbGuitarTuning->setCurrentText(QStringLiteral("Standard (EADGBE)"));
+    ui.cmbSemitonesVariation->setCurrentText(QStringLiteral("-1"));
+
+    f.dialogs.answerNo();
+    const int mark = f.writeMark();
+    int logMark = f.logMark();
+    f.main().ui->btnSetTuning->click();
+    QCOMPARE(f.logSince(logMark), (QStringList{QStringLiteral("********************SET TUNING********************"),
+                                               QStringLiteral("Tuning Message: 0901FF")}));
+    QCOMPARE(f.dialogs.questions(), QStringList{QStringLiteral("Set new tuning?")});
+    QVERIFY(f.writesSince(mark).isEmpty());
+
+    f.dialogs.answerYes();
+    f.clock.clearPauses();
+    f.main().ui->btnSetTuning->click();
+    QCOMPARE(f.writesSince(mark), QList<QByteArray>{bytes("0901FF")});
+    QCOMPARE(f.clock.pauseLengths(), QList<int>{100});
+    QCOMPARE(f.pedal().model().tuning, uint8_t(1));
+    QCOMPARE(f.pedal().model().semitones, uint8_t(0xFF));
+
+    ui.cmbGuitarTuning->setCurrentIndex(8);
+    ui.cmbSemitonesVariation->setCurrentText(QStringLiteral("+3"));
+    f.main().ui->btnSetTuning->click();
+    QCOMPARE(f.writesSince(mark).last(), bytes("090803"));
+}
+
+void TestEffectWindow::replyTuningIsSentBackUnchanged()
+{
+    EditorFixture f;
+    f.pedal().model().tuning = 2;
+    f.pedal().model().semitones = 0xFE;
+    f.startLinked();
+    QCOMPARE(f.fx().ui->cmbGuitarTuning->currentText(), QStringLiteral("Drop D (DADGBE)"));
+    QCOMPARE(f.fx().ui->cmbSemitonesVariation->currentText(), QStringLiteral("-2"));
+    const int mark = f.writeMark();
+    f.main().ui->btnSetTuning->click();
+    QCOMPARE(f.writesSince(mark), QList<QByteArray>{bytes("0902FE")});
+}
+
+void TestEffectWindow::replyBytesWithoutAListEntry()
+{
+    EditorFixture f;
+    f.pedal().model().tuning = 3;
+    f.pedal().model().semitones = 0x01;
+    f.startLinked();
+    Ui::formFXsettings& ui = *f.fx().ui;
+    QCOMPARE(ui.cmbGuitarTuning->currentText(), QStringLiteral("DADGAD"));
+
+    f.pedal().model().tuning = 12;
+    f.pedal().model().semitones = 0x07;
+    const int logMark = f.logMark();
+    f.comm().requestStatus();
+    QCOMPARE(ui.cmbGuitarTuning->currentText(), QStringLiteral("DADGAD"));
+    QCOMPARE(ui.cmbSemitonesVariation->currentText(), QStringLiteral("+1"));
+    const QStringList log = f.logSince(logMark);
+    QVERIFY(log.contains(QStringLiteral("Current Tuning: 12")));
+    QVERIFY(log.contains(QStringLiteral("Semitones variation: 07")));
+    QCOMPARE(countStartingWith(log, QStringLiteral("tuning 12 has no entry")), 1);
+    QCOMPARE(countStartingWith(log, QStringLiteral("semitone variation 7 has no entry")), 1);
+    // What "Set Tuning" sends is what the lists show.
+    QCOMPARE(int(f.fx().parameters().currentTuning), 3);
+    QCOMPARE(int(f.fx().parameters().semitoneVariation), 1);
+}
+
+void TestEffectWindow::defaultsSendInTheirOrder()
+{
+    EditorFixture f;
+    PedalModel& p = f.pedal().model();
+    p.values[PedalModel::InputLevel] = 100u << 13;
+    p.values[PedalModel::NoiseGateStatus] = 1;
+    p.values[PedalModel::Attack] = 0x00000800;
+    p.tuning = 1; // the note-cut boxes stay quiet
+    f.startLinked();
+    const ParameterModel& m = f.fx().parameters();
+    const int mark = f.writeMark();
+    const int logMark = f.logMark();
+    f.clock.clearPauses();
+    QTest::keyClick(&f.main(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+
+    const QByteArray attackFast = parameterWrite(kAttack, 0x00008000);
+    const QList<QByteArray> atOnce = {
+        parameterWrite(m.inputLevel.address, 0x00800000),
+        parameterWrite(m.harmonicPitch.address, 0x00400000),
+        parameterWrite(kWaveClip, 0),
+        parameterWrite(m.dominantNotesCut.address, 0),
+        parameterWrite(m.highNotesCut.address, 0),
+        parameterWrite(m.dryHpf.address, 0),
+        parameterWrite(m.limitRangeUp.address, 0),
+        parameterWrite(m.noiseGateThreshold.address, 0),
+        attackFast,
+        // Then the controls that changed: the noise gate switch, Attack three times.
+        parameterWrite(m.noiseGateStatus.address, 0),
+        attackFast, attackFast, attackFast,
+    };
+    QCOMPARE(f.writesSince(mark), atOnce);
+    QCOMPARE(f.clock.pauseLengths(), QList<int>(8, 10));
+    // The Input Level knob went to its maximum and follows through the pacing.
+    QTRY_COMPARE(f.writesSince(mark).size(), atOnce.size() + 1);
+    QCOMPARE(f.writesSince(mark).last(), parameterWrite(m.inputLevel.address, 0x007FE000));
+
+    const QStringList log = f.logSince(logMark);
+    QCOMPARE(log.mid(0, 5),
+             (QStringList{QStringLiteral("write to DSP msg: 01009C00000000"), QStringLiteral("write to DSP msg: 0100A100000000"),
+                          QStringLiteral("Send Limit Range UP string (assignable par): 0100BB00000000"),
+                          QStringLiteral("Send Noise Gate Threshold string (assignable par): 0100CA00000000"),
+                          QStringLiteral("Send Attack string (assignable par): 0100AE00008000")}));
+    Ui::formFXsettings& ui = *f.fx().ui;
+    QCOMPARE(ui.dialInputLevel->angle(), -45);
+    QCOMPARE(ui.cmbVariableWavePitch->currentText(), QStringLiteral("0"));
+    QVERIFY(!ui.swtAttack->isOn());
+    QCOMPARE(ui.lblAttack->text(), QStringLiteral("Attack: Fast"));
+    QVERIFY(f.dialogs.informationTexts().isEmpty());
+}
+
+void TestEffectWindow::defaultsFromTheMenuSayHowToKeepThem()
+{
+    EditorFixture f;
+    f.startLinked();
+    f.main().ui->menuSetAssignableParamsToDefault->trigger();
+    QCOMPARE(f.dialogs.informationTexts(),
+             QStringList{QStringLiteral("Click Save Parameters button to save the current status on pedal")});
+    QCOMPARE(f.fx().parameters().attack.value, 0x00008000u);
+}
+
+void TestEffectWindow::presetValuesSendAtOnce()
+{
+    EditorFixture f;
+    f.startLinked();
+    ParameterModel& m = f.fx().parameters();
+    m.dry.value = 1023u << 13;
+    m.waveClip.value = 200u << 13;
+    const int mark = f.writeMark();
+    f.fx().showParameterValues(true);
+    QVERIFY(!f.fx().sendImmediately);
+    const QList<QByteArray> sent = f.writesSince(mark);
+    QCOMPARE(writesTo(sent, kDry), QList<QByteArray>{parameterWrite(kDry, 1023u << 13)});
+    QCOMPARE(writesTo(sent, kWaveClip).size(), 1);
+    QVERIFY(!f.fx().Timer1.isActive());
+}
+
+void TestEffectWindow::enableAllParametersToggles()
+{
+    EditorFixture f;
+    f.startLinked();
+    Ui::formFXsettings& ui = *f.fx().ui;
+    QAction* item = f.main().ui->menuEnableAllParameters;
+    item->trigger();
+    QVERIFY(item->isChecked());
+    QVERIFY(f.fx().parameters().allParametersEnabled);
+    item->trigger();
+    QVERIFY(!item->isChecked());
+    for (Dial* d : {ui.dialDry, ui.dialSubMix, ui.dialMinus1Oct, ui.dialMinus2Oct, ui.dialRange})
+        QVERIFY2(!d->isEnabled(), qPrintable(d->objectName()));
+    for (Dial* d : {ui.dialLowPass, ui.dialHighPass, ui.dial1stHarmonic})
+        QVERIFY2(d->isEnabled(), qPrintable(d->objectName()));
+}
+
+void TestEffectWindow::keysAndRightClick()
+{
+    EditorFixture f;
+    f.startLinked();
+    QVERIFY(!f.console().isVisible());
+    QTest::keyClick(f.fx().ui->dialDry, Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(f.console().isVisible());
+
+    const int logMark = f.logMark();
+    const int mark = f.writeMark();
+    QTest::mouseClick(f.fx().ui->chkDominantNoteCut, Qt::RightButton);
+    QCOMPARE(f.logSince(logMark), QStringList{QStringLiteral("Right mouse button clicked!")});
+    QVERIFY(!f.fx().ui->chkDominantNoteCut->isChecked());
+    QVERIFY(f.writesSince(mark).isEmpty());
+}
+
+void TestEffectWindow::unlinkedClickOpensADisabledWindow()
+{
+    EditorFixture f;
+    f.start();
+    QListWidget* list = f.main().ui->lstEffects;
+    QCOMPARE(list->count(), 1);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+    QVERIFY(f.fx().isVisible());
+    QCOMPARE(f.fx().windowTitle(), QStringLiteral("Quarnel MK3 0015"));
+    QCOMPARE(f.editor().catalogue->selectedEffectName(), QStringLiteral("Quarnel MK3 0015"));
+    QVERIFY(!f.fx().ui->dialDry->isEnabled());
+    QVERIFY(!f.fx().ui->chkBypassShortPress->isEnabled());
+    QVERIFY(!f.fx().ui->lblAssignControls->isEnabled());
+    QCOMPARE(f.fx().parameters().dry.address, kDry);
+    QVERIFY(f.writes().isEmpty());
+}
+
+void TestEffectWindow::linkedClickChecksTheAlgorithm_data()
+{
+    QTest::addColumn<int>("algorithm"); // as the BCD byte
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("14") << 0x14 << false;
+    QTest::newRow("15") << 0x15 << true;
+    QTest::newRow("16") << 0x16 << true;
+}
+
+void TestEffectWindow::linkedClickChecksTheAlgorithm()
+{
+    QFETCH(int, algorithm);
+    QFETCH(bool, opens);
+    EditorFixture f;
+    f.startLinked();
+    QVERIFY(f.fx().isVisible());
+    f.pedal().model().algorithmLow = uint8_t(algorithm);
+    f.comm().algorithmVersion = QStringLiteral("00%1").arg(algorithm, 2, 16, QLatin1Char('0'));
+    f.dialogs.clear();
+    f.editor().catalogue->selectEntry(0);
+    f.editor().catalogue->effetto_cliccato();
+    QCOMPARE(f.fx().isVisible(), opens);
+    if (opens) {
+        QVERIFY(f.dialogs.informationTexts().isEmpty());
+        return;
+    }
+    QCOMPARE(f.dialogs.informationTexts(),
+             QStringList{QStringLiteral("Upload the latest version of Quarnel MK3 algorithm:\r\nUpload Quarnel MK3 0015")});
+    QVERIFY(!f.main().isEnabledByName(QStringLiteral("btnAssign")));
+    QVERIFY(!f.main().isEnabledByName(QStringLiteral("btnSetTuning")));
+    QVERIFY(f.main().isEnabledByName(QStringLiteral("btnUpload")));
+}
+
+void TestEffectWindow::arrowsMoveTheSelectionOnly()
+{
+    EditorFixture f;
+    f.start();
+    QListWidget* list = f.main().ui->lstEffects;
+    list->addItem(QStringLiteral("Quarnel MK3 0016"));
+    list->setCurrentRow(0);
+    const int logMark = f.logMark();
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->currentRow(), 1);
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->currentRow(), 1);
+    QTest::keyClick(list, Qt::Key_Up);
+    QCOMPARE(list->currentRow(), 0);
+    QTest::keyClick(list, Qt::Key_Up);
+    QCOMPARE(list->currentRow(), 0);
+    QCOMPARE(f.logSince(logMark), (QStringList{QStringLiteral("arrow down pressed"), QStringLiteral("arrow down pressed"),
+                                               QStringLiteral("arrow up pressed"), QStringLiteral("arrow up pressed")}));
+    QVERIFY(!f.fx().isVisible());
+    QVERIFY(f.editor().catalogue->selectedEffectName().isEmpty());
+}
+
+void TestEffectWindow::unknownEffectNumberOpensNothing()
+{
+    EditorFixture f;
+    f.pedal().model().effectNumber = 3;
+    f.startLinked();
+    QVERIFY(!f.fx().isVisible());
+    QCOMPARE(f.main().ui->lstEffects->currentRow(), -1);
+    QCOMPARE(f.dialogs.informationTexts().size(), 1);
+    QVERIFY(f.dialogs.informationTexts().first().contains(QStringLiteral("03")));
+    QVERIFY(!f.editor().catalogue->selectEntry(1));
+    QVERIFY(!f.editor().catalogue->selectEntry(-1));
+    QVERIFY(f.editor().catalogue->selectEntry(0));
+}
+
+void TestEffectWindow::malformedAddressTable_data()
+{
+    // Entries whose image names find data items that are not effect images.
+    QTest::addColumn<QString>("entry");
+    QTest::newRow("not hexadecimal") << QStringLiteral("STYLE 0");
+    QTest::newRow("too short") << QStringLiteral("octave");
+}
+
+void TestEffectWindow::malformedAddressTable()
+{
+    QFETCH(QString, entry);
+    EditorFixture f;
+    f.startLinked();
+    f.main().ui->lstEffects->addItem(entry);
+    f.dialogs.clear();
+    QVERIFY(f.editor().catalogue->selectEntry(1));
+    f.editor().catalogue->effetto_cliccato();
+    QVERIFY(f.fx().isVisible());
+    QCOMPARE(f.dialogs.informationTexts().size(), 1);
+    QVERIFY(f.dialogs.informationTexts().first().contains(QStringLiteral("parameter address table")));
+    QVERIFY(f.dialogs.informationTexts().first().contains(QStringLiteral("keeps the addresses")));
+    QCOMPARE(f.fx().parameters().dry.address, kDry);
+    QCOMPARE(f.fx().parameters().attack.address, kAttack);
+
+    const int mark = f.writeMark();
+    f.fx().ui->swtAttack->setOn(true);
+    QCOMPARE(writesTo(f.writesSince(mark), kAttack).size(), 3);
+}
+
+void TestEffectWindow::malformedTableBeforeAnyOtherSendsNothing()
+{
+    EditorFixture f;
+    f.start();
+    f.main().ui->lstEffects->addItem(QStringLiteral("STYLE 0"));
+    f.main().ui->lstEffects->setCurrentRow(1);
+    f.editor().catalogue->effetto_cliccato();
+    QCOMPARE(f.dialogs.informationTexts().size(), 1);
+    QVERIFY(f.dialogs.informationTexts().first().contains(QStringLiteral("sends no parameter changes")));
+    f.fx().enableEffectControls(true);
+    const int logMark = f.logMark();
+    f.fx().ui->dialDry->setAngle(0);
+    f.fx().ui->swtLimitRange->setOn(true);
+    QTest::qWait(150);
+    QVERIFY(f.writes().isEmpty());
+    QCOMPARE(countStartingWith(f.logSince(logMark), QStringLiteral("not sent")), 2);
+}
+
+QTEST_MAIN(TestEffectWindow)
+#include "tst_effectwindow.moc"
