@@ -1,16 +1,204 @@
 #include "effects/EffectUpload.h"
 
 #include "app/Editor.h"
+#include "app/FormMain.h"
+#include "console/Log.h"
+#include "editor/FXsettings.h"
+#include "effects/Catalogue.h"
+#include "effects/UploadImage.h"
+#include "link/Communication.h"
+#include "link/D2XXUnit.h"
+#include "seams/Clock.h"
+#include "seams/Dialogs.h"
+#include "ui_FormMain.h"
 
-EffectUpload::EffectUpload(Editor& editor) : editor_(editor)
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+const QString kQuestion = QStringLiteral("Upload the selected algorithm?");
+// The pedal needs this long in bypass before it takes a new algorithm.
+constexpr int kCatalogueBypassPauseMs = 40;
+constexpr int kFileBypassPauseMs = 400;
+
+struct BusyGuard {
+    bool& busy;
+    explicit BusyGuard(bool& b) : busy(b) { busy = true; }
+    ~BusyGuard() { busy = false; }
+};
+} // namespace
+
+EffectUpload::EffectUpload(Editor& editor) : editor_(editor) {}
+
+bool EffectUpload::refuseReentry()
 {
-    (void)editor_;
+    if (!busy_)
+        return false;
+    editor_.log().logLine(QStringLiteral("upload refused: another upload is waiting for the pedal"));
+    return true;
 }
 
 void EffectUpload::btnUploadClick()
 {
+    if (refuseReentry())
+        return;
+    BusyGuard guard(busy_);
+    FormMain& main = *editor_.formMain;
+    Log& log = editor_.log();
+    Catalogue& catalogue = *editor_.catalogue;
+
+    log.logLine(QStringLiteral("********************UPLOAD********************"));
+    main.Timer_USB_Read.stop();
+
+    // The image is loaded and checked before the pedal is touched. A failed
+    // load leaves the shared text list as it was, with some other item in it:
+    // that must not go to the pedal as this effect.
+    const QString effect = catalogue.selectedEffectName();
+    const QString resource = Catalogue::imageName(effect);
+    const bool loaded = !effect.isEmpty() && catalogue.loadTextResource(resource);
+    const QString line = loaded ? catalogue.loadedImageLine() : QString();
+    const UploadImage::Checked image = UploadImage::fromImageLine(effect, line);
+    if (!image.ok) {
+        log.logLine(QStringLiteral("upload refused: ") + image.error);
+        editor_.dialogs().information(&main, image.error);
+        main.Timer_USB_Read.start();
+        return;
+    }
+
+    if (!editor_.dialogs().askYesNo(&main, kQuestion)) {
+        main.Timer_USB_Read.start();
+        return;
+    }
+    editor_.formFXsettings->sendBypass(true);
+    editor_.clock().sleepMs(kCatalogueBypassPauseMs);
+    editor_.d2xx->reportErrors = true;
+    main.UploadCheckTimer.start();
+
+    log.logLine(QStringLiteral("resource name: ") + resource);
+    log.logLine(QStringLiteral("size: ") + QString::number(line.size() / 2));
+    log.logLine(QStringLiteral("filecontent (first 128 bytes): ") + line.left(256));
+    log.logLine(QStringLiteral("num of bytes: ") + QString::number(image.bytes.size()));
+    writeImage(image.bytes);
+    log.logLine(QStringLiteral("write to device"));
+    main.ui->lblStatus->setText(QStringLiteral("Uploading..."));
+
+    if (!awaitAnswer(Source::Catalogue))
+        return;
+    editor_.comm->requestStatus();
+    main.UploadCheckTimer.stop();
+    main.Timer_USB_Read.start();
 }
 
 void EffectUpload::menuLoadAlgorithmFromFileClick()
 {
+    if (refuseReentry())
+        return;
+    BusyGuard guard(busy_);
+    FormMain& main = *editor_.formMain;
+    Log& log = editor_.log();
+
+    const QString path = editor_.dialogs().openFile(&main, main.OpenDialog1.title, main.OpenDialog1.initialFolder,
+                                                    main.OpenDialog1.filter);
+    if (path.isEmpty())
+        return;
+    // Read whole and checked before the pedal is touched: an unreadable, empty
+    // or oversized file is never half sent.
+    const UploadImage::Checked file = UploadImage::fromFile(path);
+    if (!file.ok) {
+        log.logLine(QStringLiteral("upload refused: ") + file.error);
+        editor_.dialogs().information(&main, file.error);
+        return;
+    }
+    if (!editor_.dialogs().askYesNo(&main, kQuestion))
+        return;
+
+    editor_.formFXsettings->sendBypass(true);
+    editor_.clock().sleepMs(kFileBypassPauseMs);
+    editor_.d2xx->reportErrors = true;
+    main.Timer_USB_Read.stop();
+    main.UploadCheckTimer.start();
+    main.OpenDialog1.initialFolder = QFileInfo(path).absolutePath();
+    log.logLine(QStringLiteral("Opening - ") + QDir::toNativeSeparators(path));
+    const uint32_t sent = writeImage(file.bytes);
+    log.logLine(QString::number(sent) + QStringLiteral(" Bytes Sent ..."));
+
+    if (!awaitAnswer(Source::File))
+        return;
+    main.UploadCheckTimer.stop();
+    main.Timer_USB_Read.start();
+}
+
+uint32_t EffectUpload::writeImage(const QByteArray& image)
+{
+    D2XXUnit& d2xx = *editor_.d2xx;
+    std::memcpy(d2xx.send_buffer(), image.constData(), size_t(image.size()));
+    return d2xx.writeDevice(static_cast<uint32_t>(image.size()));
+}
+
+bool EffectUpload::awaitAnswer(Source source)
+{
+    FormMain& main = *editor_.formMain;
+    D2XXUnit& d2xx = *editor_.d2xx;
+    Clock& clock = editor_.clock();
+    Log& log = editor_.log();
+    // The wait ends with the watchdog at the latest: the timer, or this same
+    // limit on the clock, whichever comes first, reports the failure.
+    const int limitMs = main.UploadCheckTimer.interval();
+    const qint64 deadline = clock.nowMs() + limitMs;
+
+    for (;;) {
+        QCoreApplication::processEvents();
+        if (d2xx.queryQueue() != FtdiDriver::FT_OK) {
+            // Unplugged, or unlinked by the watchdog: nothing more to wait for.
+            log.logLine(QStringLiteral("upload: the pedal's answer cannot be read"));
+            return false;
+        }
+        if (d2xx.rxQueueCount > 0)
+            break;
+        if (clock.nowMs() >= deadline) {
+            log.logLine(QStringLiteral("upload: no answer from the pedal within %1 ms").arg(limitMs));
+            if (main.UploadCheckTimer.isActive())
+                editor_.comm->uploadWatchdogExpired();
+            return false;
+        }
+        d2xx.waitForData(1);
+        clock.idleMs(1);
+    }
+
+    // The answer may come in pieces: it is read until the queue has stayed
+    // empty for a short gap, so no part of it is left behind for the status
+    // request that follows to take for its own reply.
+    qint64 lastData = clock.nowMs();
+    for (;;) {
+        QCoreApplication::processEvents();
+        const uint32_t n = d2xx.readDevice();
+        if (n > 0) {
+            if (source == Source::File)
+                log.logLine(QStringLiteral("num of bytes received from device: ") + QString::number(n));
+            // Only this read's bytes: what an older read left in the buffer is not the answer.
+            const int shown = std::min<int>(static_cast<int>(n), kShownAnswer);
+            const QString answer = QString::fromLatin1(reinterpret_cast<const char*>(d2xx.receive_buffer()), shown);
+            log.logLine(QStringLiteral("received: ") + answer);
+            main.ui->lblStatus->setText(answer);
+            if (source == Source::Catalogue)
+                main.UploadCheckTimer.stop();
+            lastData = clock.nowMs();
+        } else if (clock.nowMs() - lastData >= Communication::kReplyGapMs) {
+            if (source == Source::File)
+                log.logLine(QStringLiteral("num of bytes received from device: 0"));
+            break;
+        }
+        // A pedal that never stops talking does not hold the window forever.
+        if (clock.nowMs() >= deadline)
+            break;
+        if (n == 0) {
+            d2xx.waitForData(1);
+            clock.idleMs(1);
+        }
+    }
+    return true;
 }

@@ -1,19 +1,38 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
 
 class Editor;
 
-// Uploads of an effect image (catalogue entry or file) into the pedal.
+// Uploads of an effect image (the selected catalogue entry, or a file) into
+// the pedal: bypass, the whole image in one write, then the pedal's answer,
+// watched over by the main window's UploadCheckTimer.
 class EffectUpload {
 public:
+    // What lblStatus shows of the pedal's answer.
+    static constexpr int kShownAnswer = 17;
+
     explicit EffectUpload(Editor& editor);
 
     void btnUploadClick();
     void menuLoadAlgorithmFromFileClick();
 
+    bool uploading() const { return busy_; }
+
 private:
+    enum class Source { Catalogue, File };
+
+    // Refuses (and logs) an upload started inside the wait of another.
+    bool refuseReentry();
+    // The whole image in one write; the count the write reports.
+    uint32_t writeImage(const QByteArray& image);
+    // Waits for the pedal's answer and shows it; false when none came (the
+    // watchdog has then reported the failure, or will).
+    bool awaitAnswer(Source source);
+
     Editor& editor_;
+    bool busy_ = false;
 };

@@ -1,0 +1,293 @@
+// Effect uploads from the catalogue and from a file, on the virtual pedal:
+// what goes on the wire and when, the pedal's answer, and the watchdog.
+
+#include "EditorFixture.h"
+
+#include "app/Editor.h"
+#include "app/FormMain.h"
+#include "data/DataItems.h"
+#include "effects/EffectUpload.h"
+#include "link/Communication.h"
+#include "link/D2XXUnit.h"
+#include "ui_FormMain.h"
+#include "virtualpedal/VirtualPedal.h"
+
+#include <QtTest>
+
+namespace {
+const QString kFailed = QStringLiteral("Upload failed! Disconnect the pedal from USB and try again.");
+
+QByteArray embeddedImage()
+{
+    QByteArray text = DataItems::bytes(QStringLiteral("QUARNEL_MK3_0015"));
+    const int end = text.indexOf('\n');
+    if (end >= 0)
+        text.truncate(end);
+    return QByteArray::fromHex(text.trimmed());
+}
+
+QString writeFile(EditorFixture& fx, const QString& name, const QByteArray& bytes)
+{
+    const QString path = fx.documents.filePath(name);
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+    return path;
+}
+
+int indexOfLine(const QStringList& log, const QString& line, int from = 0)
+{
+    return static_cast<int>(log.indexOf(line, from));
+}
+} // namespace
+
+class TestEffectUpload : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void catalogueUpload();
+    void catalogueUploadAnsweredNo();
+    void answerInTwoParts();
+    void silentPedalTripsTheWatchdog_data();
+    void silentPedalTripsTheWatchdog();
+    void noImageSendsNothing();
+    void fileUpload();
+    void refusedFiles_data();
+    void refusedFiles();
+    void fileDialogCancelledOrNo();
+    void secondUploadDuringTheWaitIsRefused();
+};
+
+void TestEffectUpload::catalogueUpload()
+{
+    EditorFixture fx;
+    fx.pedal().setAlgorithmVersion(14); // the pedal runs the older algorithm
+    fx.startLinked();
+    FormMain& main = fx.main();
+    QVERIFY(main.isEnabledByName(QStringLiteral("btnUpload")));
+    const int mark = fx.logMark();
+    const int writes = fx.writeMark();
+    const qsizetype firstWrite = fx.pedal().writes().size();
+    fx.dialogs.clear();
+    main.ui->btnUpload->click();
+
+    const QByteArray image = embeddedImage();
+    QCOMPARE(image.size(), 4256);
+    const QList<QByteArray> sent = fx.writesSince(writes);
+    QCOMPARE(sent.size(), 3);
+    QCOMPARE(sent.at(0), QByteArray::fromHex("0D01"));
+    QCOMPARE(sent.at(1), image); // one write, the whole image
+    QCOMPARE(sent.at(2), QByteArray::fromHex("0200"));
+    const auto& w = fx.pedal().writes();
+    QCOMPARE(w.at(firstWrite + 1).ms - w.at(firstWrite).ms, qint64(40));
+
+    QCOMPARE(fx.dialogs.questions(), QStringList{QStringLiteral("Upload the selected algorithm?")});
+    const QStringList log = fx.logSince(mark);
+    int at = 0;
+    for (const QString& line : {QStringLiteral("********************UPLOAD********************"),
+                                QStringLiteral("resource name: Quarnel_MK3_0015"), QStringLiteral("size: 4256")}) {
+        at = indexOfLine(log, line, at);
+        QVERIFY2(at >= 0, qPrintable(line));
+    }
+    QCOMPARE(log.at(at + 1).left(31), QStringLiteral("filecontent (first 128 bytes): "));
+    QCOMPARE(log.at(at + 1).size(), 31 + 256);
+    QCOMPARE(log.mid(at + 2, 3), (QStringList{QStringLiteral("num of bytes: 4256"), QStringLiteral("write to device"),
+                                              QStringLiteral("received: Upload OK")}));
+    QVERIFY(indexOfLine(log, QStringLiteral("********************REQUEST********************"), at) > at);
+
+    // The pedal runs the new algorithm, the window shows its answer and the
+    // version that the closing status request read.
+    QCOMPARE(fx.pedal().model().effectImage, image);
+    QCOMPARE(main.ui->lblStatus->text(), QStringLiteral("Upload OK"));
+    QCOMPARE(main.ui->lblAlgorithmVersion->text(), QStringLiteral("Device Algorithm: 0015"));
+    QVERIFY(main.isEnabledByName(QStringLiteral("btnSaveParameters")));
+    QVERIFY(!main.UploadCheckTimer.isActive());
+    QVERIFY(main.Timer_USB_Read.isActive());
+    QVERIFY(fx.editor().d2xx->reportErrors);
+    QVERIFY(fx.comm().linked);
+}
+
+void TestEffectUpload::catalogueUploadAnsweredNo()
+{
+    EditorFixture fx;
+    fx.startLinked();
+    const int writes = fx.writeMark();
+    fx.dialogs.answerNo();
+    fx.main().ui->btnUpload->click();
+    QCOMPARE(fx.writesSince(writes), QList<QByteArray>());
+    QVERIFY(fx.main().Timer_USB_Read.isActive());
+    QVERIFY(!fx.main().UploadCheckTimer.isActive());
+}
+
+void TestEffectUpload::answerInTwoParts()
+{
+    EditorFixture fx;
+    fx.startLinked();
+    fx.pedal().setSplitReplies(5, 6); // "Upload" and, 5 ms later, " OK"
+    const int mark = fx.logMark();
+    fx.main().ui->btnUpload->click();
+    const QStringList log = fx.logSince(mark);
+    QCOMPARE(log.filter(QRegularExpression(QStringLiteral("^received: "))),
+             (QStringList{QStringLiteral("received: Upload"), QStringLiteral("received:  OK")}));
+    QCOMPARE(fx.main().ui->lblStatus->text(), QStringLiteral(" OK"));
+    // Nothing of the answer is left over to spoil the status request after it.
+    QVERIFY(log.contains(QStringLiteral("Firmware Version: 17")));
+    QVERIFY(fx.main().Timer_USB_Read.isActive());
+}
+
+void TestEffectUpload::silentPedalTripsTheWatchdog_data()
+{
+    QTest::addColumn<bool>("fromFile");
+    QTest::newRow("catalogue") << false;
+    QTest::newRow("file") << true;
+}
+
+void TestEffectUpload::silentPedalTripsTheWatchdog()
+{
+    QFETCH(bool, fromFile);
+    EditorFixture fx;
+    fx.startLinked();
+    fx.main().UploadCheckTimer.setInterval(300);
+    fx.pedal().setSilent(true);
+    const int writes = fx.writeMark();
+    fx.dialogs.clear();
+    const qint64 started = fx.clock.nowMs();
+    if (fromFile) {
+        fx.dialogs.chooseFile(writeFile(fx, QStringLiteral("fx.dat"), embeddedImage()));
+        fx.main().ui->menuLoadAlgorithmFromFile->trigger();
+    } else {
+        fx.main().ui->btnUpload->click();
+    }
+
+    QTRY_COMPARE(fx.main().ui->lblStatus->text(), QStringLiteral("Upload Failed"));
+    QCOMPARE(fx.dialogs.informationTexts(), QStringList{kFailed});
+    QVERIFY(!fx.comm().linked);
+    QVERIFY(!fx.pedal().isOpen());
+    QVERIFY(!fx.main().UploadCheckTimer.isActive());
+    QVERIFY(!fx.main().Timer_USB_Read.isActive());
+    QVERIFY(!fx.editor().effectUpload->uploading());
+    // Bypass and image, and no status request after a failed upload.
+    const QList<QByteArray> sent = fx.writesSince(writes);
+    QCOMPARE(sent.size(), 2);
+    QCOMPARE(sent.at(1), embeddedImage());
+    // The wait had the watchdog's limit, not one of its own.
+    QVERIFY(fx.clock.nowMs() - started < 300 + 500);
+}
+
+void TestEffectUpload::noImageSendsNothing()
+{
+    EditorFixture fx;
+    fx.pedal().model().effectNumber = 5; // not in the catalogue: nothing is selected
+    fx.startLinked();
+    QVERIFY(fx.main().isEnabledByName(QStringLiteral("btnUpload")));
+    const int writes = fx.writeMark();
+    fx.dialogs.clear();
+    fx.main().ui->btnUpload->click();
+    QCOMPARE(fx.writesSince(writes), QList<QByteArray>());
+    QCOMPARE(fx.dialogs.questions(), QStringList());
+    QCOMPARE(fx.dialogs.informationTexts().size(), 1);
+    QVERIFY(fx.dialogs.informationTexts().first().contains(QStringLiteral("Nothing was sent")));
+    QVERIFY(!fx.main().UploadCheckTimer.isActive());
+    QVERIFY(fx.comm().linked);
+}
+
+void TestEffectUpload::fileUpload()
+{
+    EditorFixture fx;
+    fx.startLinked();
+    const QString path = writeFile(fx, QStringLiteral("effect.dat"), embeddedImage());
+    fx.dialogs.chooseFile(path);
+    const int mark = fx.logMark();
+    const int writes = fx.writeMark();
+    const qsizetype firstWrite = fx.pedal().writes().size();
+    fx.main().ui->menuLoadAlgorithmFromFile->trigger();
+
+    const ScriptedDialogs::Shown dialog = fx.dialogs.shown().first();
+    QCOMPARE(dialog.kind, ScriptedDialogs::Kind::OpenFile);
+    QCOMPARE(dialog.filter, QStringLiteral("Dat files (*.dat)"));
+    QCOMPARE(dialog.folder, QString());
+    QCOMPARE(fx.dialogs.questions(), QStringList{QStringLiteral("Upload the selected algorithm?")});
+
+    const QList<QByteArray> sent = fx.writesSince(writes);
+    QCOMPARE(sent, (QList<QByteArray>{QByteArray::fromHex("0D01"), embeddedImage()})); // no status request
+    const auto& w = fx.pedal().writes();
+    QCOMPARE(w.at(firstWrite + 1).ms - w.at(firstWrite).ms, qint64(400));
+    QCOMPARE(fx.logSince(mark), (QStringList{QStringLiteral("Opening - ") + path, QStringLiteral("4256 Bytes Sent ..."),
+                                             QStringLiteral("num of bytes received from device: 9"),
+                                             QStringLiteral("received: Upload OK"),
+                                             QStringLiteral("num of bytes received from device: 0")}));
+    QCOMPARE(fx.main().ui->lblStatus->text(), QStringLiteral("Upload OK"));
+    QVERIFY(!fx.main().UploadCheckTimer.isActive());
+    QVERIFY(fx.main().Timer_USB_Read.isActive());
+
+    // The next dialog opens where this file was.
+    fx.dialogs.cancelFileDialog();
+    fx.main().ui->menuLoadAlgorithmFromFile->trigger();
+    QCOMPARE(fx.dialogs.shown().last().folder, fx.documents.path());
+}
+
+void TestEffectUpload::refusedFiles_data()
+{
+    QTest::addColumn<int>("size"); // -1: no such file
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("70000 bytes") << 70000 << "70000 bytes";
+    QTest::newRow("65537 bytes") << 65537 << "65537 bytes";
+    QTest::newRow("empty") << 0 << "is empty";
+    QTest::newRow("missing") << -1 << "Cannot read";
+}
+
+void TestEffectUpload::refusedFiles()
+{
+    QFETCH(int, size);
+    QFETCH(QString, reason);
+    EditorFixture fx;
+    fx.startLinked();
+    const QString path = size < 0 ? fx.documents.filePath(QStringLiteral("gone.dat"))
+                                  : writeFile(fx, QStringLiteral("big.dat"), QByteArray(size, '\x5A'));
+    fx.dialogs.clear();
+    fx.dialogs.chooseFile(path);
+    const int writes = fx.writeMark();
+    fx.main().ui->menuLoadAlgorithmFromFile->trigger();
+
+    QCOMPARE(fx.writesSince(writes), QList<QByteArray>()); // not even the bypass
+    QCOMPARE(fx.dialogs.questions(), QStringList());
+    const QStringList shown = fx.dialogs.informationTexts();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown.first().contains(reason) && shown.first().contains(QStringLiteral("Nothing was sent")),
+             qPrintable(shown.first()));
+    QVERIFY(!fx.main().UploadCheckTimer.isActive());
+    QVERIFY(fx.main().Timer_USB_Read.isActive());
+    QVERIFY(fx.comm().linked);
+}
+
+void TestEffectUpload::fileDialogCancelledOrNo()
+{
+    EditorFixture fx;
+    fx.startLinked();
+    const int writes = fx.writeMark();
+    fx.dialogs.cancelFileDialog();
+    fx.main().ui->menuLoadAlgorithmFromFile->trigger();
+    fx.dialogs.chooseFile(writeFile(fx, QStringLiteral("effect.dat"), embeddedImage()));
+    fx.dialogs.answerNo();
+    fx.main().ui->menuLoadAlgorithmFromFile->trigger();
+    QCOMPARE(fx.writesSince(writes), QList<QByteArray>());
+    QVERIFY(fx.main().Timer_USB_Read.isActive());
+    QVERIFY(!fx.main().UploadCheckTimer.isActive());
+}
+
+void TestEffectUpload::secondUploadDuringTheWaitIsRefused()
+{
+    EditorFixture fx;
+    fx.startLinked();
+    fx.pedal().setReplyDelay(50);
+    const int writes = fx.writeMark();
+    const int mark = fx.logMark();
+    QTimer::singleShot(0, &fx.main(), [&fx] { fx.main().ui->btnUpload->click(); });
+    fx.main().ui->btnUpload->click();
+    QVERIFY(fx.logSince(mark).contains(QStringLiteral("upload refused: another upload is waiting for the pedal")));
+    QCOMPARE(fx.writesSince(writes).count(embeddedImage()), 1);
+    QCOMPARE(fx.dialogs.questions().size(), 1);
+    QCOMPARE(fx.main().ui->lblStatus->text(), QStringLiteral("Upload OK"));
+}
+
+QTEST_MAIN(TestEffectUpload)
+#include "tst_effectupload.moc"
