@@ -1,10 +1,13 @@
 #pragma once
 
+#include "console/FilterCalculator.h"
+
 #include <QString>
 
 #include <cstdint>
 
 class Editor;
+class PrintConsole;
 
 // The console's tools: memory buttons, raw sender, filter calculator.
 class ConsoleTools {
@@ -19,6 +22,18 @@ public:
     void edtBoostChange();
     void btnGetNoteFrequencyClick();
 
+    const FilterCalculator::Settings& calculatorSettings() const { return settings_; }
+    int noteIndex() const { return noteIndex_; }
+
 private:
+    PrintConsole& console() const;
+    QString busAddress() const;
+    // Reads an edit's number into target; a text that is no number keeps the
+    // stored value and says so.
+    void takeNumber(const QString& text, double& target, const QString& logLabel, const QString& what);
+
     Editor& editor_;
+    FilterCalculator::Settings settings_;
+    // The note list starts on its first entry, A1.
+    int noteIndex_ = 0;
 };

@@ -1,6 +1,7 @@
 #include "console/PrintConsole.h"
 
 #include "console/ConsoleTools.h"
+#include "console/FilterCalculator.h"
 #include "ui_PrintConsole.h"
 
 #include <QScrollBar>
@@ -11,6 +12,8 @@ PrintConsole::PrintConsole(QWidget* parent) : QWidget(parent), ui(new Ui::formPr
     setFixedSize(508, 676);
     move(1075, 0);
     ui->Memo1->setMaximumBlockCount(kMaxViewLines);
+    ui->cmbNotePicker->addItems(FilterCalculator::noteNames());
+    ui->cmbNotePicker->setCurrentIndex(0);
 
     flushTimer_.setSingleShot(true);
     flushTimer_.setInterval(0);
