@@ -1,24 +1,156 @@
 #include "console/Maintenance.h"
 
 #include "app/Editor.h"
+#include "app/FormMain.h"
+#include "console/Log.h"
+#include "link/Communication.h"
+#include "link/D2XXUnit.h"
+#include "seams/Clock.h"
+#include "seams/Dialogs.h"
+
+#include <QGuiApplication>
+
+namespace {
+constexpr int kErasePauseMs = 100;
+// The dump needs about 1.4 s on the wire; the pedal gets the rest of the time.
+constexpr int kReadPauseMs = 4000;
+constexpr int kEraseSettlePauseMs = 4000;
+
+const QString kBanner = QStringLiteral("********************");
+
+// The long pauses block the window; the cursor says so, and comes back however
+// the pause ends.
+class BusyCursor {
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+} // namespace
 
 Maintenance::Maintenance(Editor& editor) : editor_(editor)
 {
-    (void)editor_;
+    dumpWatch_.setInterval(kDumpWatchMs);
+    QObject::connect(&dumpWatch_, &QTimer::timeout, &dumpWatch_, [this] { checkDumpTimeLimit(); });
 }
 
-void Maintenance::EraseEEPROM(const QString& /*i2cAddr*/)
+QString Maintenance::eraseSettingsQuestion()
 {
+    return QStringList{
+        QStringLiteral("Are you sure you want to delete all settings?"),
+        QStringLiteral("This action will delete the Quarnel MK3 algorithm and any other settings like presets and "
+                       "assignments"),
+        QStringLiteral("Erase settings is suggested in the following cases:"),
+        QStringLiteral("- the pedal is unresponsive/freezed after updates"),
+        QStringLiteral("- you want to switch to the Pexalo MultiEfx"),
+        QStringLiteral("If you proceed with erasing you can always restore algorithm by:"),
+        QStringLiteral("- uploading the Quarnel MK3 algorithm once again from \"Upload Selected\" button"),
+        QStringLiteral("- click Request"),
+        QStringLiteral("- set tuning and assignments as desired"),
+        QStringLiteral("- click Save Parameters, Set Tuning, Assign"),
+    }
+        .join(QStringLiteral("\r\n"));
 }
 
-void Maintenance::ReadEEPROM(const QString& /*i2cAddr*/)
+void Maintenance::EraseEEPROM(const QString& i2cAddr)
 {
+    const QString text = QStringLiteral("0B") + i2cAddr + QStringLiteral("00") + QStringLiteral("0000");
+    editor_.log().logLine(QStringLiteral("erase message: ") + text);
+    editor_.comm->sendHex(text, true, kErasePauseMs);
+}
+
+void Maintenance::ReadEEPROM(const QString& i2cAddr)
+{
+    // A new dump is on its way: whatever is left of an older one cannot be
+    // finished by it.
+    if (dump_.collecting())
+        reportIncompleteDump();
+    const QString text = QStringLiteral("0C") + i2cAddr + QStringLiteral("0000") + QStringLiteral("0000");
+    editor_.log().logLine(QStringLiteral("Read message: ") + text);
+    BusyCursor busy;
+    editor_.comm->sendHex(text, false, kReadPauseMs);
 }
 
 void Maintenance::menuEraseSettingsClick()
 {
+    FormMain* main = editor_.formMain;
+    if (!editor_.dialogs().askYesNo(main, eraseSettingsQuestion()))
+        return;
+    editor_.log().logLine(kBanner + QStringLiteral("ERASE EEPROM 1") + kBanner);
+    EraseEEPROM(QStringLiteral("50"));
+    {
+        BusyCursor busy;
+        editor_.clock().sleepMs(kEraseSettlePauseMs);
+    }
+    if (editor_.dialogs().askYesNo(main,
+                                   QStringLiteral("Memory has been erased, do you want to make a memory check now?")))
+        ReadEEPROM(QStringLiteral("50"));
 }
 
-void Maintenance::unsolicitedBytes(const uint8_t* /*data*/, uint32_t /*count*/)
+void Maintenance::unsolicitedBytes(const uint8_t* data, uint32_t count)
 {
+    switch (dump_.feed(data, count, editor_.clock().nowMs())) {
+    case MemoryDump::Progress::NotADump:
+        break; // counted in the log by the read timer, nothing more
+    case MemoryDump::Progress::Collecting:
+        if (!dumpWatch_.isActive())
+            dumpWatch_.start();
+        break;
+    case MemoryDump::Progress::Whole:
+        judgeWholeDump();
+        break;
+    }
+}
+
+void Maintenance::checkDumpTimeLimit()
+{
+    if (!dump_.collecting()) {
+        dumpWatch_.stop();
+        return;
+    }
+    if (!dump_.timedOut(editor_.clock().nowMs()) || dumpBytesStillQueued())
+        return;
+    reportIncompleteDump();
+}
+
+bool Maintenance::dumpBytesStillQueued()
+{
+    // After a blocking pause the rest of the dump may be waiting in the driver:
+    // quiet on our side, but not on the wire. The read timer will hand it over,
+    // if it runs.
+    if (!editor_.formMain || !editor_.formMain->Timer_USB_Read.isActive())
+        return false;
+    D2XXUnit& d2xx = *editor_.d2xx;
+    const bool report = d2xx.reportErrors;
+    d2xx.reportErrors = false;
+    const bool queued = d2xx.queryQueue() == FtdiDriver::FT_OK && d2xx.rxQueueCount > 0;
+    d2xx.reportErrors = report;
+    return queued;
+}
+
+void Maintenance::judgeWholeDump()
+{
+    dumpWatch_.stop();
+    // Taken before the box: the read timer keeps running under a modal box and
+    // must find a fresh collector.
+    const QByteArray memory = dump_.take();
+    MemoryDump::logMemory(editor_.log(), memory);
+    editor_.dialogs().information(editor_.formMain, MemoryDump::isErased(memory)
+                                                        ? QStringLiteral("Memory is empty")
+                                                        : QStringLiteral("Memory is not empty"));
+}
+
+void Maintenance::reportIncompleteDump()
+{
+    dumpWatch_.stop();
+    const QByteArray memory = dump_.take();
+    MemoryDump::logMemory(editor_.log(), memory);
+    const QString count = QStringLiteral("%1 of %2").arg(memory.size()).arg(MemoryDump::kMemorySize);
+    editor_.log().logLine(QStringLiteral("memory dump incomplete: ") + count
+                          + QStringLiteral(" bytes arrived; the memory was not judged"));
+    editor_.dialogs().information(editor_.formMain,
+                                  QStringLiteral("The memory check is incomplete: only ") + count
+                                      + QStringLiteral(" bytes of the memory arrived, so it could not be judged. "
+                                                       "Make the memory check again."));
 }
