@@ -67,6 +67,9 @@ void pump()
 class TestEffectWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void windowAsDesigned_data();
+    void windowAsDesigned();
+    void initialStateAndHints();
     void linkOpensTheWindowBesideTheMainWindow();
     void showsThePedalsState();
     void sharedAddressesSelectTheLastMatch();
@@ -83,6 +86,7 @@ private Q_SLOTS:
     void setTuningAsksPurgesAndPauses();
     void replyTuningIsSentBackUnchanged();
     void replyBytesWithoutAListEntry();
+    void outOfRangeReplyFieldsLeaveTheControls();
     void defaultsSendInTheirOrder();
     void defaultsFromTheMenuSayHowToKeepThem();
     void presetValuesSendAtOnce();
@@ -97,6 +101,103 @@ private Q_SLOTS:
     void malformedAddressTable();
     void malformedTableBeforeAnyOtherSendsNothing();
 };
+
+void TestEffectWindow::windowAsDesigned_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("parent");
+    QTest::addColumn<QRect>("geometry"); // width or height 0: not fixed
+    const QString window = QStringLiteral("formFXsettings");
+    QTest::newRow("dialDry") << QStringLiteral("dialDry") << window << QRect(15, 8, 40, 40);
+    QTest::newRow("dialMinus1Oct") << QStringLiteral("dialMinus1Oct") << window << QRect(75, 8, 40, 40);
+    QTest::newRow("dialSubMix") << QStringLiteral("dialSubMix") << window << QRect(15, 72, 40, 40);
+    QTest::newRow("dialMinus2Oct") << QStringLiteral("dialMinus2Oct") << window << QRect(75, 72, 40, 40);
+    QTest::newRow("dialLowPass") << QStringLiteral("dialLowPass") << window << QRect(15, 136, 40, 40);
+    QTest::newRow("dialHighPass") << QStringLiteral("dialHighPass") << window << QRect(75, 136, 40, 40);
+    QTest::newRow("dialRange") << QStringLiteral("dialRange") << window << QRect(15, 200, 40, 40);
+    QTest::newRow("dialDryHPF") << QStringLiteral("dialDryHPF") << window << QRect(75, 200, 40, 40);
+    QTest::newRow("swtWave") << QStringLiteral("swtWave") << window << QRect(136, 18, 0, 0);
+    QTest::newRow("swtSplit") << QStringLiteral("swtSplit") << window << QRect(136, 61, 0, 0);
+    QTest::newRow("swtBypass") << QStringLiteral("swtBypass") << window << QRect(136, 108, 0, 0);
+    QTest::newRow("swtLimitRange") << QStringLiteral("swtLimitRange") << window << QRect(136, 154, 0, 0);
+    QTest::newRow("swtAttack") << QStringLiteral("swtAttack") << window << QRect(136, 197, 0, 0);
+    QTest::newRow("dialInputLevel") << QStringLiteral("dialInputLevel") << window << QRect(203, 8, 40, 40);
+    QTest::newRow("dialClipWave") << QStringLiteral("dialClipWave") << window << QRect(203, 72, 40, 40);
+    QTest::newRow("Rectangle1") << QStringLiteral("Rectangle1") << window << QRect(279, 8, 153, 67);
+    QTest::newRow("dial1stHarmonic") << QStringLiteral("dial1stHarmonic") << QStringLiteral("Rectangle1") << QRect(15, 8, 35, 35);
+    QTest::newRow("cmbVariableWavePitch") << QStringLiteral("cmbVariableWavePitch") << QStringLiteral("Rectangle1") << QRect(68, 18, 0, 0);
+    QTest::newRow("Rectangle2") << QStringLiteral("Rectangle2") << window << QRect(279, 83, 153, 119);
+    QTest::newRow("lblTrackingFunctions") << QStringLiteral("lblTrackingFunctions") << QStringLiteral("Rectangle2") << QRect(8, 4, 0, 0);
+    QTest::newRow("cmbSemitonesVariation") << QStringLiteral("cmbSemitonesVariation") << QStringLiteral("Rectangle2") << QRect(8, 52, 0, 0);
+    QTest::newRow("Rectangle3") << QStringLiteral("Rectangle3") << window << QRect(279, 206, 153, 76);
+    QTest::newRow("swtNoiseGateStatus") << QStringLiteral("swtNoiseGateStatus") << QStringLiteral("Rectangle3") << QRect(19, 26, 0, 0);
+    QTest::newRow("dialNoiseGateThreshold") << QStringLiteral("dialNoiseGateThreshold") << QStringLiteral("Rectangle3") << QRect(89, 7, 50, 50);
+    QTest::newRow("lblAssignControls") << QStringLiteral("lblAssignControls") << window << QRect(12, 292, 0, 0);
+    QTest::newRow("chkChangePresetLongPress") << QStringLiteral("chkChangePresetLongPress") << window << QRect(298, 320, 0, 0);
+    QTest::newRow("chkBypassLongPress") << QStringLiteral("chkBypassLongPress") << window << QRect(298, 337, 0, 0);
+    QTest::newRow("chkBypassShortPress") << QStringLiteral("chkBypassShortPress") << window << QRect(298, 390, 0, 0);
+    QTest::newRow("chkChangePresetShortPress") << QStringLiteral("chkChangePresetShortPress") << window << QRect(298, 407, 0, 0);
+}
+
+void TestEffectWindow::windowAsDesigned()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, parent);
+    QFETCH(QRect, geometry);
+    EditorFixture f;
+    f.start();
+    QCOMPARE(f.fx().size(), QSize(440, 448));
+    auto* w = f.fx().findChild<QWidget*>(name);
+    QVERIFY(w);
+    QCOMPARE(w->parentWidget()->objectName(), parent);
+    QCOMPARE(w->pos(), geometry.topLeft());
+    if (geometry.width() > 0)
+        QCOMPARE(w->size(), geometry.size());
+    QCOMPARE(w->font().family(), QStringLiteral("Arial"));
+}
+
+void TestEffectWindow::initialStateAndHints()
+{
+    EditorFixture f;
+    f.start();
+    FXsettings& fx = f.fx();
+    Ui::formFXsettings& ui = *fx.ui;
+    QCOMPARE(ui.dialDry->angle(), -135);
+    QCOMPARE(ui.dialLowPass->angle(), -138);
+    QCOMPARE(ui.dialHighPass->angle(), -128);
+    QCOMPARE(ui.dialRange->angle(), -126);
+    QCOMPARE(ui.dialDryHPF->angle(), -126);
+    QVERIFY(!ui.swtWave->isEnabled() && !ui.swtSplit->isEnabled() && !ui.dial1stHarmonic->isEnabled());
+    QVERIFY(!ui.swtAttack->isOn());
+    QCOMPARE(ui.lblAttack->text(), QStringLiteral("Attack: Fast"));
+    QCOMPARE(ui.cmbVariableWavePitch->currentIndex(), -1);
+    QCOMPARE(ui.cmbVariableWavePitch->count(), 25);
+    QCOMPARE(ui.cmbVariableWavePitch->maxVisibleItems(), 12);
+    QCOMPARE(ui.cmbGuitarTuning->currentText(), QStringLiteral("No Tuning Selected"));
+    QCOMPARE(ui.cmbGuitarTuning->itemText(4), QStringLiteral("open D (DADF#AD)"));
+    QCOMPARE(ui.cmbSemitonesVariation->currentText(), QStringLiteral("0"));
+    QCOMPARE(ui.cmbSemitonesVariation->currentIndex(), 5);
+    for (QComboBox* list : {ui.cmbAssignCtrlUNO, ui.cmbAssignCtrlDUE, ui.cmbAssignCtrlTRE, ui.cmbAssignCtrlQUATTRO,
+                            ui.cmbAssignRemote})
+        QCOMPARE(list->currentText(), QStringLiteral("Not Assigned"));
+    QCOMPARE(ui.cmbAssignCtrlDUE->itemText(5), QStringLiteral("Noise Gate Threshold"));
+    QCOMPARE(ui.cmbAssignCtrlQUATTRO->itemText(5), QStringLiteral("Attack"));
+    QCOMPARE(ui.cmbAssignRemote->count(), 3);
+    QVERIFY(ui.chkChangePresetLongPress->isChecked() && ui.chkBypassShortPress->isChecked());
+    QVERIFY(!fx.Timer1.isActive());
+    QVERIFY(ui.lblNoiseGate->font().bold() && ui.lblFootswitchShortPress->font().bold());
+    QVERIFY(!ui.lblSemitones->font().bold());
+    QVERIFY(ui.lblSemitones->font().pointSizeF() > ui.lblThreshold->font().pointSizeF());
+
+    QCOMPARE(ui.chkDominantNoteCut->toolTip(),
+             QStringLiteral("Improves tracking on lowest chord (E-open chord in standard tuning) when RANGE is set "
+                            "high.\r\nMake sure to choose the right tuning for your instrument before applying this "
+                            "parameter."));
+    QCOMPARE(ui.swtAttack->toolTip(), QStringLiteral("Set Sub Attack speed"));
+    QCOMPARE(ui.cmbSemitonesVariation->toolTip(), QStringLiteral("Select the pitch variation in semitones from -5 to +3"));
+    QVERIFY(ui.cmbGuitarTuning->toolTip().endsWith(QStringLiteral("capo on 3rd fret select standard tuning and +3 Pitch.")));
+    QVERIFY(ui.dialDry->toolTip().isEmpty());
+}
 
 void TestEffectWindow::linkOpensTheWindowBesideTheMainWindow()
 {
@@ -530,6 +631,41 @@ void TestEffectWindow::replyBytesWithoutAListEntry()
     // What "Set Tuning" sends is what the lists show.
     QCOMPARE(int(f.fx().parameters().currentTuning), 3);
     QCOMPARE(int(f.fx().parameters().semitoneVariation), 1);
+}
+
+void TestEffectWindow::outOfRangeReplyFieldsLeaveTheControls()
+{
+    EditorFixture f;
+    PedalModel& p = f.pedal().model();
+    p.footswitchMode = 2;
+    p.bypass = 1;
+    p.values[PedalModel::Attack] = 0x00000800;
+    p.values[PedalModel::HarmonicPitch] = harmonicPitchTable[3];
+    p.values[PedalModel::Wave] = 0x00400000;
+    p.assignedFlags = {0, 0, 0, 0, 1};
+    p.assignedAddresses = {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFE};
+    f.startLinked();
+    Ui::formFXsettings& ui = *f.fx().ui;
+    QCOMPARE(ui.cmbAssignRemote->currentText(), QStringLiteral("Bypass"));
+
+    p.footswitchMode = 4;
+    p.bypass = 2;
+    p.values[PedalModel::Attack] = 0;
+    p.values[PedalModel::HarmonicPitch] = 0x00400001;
+    p.values[PedalModel::Wave] = 0x00500000;
+    p.assignedAddresses[4] = 0x1234;
+    const int logMark = f.logMark();
+    f.comm().requestStatus();
+    QVERIFY(ui.chkChangePresetShortPress->isChecked() && ui.chkChangePresetLongPress->isChecked());
+    QVERIFY(ui.swtBypass->isOn());
+    QVERIFY(ui.swtAttack->isOn());
+    QCOMPARE(ui.lblAttack->text(), QStringLiteral("Attack: Slow"));
+    QCOMPARE(ui.cmbVariableWavePitch->currentText(), QStringLiteral("-9"));
+    QVERIFY(ui.swtWave->isOn());
+    QCOMPARE(ui.cmbAssignRemote->currentText(), QStringLiteral("Bypass"));
+    const QStringList log = f.logSince(logMark);
+    QCOMPARE(countStartingWith(log, QStringLiteral("Footswitch Mode")), 0);
+    QCOMPARE(countStartingWith(log, QStringLiteral("Remote assigned")), 0);
 }
 
 void TestEffectWindow::defaultsSendInTheirOrder()
