@@ -88,6 +88,7 @@ private Q_SLOTS:
     void loadFiles_data();
     void loadFiles();
     void loadCancelled();
+    void loadUnreadableFile();
 };
 
 void TestPresets::saveParameters_data()
@@ -327,6 +328,22 @@ void TestPresets::loadCancelled()
     QCOMPARE(log.at(1), QStringLiteral("Dry: "));
     QCOMPARE(log.last(), QStringLiteral("Attack: "));
     QVERIFY(fx.dialogs.informationTexts().isEmpty());
+    QCOMPARE(modelValues(fx), stateB());
+    QCOMPARE(fx.writesSince(writes), QList<QByteArray>());
+}
+
+void TestPresets::loadUnreadableFile()
+{
+    EditorFixture fx;
+    prepare(fx, stateB());
+    fx.startLinked();
+    const int writes = fx.writeMark();
+    fx.dialogs.chooseFile(fx.documents.filePath(QStringLiteral("gone.txt")));
+    fx.main().ui->menuLoadPreset->trigger();
+    const QStringList shown = fx.dialogs.informationTexts();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY(shown.first().startsWith(QStringLiteral("Error loading file: ")));
+    QVERIFY(shown.first().size() > QStringLiteral("Error loading file: ").size());
     QCOMPARE(modelValues(fx), stateB());
     QCOMPARE(fx.writesSince(writes), QList<QByteArray>());
 }
