@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 const QString kFilter = QStringLiteral("Preset files (*.txt)");
 const QString kSuffix = QStringLiteral("txt");
