@@ -354,7 +354,7 @@ void TestFoundation::controls()
     QVERIFY2(w, qPrintable(name));
     QCOMPARE(w->geometry(), place);
     QCOMPARE(w->font().family(), QStringLiteral("Arial"));
-    QCOMPARE(w->font().pointSizeF(), points);
+    QCOMPARE(w->font().pointSizeF(), points * 0.75); // sizes in 1/96 inch
     QCOMPARE(w->isVisible(), visible);
     QCOMPARE(w->isEnabled(), enabled);
     if (!text.isEmpty())

@@ -100,6 +100,7 @@ private Q_SLOTS:
     void calculatorThroughTheEdits();
     void editsReadTheUsersLocale_data();
     void editsReadTheUsersLocale();
+    void typingANegativeNumberRaisesNoComplaint();
     void editThatIsNoNumberKeepsTheValue();
 };
 
@@ -406,6 +407,19 @@ void TestMaintenance::editsReadTheUsersLocale()
     QCOMPARE(fx.editor().consoleTools->calculatorSettings().q, 2.5);
 }
 
+void TestMaintenance::typingANegativeNumberRaisesNoComplaint()
+{
+    EditorFixture fx;
+    fx.start();
+    Ui::formPrint& ui = *fx.console().ui;
+    ui.edtBoost->selectAll();
+    QTest::keyClicks(ui.edtBoost, QStringLiteral("-3"));
+    QTest::keyClick(ui.edtBoost, Qt::Key_Return);
+    QVERIFY(fx.dialogs.texts().isEmpty());
+    QCOMPARE(fx.editor().consoleTools->calculatorSettings().boostDb, -3.0);
+    QCOMPARE(fx.log().filter(QStringLiteral("boost: ")), QStringList{QStringLiteral("boost: -3")});
+}
+
 void TestMaintenance::editThatIsNoNumberKeepsTheValue()
 {
     EditorFixture fx;
@@ -413,6 +427,8 @@ void TestMaintenance::editThatIsNoNumberKeepsTheValue()
     Ui::formPrint& ui = *fx.console().ui;
     ui.edtBoost->selectAll();
     QTest::keyClicks(ui.edtBoost, QStringLiteral("x"));
+    QVERIFY(fx.dialogs.informationTexts().isEmpty()); // not while typing
+    QTest::keyClick(ui.edtBoost, Qt::Key_Return);
     QCOMPARE(fx.dialogs.informationTexts(), QStringList{QStringLiteral("\"x\" is not a number. The boost stays -6.")});
     QCOMPARE(fx.editor().consoleTools->calculatorSettings().boostDb, -6.0);
     QVERIFY(fx.log().filter(QStringLiteral("boost: ")).isEmpty());

@@ -29,6 +29,8 @@ namespace {
 constexpr int kClientWidth = 356;
 constexpr int kClientHeight = 228;
 constexpr const char* kEnabledState = "quarnelEnabled";
+constexpr double kTextSize = 11.0;      // 1/96 inch
+constexpr double kSmallTextSize = 10.5; // 1/96 inch
 
 // Items never shown in this version; their enabled state is still kept.
 const QStringList kHiddenItems = {
@@ -58,13 +60,15 @@ FormMain::FormMain(Editor& editor) : QMainWindow(nullptr), ui(new Ui::formMain),
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     move(37, 31);
 
-    // Each control carries its own font: style sheets stop fonts from being
-    // inherited from the parent.
-    const QFont arial(QStringLiteral("Arial"), 11);
+    // The layout's text sizes are in 1/96 inch, like its geometry: Arial 11 is
+    // 8.25 points. Each control carries its own font, since style sheets stop
+    // fonts from being inherited from the parent.
+    QFont arial(QStringLiteral("Arial"));
+    arial.setPointSizeF(kTextSize * 0.75);
     for (QWidget* w : ui->centralWidget->findChildren<QWidget*>())
         w->setFont(arial);
     QFont smaller(QStringLiteral("Arial"));
-    smaller.setPointSizeF(10.5);
+    smaller.setPointSizeF(kSmallTextSize * 0.75);
     ui->btnSetFootswitchMode->setFont(smaller);
     ui->btnSetTuning->setFont(smaller);
     ui->btnGetFXInfo->setCursor(Qt::WhatsThisCursor);

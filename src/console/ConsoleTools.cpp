@@ -54,27 +54,45 @@ void ConsoleTools::cmbNotePickerChange()
 
 void ConsoleTools::edtQChange()
 {
-    takeNumber(console().ui->edtQ->text(), settings_.q, QStringLiteral("Q: "), QStringLiteral("Q"));
+    takeNumber(console().ui->edtQ->text(), settings_.q, QStringLiteral("Q: "));
 }
 
 void ConsoleTools::edtBoostChange()
 {
-    takeNumber(console().ui->edtBoost->text(), settings_.boostDb, QStringLiteral("boost: "), QStringLiteral("boost"));
+    takeNumber(console().ui->edtBoost->text(), settings_.boostDb, QStringLiteral("boost: "));
 }
 
-void ConsoleTools::takeNumber(const QString& text, double& target, const QString& logLabel, const QString& what)
+void ConsoleTools::edtQDone()
 {
+    complainIfNoNumber(console().ui->edtQ->text(), settings_.q, QStringLiteral("Q"));
+}
+
+void ConsoleTools::edtBoostDone()
+{
+    complainIfNoNumber(console().ui->edtBoost->text(), settings_.boostDb, QStringLiteral("boost"));
+}
+
+void ConsoleTools::takeNumber(const QString& text, double& target, const QString& logLabel)
+{
+    // Every keystroke that leaves a number takes it; one that does not ("-" on
+    // the way to "-6") keeps the stored value and waits for the edit to finish.
     const QLocale locale;
     const std::optional<double> value = FilterCalculator::parseNumber(text, locale);
-    if (!value) {
-        editor_.dialogs().information(&console(), QStringLiteral("\"") + text + QStringLiteral("\" is not a number. The ")
-                                                      + what + QStringLiteral(" stays ")
-                                                      + FilterCalculator::formatNumber(target, locale)
-                                                      + QStringLiteral("."));
+    if (!value)
         return;
-    }
     target = *value;
     editor_.log().logLine(logLabel + FilterCalculator::formatNumber(target, locale));
+}
+
+void ConsoleTools::complainIfNoNumber(const QString& text, double stored, const QString& what)
+{
+    const QLocale locale;
+    if (FilterCalculator::parseNumber(text, locale))
+        return;
+    editor_.dialogs().information(&console(), QStringLiteral("\"") + text + QStringLiteral("\" is not a number. The ")
+                                                  + what + QStringLiteral(" stays ")
+                                                  + FilterCalculator::formatNumber(stored, locale)
+                                                  + QStringLiteral("."));
 }
 
 void ConsoleTools::btnGetNoteFrequencyClick()

@@ -20,6 +20,9 @@ public:
     void cmbNotePickerChange();
     void edtQChange();
     void edtBoostChange();
+    // The edit is finished (Enter, or the focus moved on).
+    void edtQDone();
+    void edtBoostDone();
     void btnGetNoteFrequencyClick();
 
     const FilterCalculator::Settings& calculatorSettings() const { return settings_; }
@@ -30,7 +33,8 @@ private:
     QString busAddress() const;
     // Reads an edit's number into target; a text that is no number keeps the
     // stored value and says so.
-    void takeNumber(const QString& text, double& target, const QString& logLabel, const QString& what);
+    void takeNumber(const QString& text, double& target, const QString& logLabel);
+    void complainIfNoNumber(const QString& text, double stored, const QString& what);
 
     Editor& editor_;
     FilterCalculator::Settings settings_;

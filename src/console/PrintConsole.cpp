@@ -28,6 +28,14 @@ PrintConsole::PrintConsole(QWidget* parent) : QWidget(parent), ui(new Ui::formPr
     connect(ui->cmbNotePicker, &QComboBox::currentIndexChanged, this, &PrintConsole::cmbNotePickerChange);
     connect(ui->edtQ, &QLineEdit::textEdited, this, &PrintConsole::edtQChange);
     connect(ui->edtBoost, &QLineEdit::textEdited, this, &PrintConsole::edtBoostChange);
+    connect(ui->edtQ, &QLineEdit::editingFinished, this, [this] {
+        if (tools_)
+            tools_->edtQDone();
+    });
+    connect(ui->edtBoost, &QLineEdit::editingFinished, this, [this] {
+        if (tools_)
+            tools_->edtBoostDone();
+    });
     connect(ui->btnGetNoteFrequency, &QPushButton::clicked, this, &PrintConsole::btnGetNoteFrequencyClick);
 
     autoScroll_ = true;
