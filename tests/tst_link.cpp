@@ -5,6 +5,7 @@
 #include "EditorFixture.h"
 
 #include "app/FormMain.h"
+#include "console/PrintConsole.h"
 #include "link/Communication.h"
 #include "link/D2XXUnit.h"
 #include "app/Editor.h"
@@ -12,6 +13,8 @@
 #include "virtualpedal/VirtualPedal.h"
 
 #include <QtTest>
+
+#include <cstring>
 
 namespace {
 const QStringList kUsbObjects = {
@@ -34,6 +37,53 @@ QStringList enabledOf(FormMain& main, const QStringList& names, bool wanted)
             wrong << n;
     return wrong;
 }
+// Two FTDI devices on the bus, both leading to the one virtual pedal; like a
+// real device, it cannot be opened twice.
+class TwoDevices final : public FtdiDriver {
+public:
+    explicit TwoDevices(VirtualPedal& pedal) : pedal_(pedal) {}
+    QString name() const override { return QStringLiteral("two"); }
+    uint32_t listDeviceCount(uint32_t& count) override
+    {
+        count = 2;
+        return FT_OK;
+    }
+    uint32_t listSerialNumber(uint32_t index, char area[64]) override
+    {
+        std::strcpy(area, index == 0 ? "FIRST" : "SECOND");
+        return FT_OK;
+    }
+    uint32_t listDescription(uint32_t index, char area[64]) override
+    {
+        std::strcpy(area, index == 0 ? "Pedal one" : "Pedal two");
+        return FT_OK;
+    }
+    uint32_t openBySerialNumber(const char*, Handle& handle) override
+    {
+        ++opens;
+        return pedal_.openBySerialNumber(VirtualPedal::kSerialNumber, handle);
+    }
+    uint32_t close(Handle h) override
+    {
+        ++closes;
+        return pedal_.close(h);
+    }
+    uint32_t read(Handle h, uint8_t* b, uint32_t n, uint32_t& r) override { return pedal_.read(h, b, n, r); }
+    uint32_t write(Handle h, const uint8_t* b, uint32_t n, uint32_t& w) override { return pedal_.write(h, b, n, w); }
+    uint32_t setBaudRate(Handle h, uint32_t baud) override { return pedal_.setBaudRate(h, baud); }
+    uint32_t setDataCharacteristics(Handle h, uint8_t w, uint8_t s, uint8_t p) override
+    {
+        return pedal_.setDataCharacteristics(h, w, s, p);
+    }
+    uint32_t purge(Handle h, uint32_t mask) override { return pedal_.purge(h, mask); }
+    uint32_t queueStatus(Handle h, uint32_t& rx) override { return pedal_.queueStatus(h, rx); }
+
+    int opens = 0;
+    int closes = 0;
+
+private:
+    VirtualPedal& pedal_;
+};
 } // namespace
 
 class TestLink : public QObject {
@@ -43,6 +93,7 @@ private Q_SLOTS:
     void oldFirmwareIsRefused();
     void oldAlgorithmDisablesOnlyTheCommandButtons();
     void noDeviceFound();
+    void twoDevicesAreLinkedInTurnOneHandleAtATime();
     void refusedOpenLinksNothing();
     void faultsDuringTheStatusRequest_data();
     void faultsDuringTheStatusRequest();
@@ -162,6 +213,31 @@ void TestLink::noDeviceFound()
     QCOMPARE(fx.dialogs.informationTexts(), QStringList{QStringLiteral("No device found")});
     QCOMPARE(fx.log(), QStringList{QStringLiteral("FT device count: 0")});
     QVERIFY(!fx.comm().linked);
+}
+
+void TestLink::twoDevicesAreLinkedInTurnOneHandleAtATime()
+{
+    QTemporaryDir documents;
+    VirtualClock clock;
+    ScriptedDialogs dialogs;
+    RecordingShell shell;
+    FixedPlaces places(documents.path());
+    VirtualPedal pedal(clock);
+    auto owned = std::make_unique<TwoDevices>(pedal);
+    TwoDevices& two = *owned;
+    Editor editor(Services{dialogs, clock, shell, places}, std::move(owned));
+    QCOMPARE(editor.formMain->ui->lblDeviceName->text(), QStringLiteral("Pedal two"));
+    QCOMPARE(editor.formMain->ui->menuSerialNumber->text(), QStringLiteral("Device Serial: FIRSTSECOND"));
+
+    editor.comm->scanAndLink();
+    const QStringList log = editor.formPrint->lines();
+    QVERIFY(log.indexOf(QStringLiteral("FT_Device_String: FIRST")) < log.indexOf(QStringLiteral("FT_Device_String: SECOND")));
+    QCOMPARE(two.opens, 2);
+    QCOMPARE(two.closes, 1); // the first handle let go before the second open
+    QVERIFY(editor.comm->linked);
+    QCOMPARE(editor.comm->deviceSerialNumber, QStringLiteral("SECOND"));
+    QCOMPARE(editor.formMain->ui->lblDeviceName->text(), QStringLiteral("Pedal two linked"));
+    QCOMPARE(log.filter(QStringLiteral("Firmware Version: 17")).size(), 2);
 }
 
 void TestLink::refusedOpenLinksNothing()
