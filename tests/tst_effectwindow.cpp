@@ -379,7 +379,11 @@ void TestEffectWindow::turningDryPacesItsMessages()
     QTRY_VERIFY(!f.fx().Timer1.isActive());
     const QList<QByteArray> sent = writesTo(f.writesSince(writeMark), kDry);
     QCOMPARE(sent.size(), f.writesSince(writeMark).size());
-    QVERIFY2(sent.size() >= 8 && sent.size() <= 12, qPrintable(QString::number(sent.size())));
+    // About ten in the second; never more than one per 100 ms, however late a
+    // loaded machine fires the timer, and a busy machine may well send fewer.
+    const qint64 took = elapsed.elapsed();
+    QVERIFY2(sent.size() >= 4 && sent.size() <= took / 100 + 1,
+             qPrintable(QStringLiteral("%1 messages in %2 ms").arg(sent.size()).arg(took)));
     QCOMPARE(sent.last(), parameterWrite(kDry, uint32_t(finalLevel) << 13));
     QCOMPARE(countStartingWith(f.logSince(logMark), QStringLiteral("Send Dry string (standard par): 010027")), events);
     QCOMPARE(f.fx().parameters().dry.value, uint32_t(finalLevel) << 13);
