@@ -96,6 +96,7 @@ private Q_SLOTS:
     void linkedClickChecksTheAlgorithm_data();
     void linkedClickChecksTheAlgorithm();
     void arrowsMoveTheSelectionOnly();
+    void unknownEffectNumberOpensNothing_data();
     void unknownEffectNumberOpensNothing();
     void malformedAddressTable_data();
     void malformedAddressTable();
@@ -132,7 +133,7 @@ void TestEffectWindow::windowAsDesigned_data()
     QTest::newRow("Rectangle3") << QStringLiteral("Rectangle3") << window << QRect(279, 206, 153, 76);
     QTest::newRow("swtNoiseGateStatus") << QStringLiteral("swtNoiseGateStatus") << QStringLiteral("Rectangle3") << QRect(19, 26, 0, 0);
     QTest::newRow("dialNoiseGateThreshold") << QStringLiteral("dialNoiseGateThreshold") << QStringLiteral("Rectangle3") << QRect(89, 7, 50, 50);
-    QTest::newRow("lblAssignControls") << QStringLiteral("lblAssignControls") << window << QRect(12, 292, 0, 0);
+    QTest::newRow("lblAssignControls") << QStringLiteral("lblAssignControls") << window << QRect(12, 288, 0, 0);
     QTest::newRow("chkChangePresetLongPress") << QStringLiteral("chkChangePresetLongPress") << window << QRect(298, 320, 0, 0);
     QTest::newRow("chkBypassLongPress") << QStringLiteral("chkBypassLongPress") << window << QRect(298, 337, 0, 0);
     QTest::newRow("chkBypassShortPress") << QStringLiteral("chkBypassShortPress") << window << QRect(298, 390, 0, 0);
@@ -853,18 +854,51 @@ void TestEffectWindow::arrowsMoveTheSelectionOnly()
     QVERIFY(f.editor().catalogue->selectedEffectName().isEmpty());
 }
 
+void TestEffectWindow::unknownEffectNumberOpensNothing_data()
+{
+    QTest::addColumn<bool>("knownEffectFirst");
+    QTest::newRow("fresh editor") << false;
+    QTest::newRow("after the catalogue's effect") << true;
+}
+
 void TestEffectWindow::unknownEffectNumberOpensNothing()
 {
+    QFETCH(bool, knownEffectFirst);
     EditorFixture f;
-    f.pedal().model().effectNumber = 3;
-    f.startLinked();
-    QVERIFY(!f.fx().isVisible());
+    PedalModel& p = f.pedal().model();
+    if (knownEffectFirst) {
+        f.startLinked();
+        QVERIFY(f.fx().isVisible());
+        f.dialogs.clear();
+    }
+    // Wave and Split change with the reply: they would send even during the request.
+    p.effectNumber = 3;
+    p.values[PedalModel::Wave] = 0x00400000;
+    p.values[PedalModel::Split] = 1;
+    const int mark = f.writeMark();
+    if (knownEffectFirst)
+        f.comm().requestStatus();
+    else
+        f.startLinked();
+    QCOMPARE(f.fx().isVisible(), knownEffectFirst);
     QCOMPARE(f.main().ui->lstEffects->currentRow(), -1);
+    QVERIFY(f.main().ui->lstEffects->selectedItems().isEmpty());
     QCOMPARE(f.dialogs.informationTexts().size(), 1);
     QVERIFY(f.dialogs.informationTexts().first().contains(QStringLiteral("03")));
+    QVERIFY(f.fx().ui->swtWave->isOn());
+    // No address is known to belong to the running effect: nothing goes to one.
+    QCOMPARE(f.writesSince(mark), QList<QByteArray>{bytes("0200")});
+    QTest::keyClick(&f.main(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(f.writesSince(mark).size(), 1);
+
     QVERIFY(!f.editor().catalogue->selectEntry(1));
     QVERIFY(!f.editor().catalogue->selectEntry(-1));
+    // Choosing the entry again makes its addresses the ones to send to.
     QVERIFY(f.editor().catalogue->selectEntry(0));
+    f.editor().catalogue->effetto_cliccato();
+    QVERIFY(f.fx().isVisible());
+    f.fx().ui->swtWave->setOn(false);
+    QCOMPARE(f.writesSince(mark).last(), parameterWrite(f.fx().parameters().wave.address, 0x00600000));
 }
 
 void TestEffectWindow::malformedAddressTable_data()

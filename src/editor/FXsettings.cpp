@@ -169,7 +169,7 @@ void FXsettings::log(const QString& text)
 
 bool FXsettings::addressesUsable(const QString& what)
 {
-    if (!addressTableBroken_)
+    if (!addressTableBroken_ && editor_.catalogue->effectKnown())
         return true;
     log(QStringLiteral("not sent (the effect's parameter addresses are unknown): ") + what);
     return false;

@@ -109,8 +109,9 @@ private:
 
     bool updating() const;
     void log(const QString& text);
-    // False (and logged) when no address table could ever be read: a message
-    // would then go to an address that belongs to no parameter.
+    // False (and logged) when no address table could ever be read, or the
+    // pedal runs an effect the catalogue does not hold: a message would then
+    // go to an address that belongs to no parameter of the running effect.
     bool addressesUsable(const QString& what);
     void dialChange(Dial* dial, ParameterId id);
     void noteCutChange(ParameterId id);

@@ -76,8 +76,14 @@ void Catalogue::computeCatalogueVersion()
 bool Catalogue::selectEntry(int index)
 {
     QListWidget* list = editor_.formMain->ui->lstEffects;
-    if (index < 0 || index >= list->count())
+    effectKnown_ = index >= 0 && index < list->count();
+    if (!effectKnown_) {
+        // An entry left selected from before would name an effect the pedal
+        // does not run.
+        list->setCurrentRow(-1);
+        list->clearSelection();
         return false;
+    }
     list->setCurrentRow(index);
     return true;
 }
@@ -93,6 +99,7 @@ void Catalogue::GetResourceFile()
         return;
     }
     selectedEffectName_ = list->item(index)->text();
+    effectKnown_ = true;
     log.logLine(QStringLiteral("selected effect name: ") + selectedEffectName_);
     const QString name = imageName(selectedEffectName_);
     log.logLine(QStringLiteral("resource name: ") + name);

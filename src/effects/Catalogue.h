@@ -21,6 +21,10 @@ public:
 
     // Selects the entry; false, and nothing selected, when index names no entry.
     bool selectEntry(int index);
+    // False once the pedal has reported an effect that is no entry of the
+    // catalogue, until an entry is selected or prepared again: the effect
+    // window then knows no address that belongs to the running effect.
+    bool effectKnown() const { return effectKnown_; }
     // Loads the selected entry's image into the shared text list; sends nothing.
     void GetResourceFile();
     // A click on an entry.
@@ -54,4 +58,5 @@ private:
     int catalogueVersion_ = 0;
     QString selectedEffectName_;
     QStringList sharedTextList_;
+    bool effectKnown_ = true;
 };
