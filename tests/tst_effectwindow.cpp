@@ -100,6 +100,7 @@ private Q_SLOTS:
     void unknownEffectNumberOpensNothing();
     void malformedAddressTable_data();
     void malformedAddressTable();
+    void malformedTableBeforeAnyOtherSendsNothing_data();
     void malformedTableBeforeAnyOtherSendsNothing();
 };
 
@@ -930,15 +931,30 @@ void TestEffectWindow::malformedAddressTable()
     QCOMPARE(writesTo(f.writesSince(mark), kAttack).size(), 3);
 }
 
+void TestEffectWindow::malformedTableBeforeAnyOtherSendsNothing_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("messages");
+    QTest::newRow("not an effect image") << QStringLiteral("STYLE 0") << QStringLiteral("sends no parameter changes") << 1;
+    // Told by the click's own load and again when the window loads it.
+    QTest::newRow("no such image") << QStringLiteral("Quarnel MK3 0099") << QStringLiteral("Error loading resource: ")
+                                   << 2;
+}
+
 void TestEffectWindow::malformedTableBeforeAnyOtherSendsNothing()
 {
+    QFETCH(QString, entry);
+    QFETCH(QString, message);
+    QFETCH(int, messages);
     EditorFixture f;
     f.start();
-    f.main().ui->lstEffects->addItem(QStringLiteral("STYLE 0"));
+    f.main().ui->lstEffects->addItem(entry);
     f.main().ui->lstEffects->setCurrentRow(1);
     f.editor().catalogue->effetto_cliccato();
-    QCOMPARE(f.dialogs.informationTexts().size(), 1);
-    QVERIFY(f.dialogs.informationTexts().first().contains(QStringLiteral("sends no parameter changes")));
+    QVERIFY(f.fx().isVisible());
+    QCOMPARE(f.dialogs.informationTexts().size(), messages);
+    QVERIFY(f.dialogs.informationTexts().last().contains(message));
     f.fx().enableEffectControls(true);
     const int logMark = f.logMark();
     f.fx().ui->dialDry->setAngle(0);

@@ -206,9 +206,11 @@ void FXsettings::FormShow()
     log(QStringLiteral("filecontent (first 128 bytes): ") + catalogue.loadedImageLine().left(256));
 
     // A failed load has already told the user; the addresses then stay those
-    // of the last image that read.
+    // of the last image that read, and without one nothing is sent.
     QString error;
-    if (loaded) {
+    if (!loaded) {
+        addressTableBroken_ = !addressesRead_;
+    } else {
         if (readParameterAddresses(catalogue.sharedTextList(), model_, &error)) {
             addressesRead_ = true;
             addressTableBroken_ = false;
