@@ -6,6 +6,9 @@
 
 #include <QtTest>
 
+#include <cmath>
+#include <limits>
+
 using FilterCalculator::Settings;
 
 class TestFilterCalculator : public QObject {
@@ -20,6 +23,10 @@ private Q_SLOTS:
     void headerNamesBoostOrCut_data();
     void headerNamesBoostOrCut();
     void negativeCoefficientsInTwosComplement();
+    void fixedPointForm_data();
+    void fixedPointForm();
+    void settingsWithoutAFilter_data();
+    void settingsWithoutAFilter();
     void numbersInTheUsersLocale_data();
     void numbersInTheUsersLocale();
     void rawMessageIsOnlyAWholeParameterMessage_data();
@@ -116,6 +123,56 @@ void TestFilterCalculator::negativeCoefficientsInTwosComplement()
              (QStringList{QStringLiteral("('00', '80', '00', '00', "), QStringLiteral("'FF', '01', '53', 'AD', "),
                           QStringLiteral("'00', '00', '00', '00', "), QStringLiteral("'FF', 'C0', '00', '00', "),
                           QStringLiteral("'7F', '80', '00', '00');")}));
+}
+
+void TestFilterCalculator::fixedPointForm_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("digits");
+    const double lsb = 1.0 / 8388608.0;
+    QTest::newRow("1.0") << 1.0 << "00800000";
+    QTest::newRow("half a step rounds to even 0") << 0.5 * lsb << "00000000";
+    QTest::newRow("one and a half steps round to even 2") << 1.5 * lsb << "00000002";
+    QTest::newRow("two and a half steps round to even 2") << 2.5 * lsb << "00000002";
+    QTest::newRow("minus one and a half steps") << -1.5 * lsb << "FFFFFFFE";
+    QTest::newRow("just under 256") << 256.0 - lsb << "7FFFFFFF";
+    QTest::newRow("-256") << -256.0 << "80000000";
+    QTest::newRow("256 wraps") << 256.0 << "80000000";
+    QTest::newRow("far out of range keeps the low bits")
+        << std::ldexp(1.0, 41) + std::ldexp(3.0, 12 - 23) << "00003000"; // 2^64 + 0x3000 steps
+    QTest::newRow("huge") << 1e300 << "00000000";
+    QTest::newRow("infinite") << std::numeric_limits<double>::infinity() << "00000000";
+    QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << "00000000";
+}
+
+void TestFilterCalculator::fixedPointForm()
+{
+    QFETCH(double, value);
+    QFETCH(QString, digits);
+    QCOMPARE(PeakingFilter::fixed23Hex(value), digits);
+}
+
+void TestFilterCalculator::settingsWithoutAFilter_data()
+{
+    QTest::addColumn<double>("q");
+    QTest::addColumn<double>("boost");
+    QTest::addColumn<bool>("finite");
+    QTest::newRow("Q 11, boost -6") << 11.0 << -6.0 << true;
+    QTest::newRow("negative Q") << -2.0 << 3.0 << true;
+    QTest::newRow("Q 0") << 0.0 << -6.0 << false;
+    QTest::newRow("boost 1e6") << 11.0 << 1e6 << false;
+    QTest::newRow("boost -1e6") << 11.0 << -1e6 << false;
+}
+
+void TestFilterCalculator::settingsWithoutAFilter()
+{
+    QFETCH(double, q);
+    QFETCH(double, boost);
+    QFETCH(bool, finite);
+    Settings s;
+    s.q = q;
+    s.boostDb = boost;
+    QCOMPARE(PeakingFilter::isFinite(FilterCalculator::design(s, 12)), finite);
 }
 
 void TestFilterCalculator::numbersInTheUsersLocale_data()

@@ -102,6 +102,7 @@ private Q_SLOTS:
     void editsReadTheUsersLocale();
     void typingANegativeNumberRaisesNoComplaint();
     void editThatIsNoNumberKeepsTheValue();
+    void qOfZeroHasNoFilter();
 };
 
 void TestMaintenance::initTestCase()
@@ -434,6 +435,21 @@ void TestMaintenance::editThatIsNoNumberKeepsTheValue()
     QVERIFY(fx.log().filter(QStringLiteral("boost: ")).isEmpty());
     ui.btnGetNoteFrequency->click();
     QCOMPARE(fx.log().at(fx.log().size() - 6), QStringLiteral("A1_6db_cut_Q11 : array[0..19] of string ="));
+}
+
+void TestMaintenance::qOfZeroHasNoFilter()
+{
+    EditorFixture fx;
+    fx.start();
+    Ui::formPrint& ui = *fx.console().ui;
+    ui.edtQ->selectAll();
+    QTest::keyClicks(ui.edtQ, QStringLiteral("0"));
+    const int mark = fx.logMark();
+    ui.btnGetNoteFrequency->click();
+    QCOMPARE(fx.dialogs.informationTexts(),
+             QStringList{QStringLiteral(
+                 "No filter can be calculated for Q 0 and boost -6: its coefficients are not finite numbers.")});
+    QVERIFY(fx.logSince(mark).isEmpty());
 }
 
 QTEST_MAIN(TestMaintenance)

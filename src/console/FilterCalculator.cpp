@@ -69,10 +69,15 @@ QStringList coefficientLines(const PeakingFilter::Coefficients& c)
     return lines;
 }
 
+PeakingFilter::Coefficients design(const Settings& settings, int noteIndex)
+{
+    return PeakingFilter::design(noteFrequency(settings, noteIndex), settings.boostDb, settings.q,
+                                 settings.overallGainDb);
+}
+
 QStringList table(const Settings& settings, int noteIndex, const QLocale& locale)
 {
-    const PeakingFilter::Coefficients c = PeakingFilter::design(noteFrequency(settings, noteIndex), settings.boostDb,
-                                                                settings.q, settings.overallGainDb);
+    const PeakingFilter::Coefficients c = design(settings, noteIndex);
     return QStringList{header(noteNames().value(noteIndex), settings.boostDb, settings.q, locale)}
         + coefficientLines(c);
 }

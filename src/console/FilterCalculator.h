@@ -44,6 +44,9 @@ QString header(const QString& noteName, double boostDb, double q, const QLocale&
 // b0, b1, b2, c1, c2, one line each of four quoted byte pairs.
 QStringList coefficientLines(const PeakingFilter::Coefficients& c);
 
+// The peaking filter of the settings at a note of the list.
+PeakingFilter::Coefficients design(const Settings& settings, int noteIndex);
+
 // The header and the five coefficient lines for a note of the list.
 QStringList table(const Settings& settings, int noteIndex, const QLocale& locale);
 

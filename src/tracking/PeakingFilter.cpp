@@ -36,9 +36,21 @@ int32_t toFixed23(double v)
     std::fesetround(FE_TONEAREST);
     const double scaled = std::nearbyint(v * 8388608.0);
     std::fesetround(previous);
-    // Wrap like a 32-bit register rather than invoking undefined behaviour.
-    const auto wide = static_cast<int64_t>(scaled);
+    // Not a number, or too large to have a place in any register: converting
+    // it would be undefined, so it becomes 0 (callers that can meet one check
+    // for it first).
+    if (!std::isfinite(scaled))
+        return 0;
+    // Wrap like a 32-bit register. fmod is exact, and brings any size of value
+    // into the range where the conversion is defined.
+    const auto wide = static_cast<int64_t>(std::fmod(scaled, 4294967296.0));
     return static_cast<int32_t>(static_cast<uint32_t>(wide & 0xFFFFFFFF));
+}
+
+bool isFinite(const Coefficients& c)
+{
+    return std::isfinite(c.b0) && std::isfinite(c.b1) && std::isfinite(c.b2) && std::isfinite(c.c1)
+        && std::isfinite(c.c2);
 }
 
 QString fixed23Hex(double v)

@@ -26,8 +26,14 @@ Coefficients design(double frequencyHz, double boostDb, double q, double overall
 double noteFrequency(int midiNote);
 
 // round(v * 2^23) to the nearest integer, ties to even, as a 32-bit
-// two's-complement number (23 fraction bits; 0x00800000 is 1.0).
+// two's-complement number (23 fraction bits; 0x00800000 is 1.0). Values
+// outside -256 to just under 256 keep their low 32 bits; a value that is not
+// finite gives 0.
 int32_t toFixed23(double v);
+
+// True when all five coefficients are finite numbers (a Q of 0, say, makes
+// them infinite or undefined).
+bool isFinite(const Coefficients& c);
 
 // The fixed-point number as eight upper-case hexadecimal digits.
 QString fixed23Hex(double v);
