@@ -229,10 +229,14 @@ void TestDeviceSettings::instrumentRange_data()
     QTest::addColumn<QString>("checksum");
     QTest::addColumn<QByteArray>("sent");
     QTest::addColumn<QString>("word");
-    QTest::newRow("Low, Yes") << "low" << true << "B3" << bytes("0FBA0203040506B3") << "LOW";
-    QTest::newRow("Standard, Yes") << "standard" << true << "F1" << bytes("0FFF0102030405F1") << "STANDARD";
-    QTest::newRow("Standard, No") << "standard" << false << "F1" << QByteArray() << "STANDARD";
-    QTest::newRow("Low, No") << "low" << false << "B3" << QByteArray() << "LOW";
+    QTest::addColumn<bool>("alreadyChecked"); // the pedal holds the chosen range already
+    QTest::newRow("Low, Yes") << "low" << true << "B3" << bytes("0FBA0203040506B3") << "LOW" << false;
+    QTest::newRow("Standard, Yes") << "standard" << true << "F1" << bytes("0FFF0102030405F1") << "STANDARD" << false;
+    QTest::newRow("Standard, No") << "standard" << false << "F1" << QByteArray() << "STANDARD" << false;
+    QTest::newRow("Low, No") << "low" << false << "B3" << QByteArray() << "LOW" << false;
+    // Choosing the checked item again repeats everything and keeps it checked.
+    QTest::newRow("Low again, Yes") << "low" << true << "B3" << bytes("0FBA0203040506B3") << "LOW" << true;
+    QTest::newRow("Standard again, No") << "standard" << false << "F1" << QByteArray() << "STANDARD" << true;
 }
 
 void TestDeviceSettings::instrumentRange()
@@ -242,9 +246,11 @@ void TestDeviceSettings::instrumentRange()
     QFETCH(QString, checksum);
     QFETCH(QByteArray, sent);
     QFETCH(QString, word);
+    QFETCH(bool, alreadyChecked);
     EditorFixture fx;
-    fx.pedal().model().instrumentRange = item == QLatin1String("low") ? 0xFF : 0xBA; // the other one
+    fx.pedal().model().instrumentRange = (item == QLatin1String("low")) == alreadyChecked ? 0xBA : 0xFF;
     fx.startLinked();
+    QCOMPARE(shownState(fx, QStringLiteral("instrument")) == item, alreadyChecked);
     const int mark = fx.logMark();
     const int writes = fx.writeMark();
     const int pauses = int(fx.clock.pauses().size());

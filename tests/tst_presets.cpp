@@ -8,6 +8,8 @@
 #include "editor/FXsettings.h"
 #include "link/Communication.h"
 #include "presets/LocalPresets.h"
+#include "presets/SaveParameters.h"
+#include "presets/StoreMessage.h"
 #include "ui_FormMain.h"
 #include "virtualpedal/VirtualPedal.h"
 
@@ -79,6 +81,7 @@ class TestPresets : public QObject {
 private Q_SLOTS:
     void saveParameters_data();
     void saveParameters();
+    void saveParametersWithAnAlgorithmTooOld();
     void saveParametersInfoText();
     void savePresetWritesTheFile();
     void savedNames_data();
@@ -139,6 +142,29 @@ void TestPresets::saveParameters()
     const Values a = stateA();
     QCOMPARE(fx.pedal().model().storedAssignable,
              (std::array<uint32_t, 10>{a[10], a[11], 0, a[13], a[14], a[15], a[16], a[17], a[18], a[19]}));
+}
+
+void TestPresets::saveParametersWithAnAlgorithmTooOld()
+{
+    EditorFixture fx;
+    prepare(fx, stateA());
+    fx.pedal().setAlgorithmVersion(14);
+    fx.startLinked();
+    // The request stops before the values, so the store takes what the editor holds.
+    fx.fx().parameters().inputLevel.value = 0x00123456;
+    const int writes = fx.writeMark();
+    fx.dialogs.clear();
+    fx.dialogs.answerYes();
+    fx.editor().saveParameters->btnSaveParametersClick(); // the button itself is disabled in this state
+    QCOMPARE(fx.dialogs.questions(), QStringList{QStringLiteral("Save Parameters to pedal?")});
+    QCOMPARE(fx.dialogs.informationTexts().size(), 1);
+    QVERIFY(fx.dialogs.informationTexts().first().startsWith(QStringLiteral("Upload the latest version")));
+    const QList<QByteArray> sent = fx.writesSince(writes);
+    QCOMPARE(sent.size(), 2);
+    QCOMPARE(sent.at(0), QByteArray("\x02\x00", 2));
+    QCOMPARE(sent.at(1), QByteArray::fromHex(StoreMessage::text(fx.fx().parameters()).toLatin1()));
+    QCOMPARE(sent.at(1).size(), StoreMessage::kBytes);
+    QVERIFY(sent.at(1).startsWith(QByteArray::fromHex("0300123456")));
 }
 
 void TestPresets::saveParametersInfoText()
