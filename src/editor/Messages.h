@@ -39,7 +39,7 @@ std::array<ParameterId, 5> assignTargets(Control control);
 // The assign message: "04", five flags "01"/"00" from the model's
 // controlAssigned, then five addresses. entryTexts are the texts the five
 // lists show, Control I first. A list entry is matched with a parameter by
-// its name, as the pedal's firmware expects the same names.
+// its name: an entry's text is the parameter_name of the one it stands for.
 QString assign(const ParameterModel& model, const std::array<QString, kControlCount>& entryTexts);
 
 // What the status reply says of the five controls (its bytes 7 to 21).

@@ -11,8 +11,8 @@
 // the window reads and writes it, the message builders and the preset files
 // read it, and nothing here touches a widget or the link.
 
-// A parameter the pedal offers as a physical control. The fields keep the
-// order in which the pedal's firmware declares them.
+// A parameter the pedal offers as a physical control. The fields stay in
+// their long-standing order, unused ones included.
 struct standard_parameter {
     standard_parameter(const QString& name, uint16_t address, uint8_t numOfAddresses)
         : num_of_addresses(numOfAddresses), parameter_name(name), address(address)
