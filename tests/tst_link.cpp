@@ -58,9 +58,11 @@ public:
         std::strcpy(area, index == 0 ? "Pedal one" : "Pedal two");
         return FT_OK;
     }
-    uint32_t openBySerialNumber(const char*, Handle& handle) override
+    uint32_t openBySerialNumber(const char* serial, Handle& handle) override
     {
         ++opens;
+        if (refused == serial)
+            return FT_DEVICE_NOT_OPENED; // held by another program, say
         return pedal_.openBySerialNumber(VirtualPedal::kSerialNumber, handle);
     }
     uint32_t close(Handle h) override
@@ -80,6 +82,7 @@ public:
 
     int opens = 0;
     int closes = 0;
+    QByteArray refused; // the serial number whose open fails
 
 private:
     VirtualPedal& pedal_;
@@ -94,11 +97,14 @@ private Q_SLOTS:
     void oldAlgorithmDisablesOnlyTheCommandButtons();
     void noDeviceFound();
     void twoDevicesAreLinkedInTurnOneHandleAtATime();
+    void secondDeviceThatWillNotOpenLeavesTheWindowUnlinked();
     void refusedOpenLinksNothing();
     void faultsDuringTheStatusRequest_data();
     void faultsDuringTheStatusRequest();
     void splitReplyIsCollectedWhole();
     void nestedRequestIsRefused();
+    void unlinkDuringTheWaitKeepsTheReadTimerStopped();
+    void unsolicitedBytesAreCountedByTheReadTimer_data();
     void unsolicitedBytesAreCountedByTheReadTimer();
 };
 
@@ -240,6 +246,31 @@ void TestLink::twoDevicesAreLinkedInTurnOneHandleAtATime()
     QCOMPARE(log.filter(QStringLiteral("Firmware Version: 17")).size(), 2);
 }
 
+void TestLink::secondDeviceThatWillNotOpenLeavesTheWindowUnlinked()
+{
+    QTemporaryDir documents;
+    VirtualClock clock;
+    ScriptedDialogs dialogs;
+    RecordingShell shell;
+    FixedPlaces places(documents.path());
+    VirtualPedal pedal(clock);
+    auto owned = std::make_unique<TwoDevices>(pedal);
+    TwoDevices& two = *owned;
+    two.refused = "SECOND";
+    Editor editor(Services{dialogs, clock, shell, places}, std::move(owned));
+
+    editor.comm->scanAndLink();
+    FormMain& main = *editor.formMain;
+    QCOMPARE(two.closes, 1);
+    QVERIFY(!editor.comm->linked);
+    QVERIFY(!pedal.isOpen());
+    // The user can scan again; nothing pretends to be linked.
+    QCOMPARE(enabledOf(main, {QStringLiteral("menuScan"), QStringLiteral("menuConnect")}, true), QStringList());
+    QCOMPARE(enabledOf(main, {QStringLiteral("menuDisconnect"), QStringLiteral("btnRequest")}, false), QStringList());
+    QVERIFY(!main.Timer_USB_Read.isActive());
+    QCOMPARE(main.ui->lblDeviceName->text(), QStringLiteral("Pedal two"));
+}
+
 void TestLink::refusedOpenLinksNothing()
 {
     EditorFixture fx;
@@ -319,18 +350,44 @@ void TestLink::nestedRequestIsRefused()
     QVERIFY(fx.log().contains(QStringLiteral("status request refused: another request is waiting for the pedal")));
 }
 
-void TestLink::unsolicitedBytesAreCountedByTheReadTimer()
+void TestLink::unlinkDuringTheWaitKeepsTheReadTimerStopped()
 {
     EditorFixture fx;
     fx.startLinked();
-    fx.pedal().sendUnasked(QByteArray("hello"));
-    fx.clock.advance(10);
+    QVERIFY(fx.main().Timer_USB_Read.isActive());
+    fx.pedal().setSilent(true);
+    // "Unlink" chosen while the request waits for the pedal.
+    QTimer::singleShot(0, &fx.main(), [&] { fx.main().ui->menuDisconnect->trigger(); });
+    QVERIFY(!fx.comm().requestStatus());
+    QVERIFY(!fx.comm().linked);
+    QVERIFY(!fx.main().Timer_USB_Read.isActive());
+    QVERIFY(fx.main().isEnabledByName(QStringLiteral("menuScan")));
+}
+
+void TestLink::unsolicitedBytesAreCountedByTheReadTimer_data()
+{
+    QTest::addColumn<int>("sent");
+    QTest::addColumn<QStringList>("logged"); // over two ticks
+    QTest::newRow("a few bytes") << 5 << QStringList{QStringLiteral("num of bytes read: 5")};
+    QTest::newRow("a whole receive buffer") << 65536 << QStringList{QStringLiteral("num of bytes read: 65536")};
+    QTest::newRow("more than the buffer holds")
+        << 70000 << QStringList{QStringLiteral("num of bytes read: 65536"), QStringLiteral("num of bytes read: 4464")};
+}
+
+void TestLink::unsolicitedBytesAreCountedByTheReadTimer()
+{
+    QFETCH(int, sent);
+    QFETCH(QStringList, logged);
+    EditorFixture fx;
+    fx.startLinked();
+    fx.pedal().sendUnasked(QByteArray(sent, 'h'));
+    fx.clock.advance(10000); // every byte on the wire
     const int mark = fx.logMark();
     fx.comm().pollUnsolicited();
-    QCOMPARE(fx.logSince(mark), QStringList{QStringLiteral("num of bytes read: 5")});
     QVERIFY(fx.editor().d2xx->reportErrors); // on again after the tick
     fx.comm().pollUnsolicited();
-    QCOMPARE(fx.logSince(mark).size(), 1); // nothing queued, nothing logged
+    fx.comm().pollUnsolicited(); // nothing queued, nothing logged
+    QCOMPARE(fx.logSince(mark), logged);
 }
 
 QTEST_MAIN(TestLink)

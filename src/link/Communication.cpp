@@ -106,10 +106,12 @@ void Communication::scanAndLink()
         return;
     }
     for (uint32_t i = 0; i < count; ++i) {
-        // One handle at a time: the previous device is let go before the next is
-        // opened, so no handle leaks and the last one stays linked.
-        if (linked && d2xx().closeDevice() == FtdiDriver::FT_OK)
-            linked = false;
+        // One handle at a time: the previous device is unlinked before the next is
+        // opened, so no handle leaks, the last one stays linked, and a next one
+        // that fails to open leaves an unlinked window rather than a linked-looking
+        // one whose "Unlink" can no longer close anything.
+        if (linked)
+            Disconnect();
         d2xx().GetFTDeviceSerialNo(i);
         const QString serial = QString::fromLatin1(d2xx().FT_Device_String);
         log().logLine(QStringLiteral("FT_Device_String: ") + serial);
@@ -340,7 +342,7 @@ void Communication::pollUnsolicited()
 {
     d2xx().reportErrors = false;
     if (d2xx().queryQueue() == FtdiDriver::FT_OK) {
-        const uint32_t n = d2xx().readDevice() % 65536u;
+        const uint32_t n = d2xx().readDevice();
         if (n > 0) {
             log().logLine(QStringLiteral("num of bytes read: ") + QString::number(n));
             editor_.maintenance->unsolicitedBytes(d2xx().receive_buffer(), n);
@@ -381,7 +383,9 @@ bool Communication::requestStatus()
         log().logLine(logText);
         editor_.dialogs().information(&main, message);
         updatingFromPedal = wasUpdating;
-        if (timerWasRunning)
+        // An "Unlink" (or the upload watchdog) inside the wait has stopped the
+        // timer for good: polling a closed device is not the window as it was.
+        if (timerWasRunning && linked)
             main.Timer_USB_Read.start();
         return false;
     };
