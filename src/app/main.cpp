@@ -44,7 +44,8 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     nameTheProgram();
-    QApplication::setApplicationDisplayName(QStringLiteral("Quarnel Editor"));
+    // No application display name: the platform would add it to every window's
+    // caption ("Debug Console — Quarnel Editor"), and the captions are fixed.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quarnel-editor.svg")));
 
     SystemClock clock;

@@ -1,13 +1,12 @@
 #include "seams/Dialogs.h"
 
-#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
 namespace {
 QString caption()
 {
-    return QApplication::applicationDisplayName();
+    return QStringLiteral("Quarnel Editor");
 }
 } // namespace
 
