@@ -77,12 +77,17 @@ public:
     {
         return pedal_.setDataCharacteristics(h, w, s, p);
     }
-    uint32_t purge(Handle h, uint32_t mask) override { return pedal_.purge(h, mask); }
+    uint32_t purge(Handle h, uint32_t mask) override
+    {
+        const uint32_t status = pedal_.purge(h, mask);
+        return (mask & FT_PURGE_RX) && receivePurgeFails ? uint32_t(FT_IO_ERROR) : status;
+    }
     uint32_t queueStatus(Handle h, uint32_t& rx) override { return pedal_.queueStatus(h, rx); }
 
     int opens = 0;
     int closes = 0;
     QByteArray refused; // the serial number whose open fails
+    bool receivePurgeFails = false;
 
 private:
     VirtualPedal& pedal_;
@@ -98,6 +103,7 @@ private Q_SLOTS:
     void noDeviceFound();
     void twoDevicesAreLinkedInTurnOneHandleAtATime();
     void secondDeviceThatWillNotOpenLeavesTheWindowUnlinked();
+    void failingReceivePurgeIsLoggedAfterTheReply();
     void refusedOpenLinksNothing();
     void faultsDuringTheStatusRequest_data();
     void faultsDuringTheStatusRequest();
@@ -269,6 +275,29 @@ void TestLink::secondDeviceThatWillNotOpenLeavesTheWindowUnlinked()
     QCOMPARE(enabledOf(main, {QStringLiteral("menuDisconnect"), QStringLiteral("btnRequest")}, false), QStringList());
     QVERIFY(!main.Timer_USB_Read.isActive());
     QCOMPARE(main.ui->lblDeviceName->text(), QStringLiteral("Pedal two"));
+}
+
+void TestLink::failingReceivePurgeIsLoggedAfterTheReply()
+{
+    QTemporaryDir documents;
+    VirtualClock clock;
+    ScriptedDialogs dialogs;
+    RecordingShell shell;
+    FixedPlaces places(documents.path());
+    VirtualPedal pedal(clock);
+    auto owned = std::make_unique<TwoDevices>(pedal);
+    TwoDevices& two = *owned;
+    Editor editor(Services{dialogs, clock, shell, places}, std::move(owned));
+    editor.comm->scanAndLink();
+    editor.comm->pollUnsolicited(); // a read-timer tick turns error reporting on
+    two.receivePurgeFails = true;
+
+    const int mark = static_cast<int>(editor.formPrint->lines().size());
+    QVERIFY(editor.comm->requestStatus());
+    const QStringList log = editor.formPrint->lines().mid(mark);
+    const auto purge = log.indexOf(QStringLiteral("FT_Purge RX - General IO error..."));
+    QVERIFY2(purge > log.indexOf(QStringLiteral("106:    FF")), qPrintable(log.join(QLatin1Char('|'))));
+    QVERIFY(purge < log.indexOf(QStringLiteral("Firmware Version: 17")));
 }
 
 void TestLink::refusedOpenLinksNothing()

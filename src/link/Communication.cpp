@@ -297,18 +297,20 @@ bool Communication::readReply()
     std::copy(reply.cbegin(), reply.cend(), reinterpret_cast<char*>(d2xx().receive_buffer()));
 
     const ReplyDecoder::Result decoded = ReplyDecoder::decode(reply);
-    d2xx().purgeReceive();
     if (!decoded.values.isEmpty() && decoded.ok)
         received_bytes_array = decoded.values;
     log().logLine(QStringLiteral("num of bytes received: ") + QString::number(decoded.values.size()));
     log().logLine(QStringLiteral("received_bytes_array size: ") + QString::number(received_bytes_array.size()));
     if (!decoded.ok) {
         log().logLine(QStringLiteral("the pedal's reply could not be decoded: ") + decoded.error);
+        d2xx().purgeReceive();
         return false;
     }
     for (int k = 0; k < received_bytes_array.size(); ++k)
         log().logLine(QString::number(k) + QStringLiteral(":    ")
                       + Hex::hex(static_cast<uint8_t>(received_bytes_array.at(k)), 2));
+    // After the decoded values, so a failing purge is logged where it happened.
+    d2xx().purgeReceive();
     return !decoded.values.isEmpty();
 }
 
