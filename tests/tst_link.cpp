@@ -229,15 +229,12 @@ void TestLink::noDeviceFound()
 
 void TestLink::twoDevicesAreLinkedInTurnOneHandleAtATime()
 {
-    QTemporaryDir documents;
-    VirtualClock clock;
-    ScriptedDialogs dialogs;
-    RecordingShell shell;
-    FixedPlaces places(documents.path());
-    VirtualPedal pedal(clock);
+    EditorFixture fx;
+    VirtualPedal& pedal = fx.pedal();
     auto owned = std::make_unique<TwoDevices>(pedal);
     TwoDevices& two = *owned;
-    Editor editor(Services{dialogs, clock, shell, places}, std::move(owned));
+    fx.startWith(std::move(owned));
+    Editor& editor = fx.editor();
     QCOMPARE(editor.formMain->ui->lblDeviceName->text(), QStringLiteral("Pedal two"));
     QCOMPARE(editor.formMain->ui->menuSerialNumber->text(), QStringLiteral("Device Serial: FIRSTSECOND"));
 
@@ -254,16 +251,13 @@ void TestLink::twoDevicesAreLinkedInTurnOneHandleAtATime()
 
 void TestLink::secondDeviceThatWillNotOpenLeavesTheWindowUnlinked()
 {
-    QTemporaryDir documents;
-    VirtualClock clock;
-    ScriptedDialogs dialogs;
-    RecordingShell shell;
-    FixedPlaces places(documents.path());
-    VirtualPedal pedal(clock);
+    EditorFixture fx;
+    VirtualPedal& pedal = fx.pedal();
     auto owned = std::make_unique<TwoDevices>(pedal);
     TwoDevices& two = *owned;
     two.refused = "SECOND";
-    Editor editor(Services{dialogs, clock, shell, places}, std::move(owned));
+    fx.startWith(std::move(owned));
+    Editor& editor = fx.editor();
 
     editor.comm->scanAndLink();
     FormMain& main = *editor.formMain;
@@ -279,15 +273,12 @@ void TestLink::secondDeviceThatWillNotOpenLeavesTheWindowUnlinked()
 
 void TestLink::failingReceivePurgeIsLoggedAfterTheReply()
 {
-    QTemporaryDir documents;
-    VirtualClock clock;
-    ScriptedDialogs dialogs;
-    RecordingShell shell;
-    FixedPlaces places(documents.path());
-    VirtualPedal pedal(clock);
+    EditorFixture fx;
+    VirtualPedal& pedal = fx.pedal();
     auto owned = std::make_unique<TwoDevices>(pedal);
     TwoDevices& two = *owned;
-    Editor editor(Services{dialogs, clock, shell, places}, std::move(owned));
+    fx.startWith(std::move(owned));
+    Editor& editor = fx.editor();
     editor.comm->scanAndLink();
     editor.comm->pollUnsolicited(); // a read-timer tick turns error reporting on
     two.receivePurgeFails = true;

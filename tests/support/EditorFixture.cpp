@@ -25,6 +25,13 @@ void EditorFixture::start()
     editor_ = std::make_unique<Editor>(Services{dialogs, clock, shell, places}, std::move(ownedPedal_));
 }
 
+void EditorFixture::startWith(std::unique_ptr<FtdiDriver> driver)
+{
+    if (editor_)
+        return;
+    editor_ = std::make_unique<Editor>(Services{dialogs, clock, shell, places}, std::move(driver));
+}
+
 void EditorFixture::startLinked()
 {
     start();

@@ -14,6 +14,7 @@
 #include <memory>
 
 class Editor;
+class FtdiDriver;
 class FormMain;
 class Communication;
 class PrintConsole;
@@ -29,6 +30,9 @@ public:
     ~EditorFixture();
 
     void start();
+    // start() with another driver in front of the pedal (several devices, a
+    // failing call); the fixture keeps the pedal alive behind it.
+    void startWith(std::unique_ptr<FtdiDriver> driver);
     // start() if needed, then "Scan And Link".
     void startLinked();
 
