@@ -5,8 +5,8 @@
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
-#include "link/Communication.h"
-#include "link/DeviceSettings.h"
+#include "status/Communication.h"
+#include "status/DeviceSettings.h"
 #include "ui_FormMain.h"
 #include "virtualpedal/VirtualPedal.h"
 

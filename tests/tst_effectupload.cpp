@@ -7,8 +7,9 @@
 #include "app/FormMain.h"
 #include "data/DataItems.h"
 #include "effects/EffectUpload.h"
-#include "link/Communication.h"
+#include "status/Communication.h"
 #include "link/D2XXUnit.h"
+#include "link/Transport.h"
 #include "ui_FormMain.h"
 #include "virtualpedal/VirtualPedal.h"
 
@@ -46,7 +47,9 @@ class TestEffectUpload : public QObject {
 private Q_SLOTS:
     void catalogueUpload();
     void catalogueUploadAnsweredNo();
+    void answerInTwoParts_data();
     void answerInTwoParts();
+    void queuedDumpIsNotTakenForTheAnswer();
     void silentPedalTripsTheWatchdog_data();
     void silentPedalTripsTheWatchdog();
     void noImageSendsNothing();
@@ -118,11 +121,19 @@ void TestEffectUpload::catalogueUploadAnsweredNo()
     QVERIFY(!fx.main().UploadCheckTimer.isActive());
 }
 
+void TestEffectUpload::answerInTwoParts_data()
+{
+    QTest::addColumn<int>("gapMs");
+    QTest::newRow("5 ms apart") << 5;
+    QTest::newRow("100 ms apart") << 100;
+}
+
 void TestEffectUpload::answerInTwoParts()
 {
+    QFETCH(int, gapMs);
     EditorFixture fx;
     fx.startLinked();
-    fx.pedal().setSplitReplies(5, 6); // "Upload" and, 5 ms later, " OK"
+    fx.pedal().setSplitReplies(gapMs, 6); // "Upload" and, later, " OK"; the status reply is split too
     const int mark = fx.logMark();
     fx.main().ui->btnUpload->click();
     const QStringList log = fx.logSince(mark);
@@ -130,8 +141,31 @@ void TestEffectUpload::answerInTwoParts()
              (QStringList{QStringLiteral("received: Upload"), QStringLiteral("received:  OK")}));
     QCOMPARE(fx.main().ui->lblStatus->text(), QStringLiteral(" OK"));
     // Nothing of the answer is left over to spoil the status request after it.
+    QVERIFY(log.contains(QStringLiteral("received_bytes_array size: 107")));
     QVERIFY(log.contains(QStringLiteral("Firmware Version: 17")));
+    QCOMPARE(fx.main().ui->lblFirmwareVersion->text(), QStringLiteral("Device Firmware: 17"));
+    QVERIFY(fx.main().isEnabledByName(QStringLiteral("btnSaveParameters")));
+    QVERIFY(fx.dialogs.informationTexts().isEmpty());
     QVERIFY(fx.main().Timer_USB_Read.isActive());
+}
+
+void TestEffectUpload::queuedDumpIsNotTakenForTheAnswer()
+{
+    // An older algorithm: the link's request stops the read timer, so the
+    // memory dump asked for in the console stays queued.
+    EditorFixture fx;
+    fx.pedal().setAlgorithmVersion(14);
+    fx.startLinked();
+    QVERIFY(!fx.main().Timer_USB_Read.isActive());
+    fx.editor().transport->sendHex(QStringLiteral("0C5000000000"), false, 4000);
+    const int mark = fx.logMark();
+    fx.main().ui->btnUpload->click();
+    const QStringList log = fx.logSince(mark);
+    QVERIFY(log.contains(QStringLiteral("16385 stray bytes dropped before the upload")));
+    QCOMPARE(log.filter(QRegularExpression(QStringLiteral("^received: "))),
+             QStringList{QStringLiteral("received: Upload OK")});
+    QCOMPARE(fx.main().ui->lblStatus->text(), QStringLiteral("Upload OK"));
+    QCOMPARE(fx.main().ui->lblAlgorithmVersion->text(), QStringLiteral("Device Algorithm: 0015"));
 }
 
 void TestEffectUpload::silentPedalTripsTheWatchdog_data()

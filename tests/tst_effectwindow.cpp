@@ -12,7 +12,7 @@
 #include "editor/FXsettings.h"
 #include "editor/Switch.h"
 #include "effects/Catalogue.h"
-#include "link/Communication.h"
+#include "status/Communication.h"
 #include "ui_FXsettings.h"
 #include "ui_FormMain.h"
 #include "virtualpedal/VirtualPedal.h"

@@ -6,6 +6,7 @@
 #include <QtTest>
 
 Q_DECLARE_METATYPE(std::optional<QByteArray>)
+Q_DECLARE_METATYPE(ReplyDecoder::State)
 
 class TestHexAndReplies : public QObject {
     Q_OBJECT
@@ -100,27 +101,51 @@ void TestHexAndReplies::formatting()
 
 void TestHexAndReplies::decodeReply_data()
 {
+    using State = ReplyDecoder::State;
     QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<int>("expected");
     QTest::addColumn<QByteArray>("values");
-    QTest::addColumn<bool>("ok");
-    QTest::newRow("12, 7, 255") << QByteArray("12\r\n7\r\n255\r") << QByteArray("\x0C\x07\xFF") << true;
-    QTest::newRow("300 is 44") << QByteArray("300\r\n") << QByteArray("\x2C") << true;
-    QTest::newRow("empty field repeats the value") << QByteArray("9\r\n\r\n") << QByteArray("\x09\x09") << true;
-    QTest::newRow("empty field at the start is 0") << QByteArray("\r\n5\r") << QByteArray("\x00\x05", 2) << true;
-    QTest::newRow("four digits keep the value") << QByteArray("8\r\n1234\r\n") << QByteArray("\x08\x08") << true;
-    QTest::newRow("no terminator, no value") << QByteArray("17") << QByteArray() << true;
-    QTest::newRow("letter in a field") << QByteArray("17\r\nK\r\n") << QByteArray("\x11") << false;
+    QTest::addColumn<State>("state");
+    QTest::addColumn<int>("consumed");
+    QTest::newRow("12, 7, 255") << QByteArray("12\r\n7\r\n255\r") << 3 << QByteArray("\x0C\x07\xFF") << State::Whole
+                                << 11;
+    QTest::newRow("300 is 44") << QByteArray("300\r") << 1 << QByteArray("\x2C") << State::Whole << 4;
+    QTest::newRow("empty field repeats the value")
+        << QByteArray("9\r\n\r") << 2 << QByteArray("\x09\x09") << State::Whole << 4;
+    QTest::newRow("empty field at the start is 0")
+        << QByteArray("\r\n5\r") << 2 << QByteArray("\x00\x05", 2) << State::Whole << 4;
+    QTest::newRow("a line feed after the last value is the reply's")
+        << QByteArray("1\r\n2\r\n") << 2 << QByteArray("\x01\x02") << State::Whole << 6;
+    QTest::newRow("bytes after the last value are not the reply's")
+        << QByteArray("1\r\n2\r\n3\r\n4\r") << 2 << QByteArray("\x01\x02") << State::Whole << 6;
+    QTest::newRow("a field still arriving") << QByteArray("1\r\n2") << 2 << QByteArray("\x01") << State::Incomplete
+                                            << 0;
+    QTest::newRow("no terminator, no value") << QByteArray("17") << 1 << QByteArray() << State::Incomplete << 0;
+    QTest::newRow("four digits") << QByteArray("8\r\n1234\r") << 2 << QByteArray("\x08") << State::Malformed << 0;
+    QTest::newRow("letters") << QByteArray("Qw\r") << 1 << QByteArray() << State::Malformed << 0;
+    QTest::newRow("letter after a value") << QByteArray("17\r\nK\r") << 2 << QByteArray("\x11") << State::Malformed
+                                          << 0;
+    QTest::newRow("minus sign") << QByteArray("-1\r") << 1 << QByteArray() << State::Malformed << 0;
+    QTest::newRow("colon") << QByteArray("1:2\r") << 1 << QByteArray() << State::Malformed << 0;
+    QTest::newRow("CR CR LF as separator")
+        << QByteArray("1\r\r\n2\r") << 2 << QByteArray("\x01") << State::Malformed << 0;
+    QTest::newRow("LF without CR") << QByteArray("1\n2\r") << 2 << QByteArray() << State::Malformed << 0;
+    QTest::newRow("60000 digits") << QByteArray(60000, '7') + "\r" << 1 << QByteArray() << State::Malformed << 0;
 }
 
 void TestHexAndReplies::decodeReply()
 {
     QFETCH(QByteArray, reply);
+    QFETCH(int, expected);
     QFETCH(QByteArray, values);
-    QFETCH(bool, ok);
-    const ReplyDecoder::Result result = ReplyDecoder::decode(reply);
+    QFETCH(ReplyDecoder::State, state);
+    QFETCH(int, consumed);
+    const ReplyDecoder::Result result = ReplyDecoder::decode(reply, expected);
     QCOMPARE(result.values, values);
-    QCOMPARE(result.ok, ok);
-    QCOMPARE(result.error.isEmpty(), ok);
+    QCOMPARE(result.state, state);
+    QCOMPARE(result.error.isEmpty(), state != ReplyDecoder::State::Malformed);
+    if (state == ReplyDecoder::State::Whole)
+        QCOMPARE(result.consumed, consumed);
 }
 
 QTEST_MAIN(TestHexAndReplies)

@@ -6,14 +6,17 @@
 
 #include "app/FormMain.h"
 #include "console/PrintConsole.h"
-#include "link/Communication.h"
+#include "status/Communication.h"
 #include "link/D2XXUnit.h"
+#include "link/Transport.h"
 #include "app/Editor.h"
 #include "ui_FormMain.h"
+#include "virtualpedal/StatusReply.h"
 #include "virtualpedal/VirtualPedal.h"
 
 #include <QtTest>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -92,6 +95,48 @@ public:
 private:
     VirtualPedal& pedal_;
 };
+// The pedal behind a line that shapes what comes back from a status request:
+// bytes right behind the reply, or other bytes in its place.
+class ReplyShaper final : public FtdiDriver {
+public:
+    explicit ReplyShaper(VirtualPedal& pedal) : pedal_(pedal) {}
+    QString name() const override { return pedal_.name(); }
+    uint32_t listDeviceCount(uint32_t& count) override { return pedal_.listDeviceCount(count); }
+    uint32_t listSerialNumber(uint32_t i, char area[64]) override { return pedal_.listSerialNumber(i, area); }
+    uint32_t listDescription(uint32_t i, char area[64]) override { return pedal_.listDescription(i, area); }
+    uint32_t openBySerialNumber(const char* serial, Handle& handle) override
+    {
+        return pedal_.openBySerialNumber(serial, handle);
+    }
+    uint32_t close(Handle h) override { return pedal_.close(h); }
+    uint32_t read(Handle h, uint8_t* b, uint32_t n, uint32_t& r) override { return pedal_.read(h, b, n, r); }
+    uint32_t write(Handle h, const uint8_t* b, uint32_t n, uint32_t& w) override
+    {
+        const bool request = n == 2 && b[0] == 0x02 && b[1] == 0x00;
+        if (request && !instead.isEmpty()) {
+            w = n;
+            pedal_.sendUnasked(instead);
+            return FT_OK;
+        }
+        const uint32_t status = pedal_.write(h, b, n, w);
+        if (request && !after.isEmpty())
+            pedal_.sendUnasked(after);
+        return status;
+    }
+    uint32_t setBaudRate(Handle h, uint32_t baud) override { return pedal_.setBaudRate(h, baud); }
+    uint32_t setDataCharacteristics(Handle h, uint8_t w, uint8_t s, uint8_t p) override
+    {
+        return pedal_.setDataCharacteristics(h, w, s, p);
+    }
+    uint32_t purge(Handle h, uint32_t mask) override { return pedal_.purge(h, mask); }
+    uint32_t queueStatus(Handle h, uint32_t& rx) override { return pedal_.queueStatus(h, rx); }
+
+    QByteArray after;
+    QByteArray instead;
+
+private:
+    VirtualPedal& pedal_;
+};
 } // namespace
 
 class TestLink : public QObject {
@@ -108,6 +153,11 @@ private Q_SLOTS:
     void faultsDuringTheStatusRequest_data();
     void faultsDuringTheStatusRequest();
     void splitReplyIsCollectedWhole();
+    void statusReplyAmongOtherBytes_data();
+    void statusReplyAmongOtherBytes();
+    void lateReplyIsNotTakenForTheNextOne();
+    void malformedRepliesAreRefused_data();
+    void malformedRepliesAreRefused();
     void nestedRequestIsRefused();
     void unlinkDuringTheWaitKeepsTheReadTimerStopped();
     void unsolicitedBytesAreCountedByTheReadTimer_data();
@@ -300,9 +350,12 @@ void TestLink::refusedOpenLinksNothing()
     QCOMPARE(fx.main().ui->lblDeviceName->text(), QStringLiteral("Quarnel MK3"));
     QVERIFY(fx.main().isEnabledByName(QStringLiteral("menuScan")));
     // The request that follows any link attempt cannot reach a pedal and says so
-    // at once instead of waiting or decoding old bytes.
-    QVERIFY(fx.log().contains(QStringLiteral("the pedal did not answer the status request")));
-    QCOMPARE(fx.dialogs.informationTexts().size(), 1);
+    // at once instead of waiting or decoding old bytes, and says why: not a
+    // pedal that did not answer, nor a "Request" button that is disabled.
+    QVERIFY(fx.log().contains(QStringLiteral("the pedal could not be opened, so the status request got no answer")));
+    QCOMPARE(fx.dialogs.informationTexts(),
+             QStringList{QStringLiteral("The pedal could not be opened. It may be in use by another program: close "
+                                        "that program, then choose Scan And Link to try again.")});
     QVERIFY(fx.writes().isEmpty());
 }
 
@@ -310,19 +363,25 @@ void TestLink::faultsDuringTheStatusRequest_data()
 {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("logLine");
-    QTest::newRow("silent pedal") << "silent" << "the pedal did not answer the status request";
-    QTest::newRow("unplugged") << "unplug" << "the pedal did not answer the status request";
-    QTest::newRow("short reply") << "short" << "status reply too short: 50 values, 107 expected";
-    QTest::newRow("garbled reply") << "garbled" << "the pedal did not answer the status request";
+    QTest::addColumn<QString>("message");
+    const QString noAnswer = QStringLiteral("The pedal did not answer. Check that it is connected, then click Request.");
+    QTest::newRow("silent pedal") << "silent" << "the pedal did not answer the status request" << noAnswer;
+    QTest::newRow("unplugged") << "unplug" << "the pedal did not answer the status request" << noAnswer;
+    QTest::newRow("short reply") << "short"
+                                 << "status reply too short: 50 values by the time limit, 107 expected"
+                                 << "The pedal's answer was incomplete. Click Request to ask again.";
+    QTest::newRow("garbled reply") << "garbled" << "status reply malformed: "
+                                   << "The pedal's answer could not be read. Click Request to ask again.";
 }
 
 void TestLink::faultsDuringTheStatusRequest()
 {
     QFETCH(QString, fault);
     QFETCH(QString, logLine);
+    QFETCH(QString, message);
     EditorFixture fx;
     fx.startLinked();
-    const QByteArray before = fx.comm().received_bytes_array;
+    const QByteArray before = fx.editor().transport->received_bytes_array;
     fx.dialogs.clear();
     if (fault == QLatin1String("silent"))
         fx.pedal().setSilent(true);
@@ -336,11 +395,12 @@ void TestLink::faultsDuringTheStatusRequest()
     const qint64 started = fx.clock.nowMs();
     const int mark = fx.logMark();
     QVERIFY(!fx.comm().requestStatus());
-    QVERIFY(fx.clock.nowMs() - started <= Communication::kReplyTimeoutMs + 500); // a time limit, not a hang
-    QVERIFY2(fx.logSince(mark).contains(logLine), qPrintable(fx.logSince(mark).join(QLatin1Char('|'))));
-    QCOMPARE(fx.dialogs.informationTexts().size(), 1);
-    if (fault != QLatin1String("short"))
-        QCOMPARE(fx.comm().received_bytes_array, before); // the old reply is not reused
+    QVERIFY(fx.clock.nowMs() - started <= Transport::kReplyTimeoutMs + 500); // a time limit, not a hang
+    const QStringList log = fx.logSince(mark);
+    QVERIFY2(std::any_of(log.cbegin(), log.cend(), [&](const QString& l) { return l.startsWith(logLine); }),
+             qPrintable(log.join(QLatin1Char('|'))));
+    QCOMPARE(fx.dialogs.informationTexts(), QStringList{message});
+    QCOMPARE(fx.editor().transport->received_bytes_array, before); // neither the old nor a partial reply is used
     // The window is as it was: linked, controls on, the read timer back.
     QVERIFY(!fx.comm().updatingFromPedal);
     QVERIFY(fx.main().Timer_USB_Read.isActive());
@@ -352,9 +412,108 @@ void TestLink::splitReplyIsCollectedWhole()
     EditorFixture fx;
     fx.pedal().setSplitReplies(20);
     fx.startLinked();
-    QCOMPARE(fx.comm().received_bytes_array.size(), 107);
+    QCOMPARE(fx.editor().transport->received_bytes_array.size(), 107);
     QCOMPARE(fx.main().ui->lblFirmwareVersion->text(), QStringLiteral("Device Firmware: 17"));
     QVERIFY(fx.dialogs.texts().isEmpty());
+}
+
+void TestLink::statusReplyAmongOtherBytes_data()
+{
+    QTest::addColumn<QByteArray>("before"); // queued before the request is sent
+    QTest::addColumn<QByteArray>("after");  // arriving right behind the reply
+    QTest::addColumn<QString>("logged");
+    QTest::newRow("the tail of an upload's answer") << QByteArray("oad OK") << QByteArray()
+                                                    << "6 stray bytes dropped before the status request";
+    QTest::newRow("a memory dump nobody read")
+        << QByteArray(1, char(0xAB)) + QByteArray(16384, char(0xFF)) << QByteArray()
+        << "16385 stray bytes dropped before the status request";
+    PedalModel older;
+    older.firmwareVersion = 9;
+    const QByteArray lateReply = StatusReply::text(older, -1, false);
+    QTest::newRow("a late reply behind the answer")
+        << QByteArray() << lateReply << QStringLiteral("%1 bytes after the reply were dropped").arg(lateReply.size());
+}
+
+void TestLink::statusReplyAmongOtherBytes()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    QFETCH(QString, logged);
+    EditorFixture fx;
+    auto owned = std::make_unique<ReplyShaper>(fx.pedal());
+    ReplyShaper& shaper = *owned;
+    fx.startWith(std::move(owned));
+    fx.comm().scanAndLink();
+    fx.main().Timer_USB_Read.stop(); // as after a refused algorithm: nobody reads the queue between
+    fx.pedal().sendUnasked(before);
+    fx.clock.advance(2000);
+    shaper.after = after;
+    fx.dialogs.clear();
+
+    const int mark = fx.logMark();
+    QVERIFY(fx.comm().requestStatus());
+    const QStringList log = fx.logSince(mark);
+    QVERIFY2(log.contains(logged), qPrintable(log.join(QLatin1Char('|'))));
+    QVERIFY(log.contains(QStringLiteral("received_bytes_array size: 107")));
+    QCOMPARE(fx.editor().transport->received_bytes_array.size(), 107);
+    QCOMPARE(fx.main().ui->lblFirmwareVersion->text(), QStringLiteral("Device Firmware: 17"));
+    QVERIFY(fx.dialogs.texts().isEmpty());
+}
+
+void TestLink::lateReplyIsNotTakenForTheNextOne()
+{
+    EditorFixture fx;
+    fx.startLinked();
+    fx.dialogs.clear();
+    fx.pedal().setReplyDelay(Transport::kReplyTimeoutMs + 500);
+    QVERIFY(!fx.comm().requestStatus()); // given up before its reply came
+    fx.pedal().setReplyDelay(0);
+    fx.clock.advance(1000); // the late reply has arrived by the next click
+    fx.pedal().setFirmwareVersion(18);
+
+    const int mark = fx.logMark();
+    QVERIFY(fx.comm().requestStatus());
+    const QStringList log = fx.logSince(mark);
+    QCOMPARE(log.filter(QRegularExpression(QStringLiteral("^\\d+ stray bytes dropped before the status request$"))).size(),
+             1);
+    QCOMPARE(fx.editor().transport->received_bytes_array.size(), 107);
+    QCOMPARE(fx.main().ui->lblFirmwareVersion->text(), QStringLiteral("Device Firmware: 18"));
+}
+
+void TestLink::malformedRepliesAreRefused_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    const QByteArray good = StatusReply::text(PedalModel(), -1, false);
+    const QByteArray tail = good.mid(good.indexOf('\r')); // everything after the first field
+    QTest::newRow("CR CR LF between fields") << QByteArray(good).replace("\r\n", "\r\r\n");
+    QTest::newRow("letters") << QByteArray("Qw") + tail;
+    QTest::newRow("a minus sign") << QByteArray("-17") + tail;
+    QTest::newRow("a colon") << QByteArray("1:7") + tail;
+    QTest::newRow("a field of 60,000 digits") << QByteArray(60000, '1') + tail;
+}
+
+void TestLink::malformedRepliesAreRefused()
+{
+    QFETCH(QByteArray, reply);
+    EditorFixture fx;
+    auto owned = std::make_unique<ReplyShaper>(fx.pedal());
+    ReplyShaper& shaper = *owned;
+    fx.startWith(std::move(owned));
+    fx.comm().scanAndLink();
+    const QByteArray before = fx.editor().transport->received_bytes_array;
+    QCOMPARE(before.size(), 107);
+    fx.pedal().setFirmwareVersion(18); // what a wrongly decoded reply must not show either
+    shaper.instead = reply;
+    fx.dialogs.clear();
+
+    const int mark = fx.logMark();
+    QVERIFY(!fx.comm().requestStatus());
+    QCOMPARE(fx.logSince(mark).filter(QRegularExpression(QStringLiteral("^status reply malformed: "))).size(), 1);
+    QCOMPARE(fx.dialogs.informationTexts(),
+             QStringList{QStringLiteral("The pedal's answer could not be read. Click Request to ask again.")});
+    QCOMPARE(fx.editor().transport->received_bytes_array, before);
+    QCOMPARE(fx.main().ui->lblFirmwareVersion->text(), QStringLiteral("Device Firmware: 17"));
+    QVERIFY(fx.main().Timer_USB_Read.isActive());
 }
 
 void TestLink::nestedRequestIsRefused()

@@ -10,7 +10,8 @@
 #include "console/Maintenance.h"
 #include "console/MemoryDump.h"
 #include "console/PrintConsole.h"
-#include "link/Communication.h"
+#include "status/Communication.h"
+#include "link/Transport.h"
 #include "ui_FormMain.h"
 #include "ui_PrintConsole.h"
 #include "virtualpedal/VirtualPedal.h"
@@ -209,7 +210,7 @@ void TestMaintenance::aDumpOverSeveralTicksIsJudgedWhole()
     // while the read timer ticks.
     Linked t;
     t.fx.pedal().model().memory50.fill(char(0xFF));
-    t.fx.comm().sendHex(QStringLiteral("0C5000000000"));
+    t.fx.editor().transport->sendHex(QStringLiteral("0C5000000000"));
     int ticks = 0;
     while (t.fx.dialogs.informationTexts().isEmpty() && ticks < 100) {
         t.fx.clock.advance(50);
@@ -326,7 +327,7 @@ void TestMaintenance::rawSenderSendsOnlyAParameterMessage()
     QFETCH(QByteArray, sent);
     Linked t;
     // An older, longer message in the send buffer must not leak out behind a short one.
-    t.fx.comm().sendHex(QStringLiteral("0E") + QString(40, QLatin1Char('7')));
+    t.fx.editor().transport->sendHex(QStringLiteral("0E") + QString(40, QLatin1Char('7')));
     const int writeMark = t.fx.writeMark();
     t.console().edtAddress->setText(address);
     t.console().edtData->setText(data);

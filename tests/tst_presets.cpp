@@ -6,7 +6,7 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "editor/FXsettings.h"
-#include "link/Communication.h"
+#include "status/Communication.h"
 #include "presets/LocalPresets.h"
 #include "presets/SaveParameters.h"
 #include "presets/StoreMessage.h"

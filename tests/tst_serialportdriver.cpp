@@ -7,7 +7,8 @@
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
-#include "link/Communication.h"
+#include "status/Communication.h"
+#include "link/Transport.h"
 #include "seams/Clock.h"
 #include "seams/Places.h"
 #include "ui_FormMain.h"
@@ -195,7 +196,7 @@ void TestSerialPortDriver::theEditorLinksThroughThePort()
     QVERIFY(editor.comm->linked);
     QCOMPARE(editor.formMain->ui->lblFirmwareVersion->text(), QStringLiteral("Device Firmware: 17"));
     QCOMPARE(editor.formMain->ui->lblAlgorithmVersion->text(), QStringLiteral("Device Algorithm: 0015"));
-    QCOMPARE(editor.comm->received_bytes_array.size(), 107);
+    QCOMPARE(editor.transport->received_bytes_array.size(), 107);
     QVERIFY2(dialogs.texts().isEmpty(), qPrintable(dialogs.texts().join(QLatin1Char('|'))));
     editor.comm->Disconnect();
     QVERIFY(!editor.comm->linked);

@@ -10,9 +10,10 @@
 #include "effects/EffectUpload.h"
 #include "firmware/FirmwareUpgrade.h"
 #include "firmware/FirmwareUpgradeUnit.h"
-#include "link/Communication.h"
+#include "status/Communication.h"
 #include "link/D2XXUnit.h"
-#include "link/DeviceSettings.h"
+#include "link/Transport.h"
+#include "status/DeviceSettings.h"
 #include "link/FtdiDriver.h"
 #include "presets/LocalPresets.h"
 #include "presets/SaveParameters.h"
@@ -52,6 +53,7 @@ void Editor::ConsoleLog::attach(Log* console)
 Editor::Editor(Services s, std::unique_ptr<FtdiDriver> driver) : services(s), driver_(std::move(driver))
 {
     d2xx = std::make_unique<D2XXUnit>(*driver_, log_);
+    transport = std::make_unique<Transport>(*d2xx, services.clock, log_);
     comm = std::make_unique<Communication>(*this);
     functions = std::make_unique<FunctionsUnit>(*this);
     catalogue = std::make_unique<Catalogue>(*this);

@@ -9,6 +9,7 @@
 
 class FtdiDriver;
 class D2XXUnit;
+class Transport;
 class Communication;
 class FunctionsUnit;
 class Catalogue;
@@ -51,6 +52,7 @@ public:
     FtdiDriver& driver() const { return *driver_; }
 
     std::unique_ptr<D2XXUnit> d2xx;
+    std::unique_ptr<Transport> transport;
     std::unique_ptr<Communication> comm;
     std::unique_ptr<FunctionsUnit> functions;
     std::unique_ptr<Catalogue> catalogue;

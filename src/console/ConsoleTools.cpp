@@ -4,7 +4,8 @@
 #include "console/Maintenance.h"
 #include "console/PrintConsole.h"
 #include "console/RawMessage.h"
-#include "link/Communication.h"
+#include "status/Communication.h"
+#include "link/Transport.h"
 #include "seams/Dialogs.h"
 #include "ui_PrintConsole.h"
 
@@ -44,7 +45,7 @@ void ConsoleTools::btnSendClick()
         return;
     }
     editor_.log().logLine(*message);
-    editor_.comm->sendHex(*message);
+    editor_.transport->sendHex(*message);
 }
 
 void ConsoleTools::cmbNotePickerChange()

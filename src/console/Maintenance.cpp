@@ -3,8 +3,9 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "console/Log.h"
-#include "link/Communication.h"
+#include "status/Communication.h"
 #include "link/D2XXUnit.h"
+#include "link/Transport.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
 
@@ -57,7 +58,7 @@ void Maintenance::EraseEEPROM(const QString& i2cAddr)
 {
     const QString text = QStringLiteral("0B") + i2cAddr + QStringLiteral("00") + QStringLiteral("0000");
     editor_.log().logLine(QStringLiteral("erase message: ") + text);
-    editor_.comm->sendHex(text, true, kErasePauseMs);
+    editor_.transport->sendHex(text, true, kErasePauseMs);
 }
 
 void Maintenance::ReadEEPROM(const QString& i2cAddr)
@@ -68,8 +69,10 @@ void Maintenance::ReadEEPROM(const QString& i2cAddr)
         reportIncompleteDump();
     const QString text = QStringLiteral("0C") + i2cAddr + QStringLiteral("0000") + QStringLiteral("0000");
     editor_.log().logLine(QStringLiteral("Read message: ") + text);
+    // Whatever is queued now is not the memory: the dump must start with its AB.
+    editor_.transport->dropStaleBytes(QStringLiteral("the memory read"));
     BusyCursor busy;
-    editor_.comm->sendHex(text, false, kReadPauseMs);
+    editor_.transport->sendHex(text, false, kReadPauseMs);
 }
 
 void Maintenance::menuEraseSettingsClick()

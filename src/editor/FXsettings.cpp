@@ -10,7 +10,8 @@
 #include "editor/Messages.h"
 #include "editor/Switch.h"
 #include "effects/Catalogue.h"
-#include "link/Communication.h"
+#include "status/Communication.h"
+#include "link/Transport.h"
 #include "link/Hex.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
@@ -293,7 +294,7 @@ uint32_t FXsettings::sendParameterLevel(Dial* dial, ParameterId id)
     if (!addressesUsable(text))
         return value;
     if (sendImmediately) {
-        editor_.comm->sendHex(text);
+        editor_.transport->sendHex(text);
     } else {
         pendingDialMessage_ = text;
         if (!Timer1.isActive())
@@ -306,7 +307,7 @@ void FXsettings::Timer1Timer()
 {
     Timer1.stop();
     if (!pendingDialMessage_.isEmpty())
-        editor_.comm->sendHex(pendingDialMessage_);
+        editor_.transport->sendHex(pendingDialMessage_);
 }
 
 void FXsettings::sendParameterValue(uint32_t value, ParameterId id)
@@ -316,12 +317,12 @@ void FXsettings::sendParameterValue(uint32_t value, ParameterId id)
                                                  : QStringLiteral(" string (standard par): ");
     log(QStringLiteral("Send ") + model_.name(id) + kind + text);
     if (addressesUsable(text))
-        editor_.comm->sendHex(text);
+        editor_.transport->sendHex(text);
 }
 
 void FXsettings::sendBypass(bool on)
 {
-    editor_.comm->sendHex(Messages::bypass(on));
+    editor_.transport->sendHex(Messages::bypass(on));
 }
 
 // ---------------------------------------------------------------- change handlers
@@ -358,7 +359,7 @@ void FXsettings::cmbVariableWavePitchChange()
     const QString text = Messages::writeParameter(model_.harmonicPitch.address, value);
     log(QStringLiteral("Send Harmonic Pitch string: ") + text);
     if (addressesUsable(text))
-        editor_.comm->sendHex(text);
+        editor_.transport->sendHex(text);
     model_.harmonicPitch.value = value;
 }
 
@@ -376,7 +377,7 @@ void FXsettings::noteCutChange(ParameterId id)
     const uint32_t value = box->isChecked() ? ParameterCodes::kOn : ParameterCodes::kOff;
     model_.assignable(id).value = value;
     if (addressesUsable(Messages::writeParameter(model_.address(id), value)))
-        editor_.comm->writeToDsp(QStringLiteral("01"), model_.address(id), value);
+        editor_.transport->writeToDsp(QStringLiteral("01"), model_.address(id), value);
 }
 
 void FXsettings::chkDominantNoteCutChange() { noteCutChange(ParameterId::DominantNotesCut); }
@@ -462,7 +463,7 @@ void FXsettings::cmbSemitonesVariationChange()
 
 void FXsettings::getFootswitchMode(int index)
 {
-    const QByteArray& reply = editor_.comm->received_bytes_array;
+    const QByteArray& reply = editor_.transport->received_bytes_array;
     if (index < 0 || index >= reply.size())
         return;
     const int mode = static_cast<uint8_t>(reply.at(index));
@@ -477,7 +478,7 @@ void FXsettings::getFootswitchMode(int index)
 
 void FXsettings::getTuning(int index)
 {
-    const QByteArray& reply = editor_.comm->received_bytes_array;
+    const QByteArray& reply = editor_.transport->received_bytes_array;
     if (index < 0 || index + 1 >= reply.size())
         return;
     const auto tuningByte = static_cast<uint8_t>(reply.at(index));
@@ -509,7 +510,7 @@ void FXsettings::getTuning(int index)
 
 void FXsettings::getControlAssignments(int index)
 {
-    const auto reply = Messages::readAssignments(editor_.comm->received_bytes_array, index);
+    const auto reply = Messages::readAssignments(editor_.transport->received_bytes_array, index);
     if (!reply)
         return;
     for (int c = 0; c < kControlCount; ++c)
@@ -544,7 +545,7 @@ void FXsettings::getControlAssignments(int index)
 
 void FXsettings::getBypassStatus(int index)
 {
-    const QByteArray& reply = editor_.comm->received_bytes_array;
+    const QByteArray& reply = editor_.transport->received_bytes_array;
     if (index < 0 || index >= reply.size())
         return;
     const auto b = static_cast<uint8_t>(reply.at(index));
@@ -556,7 +557,7 @@ void FXsettings::getBypassStatus(int index)
 
 int FXsettings::getParameterValues(int index)
 {
-    const QByteArray& reply = editor_.comm->received_bytes_array;
+    const QByteArray& reply = editor_.transport->received_bytes_array;
     if (!Messages::readValue(reply, index + 4 * (kParameterCount - 1))) {
         log(QStringLiteral("parameter values not read: the reply ends before them"));
         return kParameterCount;
@@ -629,7 +630,7 @@ void FXsettings::btnAssignClick()
     if (!editor_.dialogs().askYesNo(editor_.formMain, QStringLiteral("Upload Assignments?")))
         return;
     QPushButton* button = editor_.formMain->ui->btnAssign;
-    editor_.comm->sendHex(text);
+    editor_.transport->sendHex(text);
     button->setEnabled(false);
     editor_.clock().sleepMs(100);
     button->setEnabled(true);
@@ -652,7 +653,7 @@ void FXsettings::btnSetFootswitchModeClick()
     log(kBanner + QStringLiteral("SET FOOTSWITCH MODE") + kBanner);
     const QString text = buildFootswitchMessage();
     log(text);
-    editor_.comm->sendHex(text);
+    editor_.transport->sendHex(text);
 }
 
 void FXsettings::btnSetTuningClick()
@@ -662,7 +663,7 @@ void FXsettings::btnSetTuningClick()
     log(QStringLiteral("Tuning Message: ") + text);
     if (!editor_.dialogs().askYesNo(editor_.formMain, QStringLiteral("Set new tuning?")))
         return;
-    editor_.comm->sendHex(text, true, 100);
+    editor_.transport->sendHex(text, true, 100);
 }
 
 void FXsettings::setDefaultAssignableParameterValues()
@@ -679,7 +680,7 @@ void FXsettings::setDefaultAssignableParameterValues()
     m.noiseGateThreshold.value = 0;
     m.attack.value = ParameterCodes::kAttackFast;
 
-    Communication& comm = *editor_.comm;
+    Transport& comm = *editor_.transport;
     Clock& clock = editor_.clock();
     const auto quietly = [&](const assignable_parameter& p) {
         const QString text = Messages::writeParameter(p.address, p.value);

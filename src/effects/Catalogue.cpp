@@ -5,7 +5,7 @@
 #include "console/Log.h"
 #include "data/DataItems.h"
 #include "editor/FXsettings.h"
-#include "link/Communication.h"
+#include "status/Communication.h"
 #include "seams/Dialogs.h"
 #include "ui_FormMain.h"
 

@@ -6,18 +6,16 @@
 #include "editor/FXsettings.h"
 #include "effects/Catalogue.h"
 #include "effects/UploadImage.h"
-#include "link/Communication.h"
+#include "status/Communication.h"
 #include "link/D2XXUnit.h"
+#include "link/Transport.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
 #include "ui_FormMain.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
-#include <algorithm>
-#include <cstring>
 
 namespace {
 const QString kQuestion = QStringLiteral("Upload the selected algorithm?");
@@ -134,71 +132,41 @@ void EffectUpload::menuLoadAlgorithmFromFileClick()
 
 uint32_t EffectUpload::writeImage(const QByteArray& image)
 {
-    D2XXUnit& d2xx = *editor_.d2xx;
-    std::memcpy(d2xx.send_buffer(), image.constData(), size_t(image.size()));
-    return d2xx.writeDevice(static_cast<uint32_t>(image.size()));
+    // Whatever is queued now (a memory dump nobody read, say) is not the
+    // answer to this image.
+    editor_.transport->dropStaleBytes(QStringLiteral("the upload"));
+    return editor_.transport->writeBytes(image);
 }
 
 bool EffectUpload::awaitAnswer(Source source)
 {
     FormMain& main = *editor_.formMain;
-    D2XXUnit& d2xx = *editor_.d2xx;
-    Clock& clock = editor_.clock();
     Log& log = editor_.log();
     // The wait ends with the watchdog at the latest: the timer, or this same
     // limit on the clock, whichever comes first, reports the failure.
     const int limitMs = main.UploadCheckTimer.interval();
-    const qint64 deadline = clock.nowMs() + limitMs;
-
-    for (;;) {
-        QCoreApplication::processEvents();
-        if (d2xx.queryQueue() != FtdiDriver::FT_OK) {
-            // Unplugged, or unlinked by the watchdog: nothing more to wait for.
-            log.logLine(QStringLiteral("upload: the pedal's answer cannot be read"));
-            return false;
-        }
-        if (d2xx.rxQueueCount > 0)
-            break;
-        if (clock.nowMs() >= deadline) {
-            log.logLine(QStringLiteral("upload: no answer from the pedal within %1 ms").arg(limitMs));
-            if (main.UploadCheckTimer.isActive())
-                editor_.comm->uploadWatchdogExpired();
-            return false;
-        }
-        d2xx.waitForData(1);
-        clock.idleMs(1);
+    const auto shown = [&](const QByteArray& read) {
+        if (source == Source::File)
+            log.logLine(QStringLiteral("num of bytes received from device: ") + QString::number(read.size()));
+        if (read.isEmpty())
+            return;
+        // Only this read's bytes: what an older read left in the buffer is not the answer.
+        const QString answer = QString::fromLatin1(read.left(kShownAnswer));
+        log.logLine(QStringLiteral("received: ") + answer);
+        main.ui->lblStatus->setText(answer);
+        if (source == Source::Catalogue)
+            main.UploadCheckTimer.stop();
+    };
+    bool failed = false;
+    if (editor_.transport->readAnswer(limitMs, shown, &failed))
+        return true;
+    if (failed) {
+        // Unplugged, or unlinked by the watchdog: nothing more to wait for.
+        log.logLine(QStringLiteral("upload: the pedal's answer cannot be read"));
+    } else {
+        log.logLine(QStringLiteral("upload: no answer from the pedal within %1 ms").arg(limitMs));
+        if (main.UploadCheckTimer.isActive())
+            editor_.comm->uploadWatchdogExpired();
     }
-
-    // The answer may come in pieces: it is read until the queue has stayed
-    // empty for a short gap, so no part of it is left behind for the status
-    // request that follows to take for its own reply.
-    qint64 lastData = clock.nowMs();
-    for (;;) {
-        QCoreApplication::processEvents();
-        const uint32_t n = d2xx.readDevice();
-        if (n > 0) {
-            if (source == Source::File)
-                log.logLine(QStringLiteral("num of bytes received from device: ") + QString::number(n));
-            // Only this read's bytes: what an older read left in the buffer is not the answer.
-            const int shown = std::min<int>(static_cast<int>(n), kShownAnswer);
-            const QString answer = QString::fromLatin1(reinterpret_cast<const char*>(d2xx.receive_buffer()), shown);
-            log.logLine(QStringLiteral("received: ") + answer);
-            main.ui->lblStatus->setText(answer);
-            if (source == Source::Catalogue)
-                main.UploadCheckTimer.stop();
-            lastData = clock.nowMs();
-        } else if (clock.nowMs() - lastData >= Communication::kReplyGapMs) {
-            if (source == Source::File)
-                log.logLine(QStringLiteral("num of bytes received from device: 0"));
-            break;
-        }
-        // A pedal that never stops talking does not hold the window forever.
-        if (clock.nowMs() >= deadline)
-            break;
-        if (n == 0) {
-            d2xx.waitForData(1);
-            clock.idleMs(1);
-        }
-    }
-    return true;
+    return false;
 }

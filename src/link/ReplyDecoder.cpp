@@ -4,41 +4,65 @@
 
 namespace ReplyDecoder {
 
-Result decode(const QByteArray& reply)
+namespace {
+constexpr char kCR = '\r';
+constexpr char kLF = '\n';
+constexpr int kMaxDigits = 3;
+
+QString describe(char c)
 {
-    // The framing is read from the hex text of the bytes: the low digits of
-    // 0D (CR) and 0A (LF) delimit the fields, and of each ASCII digit 3x only
-    // the x is kept.
-    const QString h = Hex::toHex(reply);
+    const auto u = static_cast<uint8_t>(c);
+    if (u >= 0x20 && u < 0x7F)
+        return QStringLiteral("\"%1\"").arg(QLatin1Char(c));
+    return QStringLiteral("the byte ") + Hex::hex(u, 2);
+}
+} // namespace
+
+Result decode(const QByteArray& bytes, int expectedValues)
+{
     Result result;
-    int s = 0;
-    int v = 0;
-    for (int j = 0; j < h.size(); ++j) {
-        const QChar c = h.at(j);
-        if (c == QLatin1Char('A')) {
-            s = j + 1;
-        } else if (c == QLatin1Char('D')) {
-            const QString field = h.mid(s, j - s);
-            const QString kept = field.left(field.size() - 1);
-            QString digits;
-            if (kept.size() == 2 || kept.size() == 4 || kept.size() == 6) {
-                for (int p = 1; p < kept.size(); p += 2)
-                    digits += kept.at(p);
-                bool ok = false;
-                const int number = digits.toInt(&ok);
-                if (!ok) {
-                    result.ok = false;
-                    result.error = QStringLiteral("the reply holds \"%1\" where a number belongs").arg(digits);
-                    return result;
-                }
-                v = number % 256;
-            }
-            result.values.append(static_cast<char>(v));
-            if (j + 1 < h.size() && h.at(j + 1) == QLatin1Char('A'))
-                ++j;
-            s = j + 1;
+    const int size = static_cast<int>(bytes.size());
+    const auto fail = [&](int at, const QString& what) {
+        result.state = State::Malformed;
+        result.error = QStringLiteral("%1 at byte %2 of the reply, after %3 values").arg(what).arg(at).arg(
+            result.values.size());
+        return result;
+    };
+
+    int previous = 0;
+    int j = 0;
+    while (result.values.size() < expectedValues) {
+        if (!result.values.isEmpty()) {
+            if (j == size)
+                return result;
+            if (bytes.at(j) != kLF)
+                return fail(j, describe(bytes.at(j)) + QStringLiteral(" where a line feed belongs"));
+            ++j;
         }
+        int digits = 0;
+        int number = 0;
+        for (;;) {
+            if (j == size)
+                return result;
+            const char c = bytes.at(j);
+            if (c == kCR)
+                break;
+            if (c < '0' || c > '9')
+                return fail(j, describe(c) + QStringLiteral(" where a digit belongs"));
+            if (++digits > kMaxDigits)
+                return fail(j, QStringLiteral("a number of more than three digits"));
+            number = number * 10 + (c - '0');
+            ++j;
+        }
+        ++j; // the CR
+        if (digits > 0)
+            previous = number % 256;
+        result.values.append(static_cast<char>(previous));
     }
+    if (j < size && bytes.at(j) == kLF)
+        ++j;
+    result.state = State::Whole;
+    result.consumed = j;
     return result;
 }
 

@@ -4,7 +4,7 @@
 #include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
 #include "editor/FXsettings.h"
-#include "link/Communication.h"
+#include "status/Communication.h"
 #include "presets/PresetFile.h"
 #include "seams/Dialogs.h"
 

@@ -3,7 +3,8 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "editor/FXsettings.h"
-#include "link/Communication.h"
+#include "status/Communication.h"
+#include "link/Transport.h"
 #include "link/D2XXUnit.h"
 #include "link/Hex.h"
 #include "presets/StoreMessage.h"
@@ -48,7 +49,7 @@ void SaveParameters::btnSaveParametersClick()
     log.logLine(QStringLiteral("num of bytes to send: ") + QString::number(text.size() / 2));
     if (!editor_.dialogs().askYesNo(editor_.formMain, QStringLiteral("Save Parameters to pedal?")))
         return;
-    const uint32_t sent = comm.sendHex(text, true, kPauseAfterStoreMs);
+    const uint32_t sent = editor_.transport->sendHex(text, true, kPauseAfterStoreMs);
     log.logLine(QStringLiteral("num of bytes sent: ") + QString::number(sent));
 }
 

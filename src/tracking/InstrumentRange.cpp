@@ -4,7 +4,8 @@
 #include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
 #include "app/TextFiles.h"
-#include "link/Communication.h"
+#include "status/Communication.h"
+#include "link/Transport.h"
 #include "link/Hex.h"
 #include "seams/Dialogs.h"
 #include "tracking/TrackingMessages.h"
@@ -54,7 +55,7 @@ void InstrumentRange::chooseInstrument(uint8_t code)
     if (!editor_.dialogs().askYesNo(editor_.formMain, QStringLiteral("Change current Instrument?")))
         return;
     editor_.log().logLine(text);
-    editor_.comm->sendHex(text);
+    editor_.transport->sendHex(text);
 }
 
 void InstrumentRange::menuRangeLimitONClick()
@@ -73,7 +74,7 @@ void InstrumentRange::sendRangeLimit(bool on)
                              : QStringLiteral("********************RANGE LIMIT OFF********************"));
     const QString text = rangeLimit(on);
     editor_.log().logLine(text);
-    editor_.comm->sendHex(text);
+    editor_.transport->sendHex(text);
     Ui::formMain& ui = *editor_.formMain->ui;
     ui.menuRangeLimitON->setChecked(on);
     ui.menuRangeLimitOFF->setChecked(!on);
@@ -81,7 +82,7 @@ void InstrumentRange::sendRangeLimit(bool on)
 
 void InstrumentRange::decodeInstrumentRange(int index)
 {
-    const QByteArray& reply = editor_.comm->received_bytes_array;
+    const QByteArray& reply = editor_.transport->received_bytes_array;
     if (index < 0 || index >= reply.size())
         return;
     currentCode_ = static_cast<uint8_t>(reply.at(index));

@@ -1,7 +1,8 @@
 #include "tracking/NoteTrackingFilter.h"
 
 #include "app/Editor.h"
-#include "link/Communication.h"
+#include "status/Communication.h"
+#include "link/Transport.h"
 #include "link/Hex.h"
 #include "ui_NoteTrackingFilter.h"
 
@@ -50,7 +51,7 @@ void NoteTrackingFilter::btnSaveClick()
     const QString text = TrackingMessages::noteFilter(bytes);
     log.logLine(QStringLiteral("Set note filters: ") + text);
     log.logLine(QString::number(text.size() / 2));
-    editor_.comm->sendHex(text, true, kPauseAfterMessageMs);
+    editor_.transport->sendHex(text, true, kPauseAfterMessageMs);
 }
 
 void NoteTrackingFilter::btnGetClick()

@@ -3,7 +3,8 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "editor/FXsettings.h"
-#include "link/Communication.h"
+#include "status/Communication.h"
+#include "link/Transport.h"
 #include "link/Hex.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
@@ -29,5 +30,5 @@ void Tunings::menuUploadTuningsDataClick()
     editor_.clock().sleepMs(kPauseAfterBypassMs);
     const QString message = TrackingMessages::tuningDataMessage(table);
     editor_.log().logLine(QStringLiteral("num_of_bytes: ") + QString::number(message.size() / 2));
-    editor_.comm->sendHex(message, true, kPauseAfterTableMs);
+    editor_.transport->sendHex(message, true, kPauseAfterTableMs);
 }

@@ -3,7 +3,7 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "console/PrintConsole.h"
-#include "link/Communication.h"
+#include "status/Communication.h"
 #include "virtualpedal/VirtualPedal.h"
 
 #include <QDir>

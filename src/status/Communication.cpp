@@ -1,4 +1,4 @@
-#include "link/Communication.h"
+#include "status/Communication.h"
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
@@ -8,9 +8,9 @@
 #include "effects/Catalogue.h"
 #include "firmware/FirmwareUpgradeUnit.h"
 #include "link/D2XXUnit.h"
-#include "link/DeviceSettings.h"
+#include "status/DeviceSettings.h"
 #include "link/Hex.h"
-#include "link/ReplyDecoder.h"
+#include "link/Transport.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
 #include "tracking/InstrumentRange.h"
@@ -60,6 +60,11 @@ Communication::Communication(Editor& editor) : editor_(editor) {}
 D2XXUnit& Communication::d2xx()
 {
     return *editor_.d2xx;
+}
+
+Transport& Communication::transport()
+{
+    return *editor_.transport;
 }
 
 Log& Communication::log()
@@ -126,7 +131,9 @@ void Communication::scanAndLink()
 void Communication::Link()
 {
     FormMain& main = *editor_.formMain;
-    if (linkBySerialNumber()) {
+    const bool opened = linkBySerialNumber();
+    openFailed_ = !opened;
+    if (opened) {
         linked = true;
         main.setEnabledByName({QStringLiteral("menuFirmwareUpgradeMode")}, true);
         main.setEnabledByName({QStringLiteral("chkFirmwareUpgradeMode"), QStringLiteral("menuScan"),
@@ -164,7 +171,7 @@ bool Communication::linkBySerialNumber()
         d2xx().setDataCharacteristics();
         d2xx().send_buffer()[0] = 0x7F;
         d2xx().writeDevice(1);
-        const QString reply = readReplyByte();
+        const QString reply = transport().readReplyByte(firmware_upgrade_mode);
         log().appendDirect(QStringLiteral("received Byte: ") + reply);
         if (reply == QLatin1String("79")) {
             editor_.dialogs().information(editor_.formMain,
@@ -226,131 +233,16 @@ void Communication::uploadWatchdogExpired()
                                   QStringLiteral("Upload failed! Disconnect the pedal from USB and try again."));
 }
 
-// ---------------------------------------------------------------- sending
-
-uint32_t Communication::sendHex(const QString& text, bool purgeTransmitFirst, int pauseMs)
-{
-    const int n = std::min<int>(static_cast<int>(text.size() / 2), D2XXUnit::kBufferSize);
-    // Only what converted goes out: a stale tail of an older message never does.
-    const int converted = Hex::hexToBytes(text, d2xx().send_buffer(), n);
-    if (purgeTransmitFirst)
-        d2xx().purgeTransmit();
-    const uint32_t written = d2xx().writeDevice(static_cast<uint32_t>(converted));
-    if (pauseMs > 0)
-        editor_.clock().sleepMs(pauseMs);
-    return written;
-}
-
-void Communication::writeToDsp(const QString& prefix, uint16_t address, uint32_t value)
-{
-    const QString text = prefix + Hex::hex(address, 4) + Hex::hex(value, 8);
-    log().logLine(QStringLiteral("write to DSP msg: ") + text);
-    sendHex(text);
-}
-
-// ---------------------------------------------------------------- replies
-
-bool Communication::waitForQueuedBytes(int timeoutMs)
-{
-    Clock& clock = editor_.clock();
-    const qint64 deadline = clock.nowMs() + timeoutMs;
-    for (;;) {
-        QCoreApplication::processEvents();
-        if (d2xx().queryQueue() != FtdiDriver::FT_OK)
-            return false;
-        if (d2xx().rxQueueCount > 0)
-            return true;
-        if (clock.nowMs() >= deadline)
-            return false;
-        d2xx().waitForData(1);
-        clock.idleMs(1);
-    }
-}
-
-bool Communication::readReply()
-{
-    if (!waitForQueuedBytes(kReplyTimeoutMs))
-        return false;
-    d2xx().purgeTransmit();
-
-    // The reply may come in several pieces: collect them until the queue has
-    // stayed empty for a short gap, so only this reply's bytes are decoded.
-    Clock& clock = editor_.clock();
-    const qint64 started = clock.nowMs();
-    qint64 lastData = started;
-    QByteArray reply;
-    for (;;) {
-        QCoreApplication::processEvents();
-        const uint32_t n = d2xx().readDevice();
-        if (n > 0) {
-            const int room = D2XXUnit::kBufferSize - static_cast<int>(reply.size());
-            reply.append(reinterpret_cast<const char*>(d2xx().receive_buffer()),
-                         std::min<int>(static_cast<int>(n), room));
-            lastData = clock.nowMs();
-        } else if (clock.nowMs() - lastData >= kReplyGapMs || clock.nowMs() - started >= kReplyTimeoutMs) {
-            break;
-        } else {
-            d2xx().waitForData(1);
-            clock.idleMs(1);
-        }
-    }
-    std::copy(reply.cbegin(), reply.cend(), reinterpret_cast<char*>(d2xx().receive_buffer()));
-
-    const ReplyDecoder::Result decoded = ReplyDecoder::decode(reply);
-    if (!decoded.values.isEmpty() && decoded.ok)
-        received_bytes_array = decoded.values;
-    log().logLine(QStringLiteral("num of bytes received: ") + QString::number(decoded.values.size()));
-    log().logLine(QStringLiteral("received_bytes_array size: ") + QString::number(received_bytes_array.size()));
-    if (!decoded.ok) {
-        log().logLine(QStringLiteral("the pedal's reply could not be decoded: ") + decoded.error);
-        d2xx().purgeReceive();
-        return false;
-    }
-    for (int k = 0; k < received_bytes_array.size(); ++k)
-        log().logLine(QString::number(k) + QStringLiteral(":    ")
-                      + Hex::hex(static_cast<uint8_t>(received_bytes_array.at(k)), 2));
-    // After the decoded values, so a failing purge is logged where it happened.
-    d2xx().purgeReceive();
-    return !decoded.values.isEmpty();
-}
-
-QString Communication::readReplyByte()
-{
-    QString result;
-    uint32_t total = 0;
-    if (waitForQueuedBytes(kByteReplyTimeoutMs)) {
-        for (;;) {
-            QCoreApplication::processEvents();
-            const uint32_t n = d2xx().readDevice();
-            if (n == 0)
-                break;
-            total += n;
-            result += Hex::toHex(d2xx().receive_buffer(), static_cast<int>(n));
-            if (!firmware_upgrade_mode)
-                editor_.clock().sleepMs(100);
-        }
-    } else {
-        log().logLine(QStringLiteral("no answer from the pedal"));
-    }
-    log().logLine(QStringLiteral("num of bytes received: ") + QString::number(total));
-    d2xx().purgeReceive();
-    log().logLine(QStringLiteral("firmware_upgrade_mode: ") + trueFalse(firmware_upgrade_mode));
-    if (firmware_upgrade_mode)
-        result = result.left(2);
-    return result;
-}
+// ---------------------------------------------------------------- unsolicited bytes
 
 void Communication::pollUnsolicited()
 {
-    d2xx().reportErrors = false;
-    if (d2xx().queryQueue() == FtdiDriver::FT_OK) {
-        const uint32_t n = d2xx().readDevice();
-        if (n > 0) {
-            log().logLine(QStringLiteral("num of bytes read: ") + QString::number(n));
-            editor_.maintenance->unsolicitedBytes(d2xx().receive_buffer(), n);
-        }
-    }
-    d2xx().reportErrors = true;
+    const QByteArray bytes = transport().readUnsolicited();
+    if (bytes.isEmpty())
+        return;
+    log().logLine(QStringLiteral("num of bytes read: ") + QString::number(bytes.size()));
+    editor_.maintenance->unsolicitedBytes(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                          static_cast<uint32_t>(bytes.size()));
 }
 
 // ---------------------------------------------------------------- status request
@@ -376,10 +268,8 @@ bool Communication::requestStatus()
     log().logLine(kBanner + QStringLiteral("REQUEST") + kBanner);
     updatingFromPedal = true;
     main.Timer_USB_Read.stop();
-    Hex::hexToBytes(QStringLiteral("0200"), d2xx().send_buffer(), 2);
-    d2xx().purgeTransmit();
-    d2xx().writeDevice(2);
-    editor_.clock().sleepMs(200);
+    transport().dropStaleBytes(QStringLiteral("the status request"));
+    transport().sendHex(QStringLiteral("0200"), true, 200);
 
     const auto giveUp = [&](const QString& logText, const QString& message) {
         log().logLine(logText);
@@ -391,16 +281,27 @@ bool Communication::requestStatus()
             main.Timer_USB_Read.start();
         return false;
     };
-    if (!readReply())
+    const Transport::StatusReply reply = transport().readReply(kStatusReplyValues);
+    switch (reply.outcome) {
+    case Transport::StatusReply::Outcome::Whole:
+        break;
+    case Transport::StatusReply::Outcome::NoAnswer:
+        if (openFailed_ && !linked)
+            return giveUp(QStringLiteral("the pedal could not be opened, so the status request got no answer"),
+                          QStringLiteral("The pedal could not be opened. It may be in use by another program: "
+                                         "close that program, then choose Scan And Link to try again."));
         return giveUp(QStringLiteral("the pedal did not answer the status request"),
                       QStringLiteral("The pedal did not answer. Check that it is connected, then click Request."));
-    if (received_bytes_array.size() < kStatusReplyValues)
-        return giveUp(QStringLiteral("status reply too short: %1 values, %2 expected")
-                          .arg(received_bytes_array.size())
-                          .arg(kStatusReplyValues),
+    case Transport::StatusReply::Outcome::Short:
+        return giveUp(QStringLiteral("status reply too short: ") + reply.error,
                       QStringLiteral("The pedal's answer was incomplete. Click Request to ask again."));
+    case Transport::StatusReply::Outcome::Malformed:
+        return giveUp(QStringLiteral("status reply malformed: ") + reply.error,
+                      QStringLiteral("The pedal's answer could not be read. Click Request to ask again."));
+    }
 
-    const auto byte = [this](int i) { return static_cast<uint8_t>(received_bytes_array.at(i)); };
+    const QByteArray& values = transport().received_bytes_array;
+    const auto byte = [&values](int i) { return static_cast<uint8_t>(values.at(i)); };
     firmwareVersion = QString::number(byte(0));
     main.ui->lblFirmwareVersion->setText(QStringLiteral("Device Firmware: ") + firmwareVersion);
     log().logLine(QStringLiteral("Firmware Version: ") + firmwareVersion);

@@ -1,9 +1,10 @@
-#include "link/DeviceSettings.h"
+#include "status/DeviceSettings.h"
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
-#include "link/Communication.h"
-#include "link/DeviceSettingsMessages.h"
+#include "status/Communication.h"
+#include "link/Transport.h"
+#include "status/DeviceSettingsMessages.h"
 #include "ui_FormMain.h"
 
 #include <QAction>
@@ -44,7 +45,7 @@ void DeviceSettings::ChangeStoreBypassStatus(bool store)
 {
     const QString text = Messages::storeBypassStatus(store);
     editor_.log().logLine(text);
-    editor_.comm->sendHex(text);
+    editor_.transport->sendHex(text);
 }
 
 void DeviceSettings::menuMIDIchannelsClickItem(int channel)
@@ -62,7 +63,7 @@ void DeviceSettings::menuMIDIchannelsClickItem(int channel)
         return;
     const QString text = Messages::midiChannel(*byte);
     editor_.log().logLine(text);
-    editor_.comm->sendHex(text);
+    editor_.transport->sendHex(text);
 }
 
 void DeviceSettings::menuLoadFirstPresetAtStartupClick()
@@ -72,12 +73,12 @@ void DeviceSettings::menuLoadFirstPresetAtStartupClick()
     const bool on = editor_.formMain->ui->menuLoadFirstPresetAtStartup->isChecked();
     const QString text = Messages::loadFirstPreset(on);
     editor_.log().logLine(text);
-    editor_.comm->sendHex(text);
+    editor_.transport->sendHex(text);
 }
 
 bool DeviceSettings::replyByte(int index, uint8_t* byte) const
 {
-    const QByteArray& reply = editor_.comm->received_bytes_array;
+    const QByteArray& reply = editor_.transport->received_bytes_array;
     if (index < 0 || index >= reply.size())
         return false;
     *byte = static_cast<uint8_t>(reply.at(index));

@@ -1,4 +1,4 @@
-#include "link/DeviceSettingsMessages.h"
+#include "status/DeviceSettingsMessages.h"
 
 #include "link/Hex.h"
 
