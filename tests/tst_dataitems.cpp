@@ -17,6 +17,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QVBoxLayout>
 #include <QtEndian>
@@ -88,6 +89,7 @@ private Q_SLOTS:
     void iconIsCarried();
     void looksApplyCleanly_data();
     void looksApplyCleanly();
+    void everyLookHasItsOwnColours();
 };
 
 void TestDataItems::everyItemIsThere_data()
@@ -295,6 +297,23 @@ void TestDataItems::looksApplyCleanly()
     // Each look dresses the knobs and switches in its own colours.
     QVERIFY(dial->knobColor() != plainDial.knobColor() || dial->litColor() != plainDial.litColor());
     QVERIFY(sw->ledOnColor() != plainSwitch.ledOnColor() || sw->trackColor() != plainSwitch.trackColor());
+}
+
+void TestDataItems::everyLookHasItsOwnColours()
+{
+    // The looks are composed from one template, so a slip in composing shows
+    // as two looks alike; the header comments name the look and do not count.
+    static const QRegularExpression comment(QStringLiteral("/\\*.*?\\*/"),
+                                            QRegularExpression::DotMatchesEverythingOption);
+    QStringList rules;
+    for (int i = 0; i < 8; ++i) {
+        const QString name = QStringLiteral("STYLE_%1").arg(i);
+        const QString own = QString::fromUtf8(item(name)).remove(comment);
+        QVERIFY2(!own.trimmed().isEmpty(), qPrintable(name));
+        const qsizetype same = rules.indexOf(own);
+        QVERIFY2(same < 0, qPrintable(QStringLiteral("%1 has the rules of STYLE_%2").arg(name).arg(same)));
+        rules << own;
+    }
 }
 
 QTEST_MAIN(TestDataItems)
