@@ -94,6 +94,97 @@ FormMain::~FormMain()
     delete ui;
 }
 
+QLabel* FormMain::lblDeviceName() const
+{
+    return ui->lblDeviceName;
+}
+
+QLabel* FormMain::lblStatus() const
+{
+    return ui->lblStatus;
+}
+
+QLabel* FormMain::lblFirmwareVersion() const
+{
+    return ui->lblFirmwareVersion;
+}
+
+QLabel* FormMain::lblAlgorithmVersion() const
+{
+    return ui->lblAlgorithmVersion;
+}
+
+QListWidget* FormMain::lstEffects() const
+{
+    return ui->lstEffects;
+}
+
+QPushButton* FormMain::btnRequest() const
+{
+    return ui->btnRequest;
+}
+
+QPushButton* FormMain::btnUpload() const
+{
+    return ui->btnUpload;
+}
+
+QPushButton* FormMain::btnAssign() const
+{
+    return ui->btnAssign;
+}
+
+QAction* FormMain::menuSerialNumber() const
+{
+    return ui->menuSerialNumber;
+}
+
+QAction* FormMain::menuStoreBypassStatus() const
+{
+    return ui->menuStoreBypassStatus;
+}
+
+QAction* FormMain::menuDoNotStoreBypassStatus() const
+{
+    return ui->menuDoNotStoreBypassStatus;
+}
+
+QAction* FormMain::menuStandard() const
+{
+    return ui->menuStandard;
+}
+
+QAction* FormMain::menuLow() const
+{
+    return ui->menuLow;
+}
+
+QAction* FormMain::menuRangeLimitOFF() const
+{
+    return ui->menuRangeLimitOFF;
+}
+
+QAction* FormMain::menuRangeLimitON() const
+{
+    return ui->menuRangeLimitON;
+}
+
+QAction* FormMain::menuLoadFirstPresetAtStartup() const
+{
+    return ui->menuLoadFirstPresetAtStartup;
+}
+
+QAction* FormMain::menuEnableAllParameters() const
+{
+    return ui->menuEnableAllParameters;
+}
+
+QMenu* FormMain::menuMIDIchannel() const
+{
+    return ui->menuMIDIchannel;
+}
+
+
 void FormMain::applyDesignState()
 {
     // A hidden QAction reports itself disabled; the enabled state the editor

@@ -10,7 +10,10 @@ class formMain;
 }
 class Editor;
 class QAction;
+class QLabel;
+class QListWidget;
 class QMenu;
+class QPushButton;
 
 // The main window: the skeleton that holds every menu, button, label and timer
 // of the editor. Its handlers only forward to the units of each subsystem.
@@ -20,6 +23,7 @@ public:
     explicit FormMain(Editor& editor);
     ~FormMain() override;
 
+    // The generated form; this window's own unit and the tests reach into it.
     Ui::formMain* ui;
 
     QTimer Timer_USB_Read;
@@ -37,6 +41,28 @@ public:
     QWidget* control(const QString& name) const;
     void setEnabledByName(const QStringList& names, bool enabled);
     bool isEnabledByName(const QString& name) const;
+
+    // The controls that the units of other subsystems show their state in. The
+    // form itself stays with this window: a change to it cannot break code
+    // elsewhere that only knows these.
+    QLabel* lblDeviceName() const;
+    QLabel* lblStatus() const;
+    QLabel* lblFirmwareVersion() const;
+    QLabel* lblAlgorithmVersion() const;
+    QListWidget* lstEffects() const;
+    QPushButton* btnRequest() const;
+    QPushButton* btnUpload() const;
+    QPushButton* btnAssign() const;
+    QAction* menuSerialNumber() const;
+    QAction* menuStoreBypassStatus() const;
+    QAction* menuDoNotStoreBypassStatus() const;
+    QAction* menuStandard() const;
+    QAction* menuLow() const;
+    QAction* menuRangeLimitOFF() const;
+    QAction* menuRangeLimitON() const;
+    QAction* menuLoadFirstPresetAtStartup() const;
+    QAction* menuEnableAllParameters() const;
+    QMenu* menuMIDIchannel() const;
 
     // Handlers, named after their controls.
     void menuLoadPresetClick();

@@ -16,8 +16,10 @@
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
 #include "ui_FXsettings.h"
-#include "ui_FormMain.h"
 
+#include <QAbstractItemView>
+#include <QAction>
+#include <QPushButton>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QShowEvent>
@@ -629,7 +631,7 @@ void FXsettings::btnAssignClick()
     const QString text = buildAssignMessage();
     if (!editor_.dialogs().askYesNo(editor_.formMain, QStringLiteral("Upload Assignments?")))
         return;
-    QPushButton* button = editor_.formMain->ui->btnAssign;
+    QPushButton* button = editor_.formMain->btnAssign();
     editor_.transport->sendHex(text);
     button->setEnabled(false);
     editor_.clock().sleepMs(100);
@@ -723,7 +725,7 @@ void FXsettings::menuEnableAllParametersClick()
 {
     model_.allParametersEnabled = !model_.allParametersEnabled;
     const bool all = model_.allParametersEnabled;
-    editor_.formMain->ui->menuEnableAllParameters->setChecked(all);
+    editor_.formMain->menuEnableAllParameters()->setChecked(all);
     for (Dial* d : {ui->dialDry, ui->dialSubMix, ui->dialMinus1Oct, ui->dialMinus2Oct, ui->dialRange})
         d->setEnabled(all);
     for (Dial* d : {ui->dialLowPass, ui->dialHighPass, ui->dial1stHarmonic})

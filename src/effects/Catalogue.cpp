@@ -7,8 +7,8 @@
 #include "editor/FXsettings.h"
 #include "status/Communication.h"
 #include "seams/Dialogs.h"
-#include "ui_FormMain.h"
 
+#include <QListWidget>
 #include <QRegularExpression>
 
 Catalogue::Catalogue(Editor& editor) : editor_(editor) {}
@@ -56,7 +56,7 @@ bool Catalogue::loadTextResource(const QString& name)
 
 void Catalogue::fill()
 {
-    QListWidget* list = editor_.formMain->ui->lstEffects;
+    QListWidget* list = editor_.formMain->lstEffects();
     list->clear();
     if (loadTextResource(QStringLiteral("octave")))
         list->addItems(sharedTextList_);
@@ -64,7 +64,7 @@ void Catalogue::fill()
 
 void Catalogue::computeCatalogueVersion()
 {
-    QListWidget* list = editor_.formMain->ui->lstEffects;
+    QListWidget* list = editor_.formMain->lstEffects();
     catalogueVersion_ = list->count() > 0 ? versionOf(list->item(0)->text()) : -1;
     if (catalogueVersion_ < 0) {
         // No version to hold the pedal against: none of its algorithms is refused.
@@ -75,7 +75,7 @@ void Catalogue::computeCatalogueVersion()
 
 bool Catalogue::selectEntry(int index)
 {
-    QListWidget* list = editor_.formMain->ui->lstEffects;
+    QListWidget* list = editor_.formMain->lstEffects();
     effectKnown_ = index >= 0 && index < list->count();
     if (!effectKnown_) {
         // An entry left selected from before would name an effect the pedal
@@ -90,7 +90,7 @@ bool Catalogue::selectEntry(int index)
 
 void Catalogue::GetResourceFile()
 {
-    QListWidget* list = editor_.formMain->ui->lstEffects;
+    QListWidget* list = editor_.formMain->lstEffects();
     Log& log = editor_.log();
     const int index = list->currentRow();
     log.logLine(QStringLiteral("efx index :") + QString::number(index));
@@ -151,7 +151,7 @@ void Catalogue::OpenEffectWindow()
 
 void Catalogue::move_up_or_down(int key)
 {
-    QListWidget* list = editor_.formMain->ui->lstEffects;
+    QListWidget* list = editor_.formMain->lstEffects();
     const int index = list->currentRow();
     if (key == Qt::Key_Up) {
         editor_.log().logLine(QStringLiteral("arrow up pressed"));

@@ -11,8 +11,8 @@
 #include "link/Transport.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
-#include "ui_FormMain.h"
 
+#include <QLabel>
 #include <QDir>
 #include <QFileInfo>
 
@@ -82,7 +82,7 @@ void EffectUpload::btnUploadClick()
     log.logLine(QStringLiteral("num of bytes: ") + QString::number(image.bytes.size()));
     writeImage(image.bytes);
     log.logLine(QStringLiteral("write to device"));
-    main.ui->lblStatus->setText(QStringLiteral("Uploading..."));
+    main.lblStatus()->setText(QStringLiteral("Uploading..."));
 
     if (!awaitAnswer(Source::Catalogue))
         return;
@@ -153,7 +153,7 @@ bool EffectUpload::awaitAnswer(Source source)
         // Only this read's bytes: what an older read left in the buffer is not the answer.
         const QString answer = QString::fromLatin1(read.left(kShownAnswer));
         log.logLine(QStringLiteral("received: ") + answer);
-        main.ui->lblStatus->setText(answer);
+        main.lblStatus()->setText(answer);
         if (source == Source::Catalogue)
             main.UploadCheckTimer.stop();
     };

@@ -14,8 +14,10 @@
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
 #include "tracking/InstrumentRange.h"
-#include "ui_FormMain.h"
 
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
 #include <QCoreApplication>
 
 #include <algorithm>
@@ -85,29 +87,29 @@ void Communication::selectSerialSettings(SerialMode mode)
 
 void Communication::findDevices()
 {
-    Ui::formMain& ui = *editor_.formMain->ui;
+    FormMain& main = *editor_.formMain;
     d2xx().GetFTDeviceCount();
     for (uint32_t i = 0; i < d2xx().deviceCount; ++i) {
         d2xx().GetFTDeviceSerialNo(i);
         const QString serial = QString::fromLatin1(d2xx().FT_Device_String);
-        ui.menuSerialNumber->setText(ui.menuSerialNumber->text() + serial);
+        main.menuSerialNumber()->setText(main.menuSerialNumber()->text() + serial);
         deviceSerialNumber = serial;
         d2xx().GetFTDeviceDescription(i);
         deviceDescription = QString::fromLatin1(d2xx().FT_Device_String);
-        ui.lblDeviceName->setText(deviceDescription);
+        main.lblDeviceName()->setText(deviceDescription);
     }
 }
 
 void Communication::scanAndLink()
 {
-    Ui::formMain& ui = *editor_.formMain->ui;
-    ui.lblDeviceName->setText(QStringLiteral("Device Name"));
+    FormMain& main = *editor_.formMain;
+    main.lblDeviceName()->setText(QStringLiteral("Device Name"));
     d2xx().GetFTDeviceCount();
     const uint32_t count = d2xx().deviceCount;
     log().logLine(QStringLiteral("FT device count: ") + QString::number(count));
     if (count == 0) {
         editor_.dialogs().information(editor_.formMain, QStringLiteral("No device found"));
-        ui.lblDeviceName->setText(QStringLiteral("No device found"));
+        main.lblDeviceName()->setText(QStringLiteral("No device found"));
         return;
     }
     for (uint32_t i = 0; i < count; ++i) {
@@ -123,7 +125,7 @@ void Communication::scanAndLink()
         deviceSerialNumber = serial;
         d2xx().GetFTDeviceDescription(i);
         deviceDescription = QString::fromLatin1(d2xx().FT_Device_String);
-        ui.lblDeviceName->setText(deviceDescription);
+        main.lblDeviceName()->setText(deviceDescription);
         Link();
     }
 }
@@ -155,11 +157,11 @@ void Communication::Link()
 
 bool Communication::linkBySerialNumber()
 {
-    Ui::formMain& ui = *editor_.formMain->ui;
+    FormMain& main = *editor_.formMain;
     log().logLine(QStringLiteral("serial number: ") + deviceSerialNumber);
     const bool opened = d2xx().Open_USB_Device_By_Serial_Number(deviceSerialNumber) == FtdiDriver::FT_OK;
     if (opened) {
-        ui.lblDeviceName->setText(ui.lblDeviceName->text() + QStringLiteral(" linked"));
+        main.lblDeviceName()->setText(main.lblDeviceName()->text() + QStringLiteral(" linked"));
         d2xx().setBaudRate();
         d2xx().setDataCharacteristics();
         const auto handle = static_cast<uint32_t>(reinterpret_cast<quintptr>(d2xx().handle()));
@@ -177,8 +179,8 @@ bool Communication::linkBySerialNumber()
             editor_.dialogs().information(editor_.formMain,
                                           QStringLiteral("Connection to bootloader succeeded, ready for firmware upgrade"));
             editor_.formMain->setEnabledByName({QStringLiteral("menuStartFirmwareUpgrade")}, true);
-            ui.btnRequest->setEnabled(false);
-            ui.btnUpload->setEnabled(false);
+            main.btnRequest()->setEnabled(false);
+            main.btnUpload()->setEnabled(false);
             editor_.firmware->StartFirmwareUpgrade();
         } else {
             editor_.dialogs().information(editor_.formMain, QStringLiteral("Connection to bootloader failed"));
@@ -192,7 +194,7 @@ void Communication::Disconnect()
     FormMain& main = *editor_.formMain;
     if (d2xx().closeDevice() != FtdiDriver::FT_OK)
         return;
-    main.ui->lblDeviceName->setText(main.ui->lblDeviceName->text().remove(QStringLiteral("linked")));
+    main.lblDeviceName()->setText(main.lblDeviceName()->text().remove(QStringLiteral("linked")));
     main.setEnabledByName({QStringLiteral("menuScan"), QStringLiteral("menuConnect")}, true);
     main.setEnabledByName({QStringLiteral("menuDisconnect"), QStringLiteral("btnUpload"), QStringLiteral("btnRequest"),
                            QStringLiteral("btnAssign"), QStringLiteral("btnSaveParameters"),
@@ -227,7 +229,7 @@ void Communication::uploadWatchdogExpired()
     // Stopped before the message: a modal box must not let the watchdog fire
     // again behind it and unlink a second time.
     editor_.formMain->UploadCheckTimer.stop();
-    editor_.formMain->ui->lblStatus->setText(QStringLiteral("Upload Failed"));
+    editor_.formMain->lblStatus()->setText(QStringLiteral("Upload Failed"));
     Disconnect();
     editor_.dialogs().information(editor_.formMain,
                                   QStringLiteral("Upload failed! Disconnect the pedal from USB and try again."));
@@ -303,11 +305,11 @@ bool Communication::requestStatus()
     const QByteArray& values = transport().received_bytes_array;
     const auto byte = [&values](int i) { return static_cast<uint8_t>(values.at(i)); };
     firmwareVersion = QString::number(byte(0));
-    main.ui->lblFirmwareVersion->setText(QStringLiteral("Device Firmware: ") + firmwareVersion);
+    main.lblFirmwareVersion()->setText(QStringLiteral("Device Firmware: ") + firmwareVersion);
     log().logLine(QStringLiteral("Firmware Version: ") + firmwareVersion);
     algorithmVersion = Hex::hex(byte(1), 2) + Hex::hex(byte(2), 2);
     log().logLine(QStringLiteral("Algorithm version: ") + algorithmVersion);
-    main.ui->lblAlgorithmVersion->setText(QStringLiteral("Device Algorithm: ") + algorithmVersion);
+    main.lblAlgorithmVersion()->setText(QStringLiteral("Device Algorithm: ") + algorithmVersion);
     log().logLine(QStringLiteral("Current device firmware: ") + firmwareVersion);
     log().logLine(QStringLiteral("Most recent firmware: ") + QString::number(mostRecentFirmware));
     effectNumber = Hex::hex(byte(3), 2);

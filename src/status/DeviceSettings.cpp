@@ -5,7 +5,6 @@
 #include "status/Communication.h"
 #include "link/Transport.h"
 #include "status/DeviceSettingsMessages.h"
-#include "ui_FormMain.h"
 
 #include <QAction>
 #include <QMenu>
@@ -16,7 +15,7 @@ DeviceSettings::DeviceSettings(Editor& editor) : editor_(editor) {}
 
 void DeviceSettings::buildMidiMenu()
 {
-    QMenu* menu = editor_.formMain->ui->menuMIDIchannel;
+    QMenu* menu = editor_.formMain->menuMIDIchannel();
     for (int channel = 0; channel < Messages::kMidiChannels; ++channel) {
         QAction* item = menu->addAction(channel == Messages::kOmni ? QStringLiteral("OMNI") : QString::number(channel));
         item->setCheckable(true);
@@ -27,17 +26,17 @@ void DeviceSettings::buildMidiMenu()
 
 void DeviceSettings::menuStoreBypassStatusClick()
 {
-    Ui::formMain& ui = *editor_.formMain->ui;
-    ui.menuStoreBypassStatus->setChecked(true);
-    ui.menuDoNotStoreBypassStatus->setChecked(false);
+    FormMain& main = *editor_.formMain;
+    main.menuStoreBypassStatus()->setChecked(true);
+    main.menuDoNotStoreBypassStatus()->setChecked(false);
     ChangeStoreBypassStatus(true);
 }
 
 void DeviceSettings::menuDoNotStoreBypassStatusClick()
 {
-    Ui::formMain& ui = *editor_.formMain->ui;
-    ui.menuDoNotStoreBypassStatus->setChecked(true);
-    ui.menuStoreBypassStatus->setChecked(false);
+    FormMain& main = *editor_.formMain;
+    main.menuDoNotStoreBypassStatus()->setChecked(true);
+    main.menuStoreBypassStatus()->setChecked(false);
     ChangeStoreBypassStatus(false);
 }
 
@@ -70,7 +69,7 @@ void DeviceSettings::menuLoadFirstPresetAtStartupClick()
 {
     // Triggering the item has already inverted its check mark; the message
     // follows the new state.
-    const bool on = editor_.formMain->ui->menuLoadFirstPresetAtStartup->isChecked();
+    const bool on = editor_.formMain->menuLoadFirstPresetAtStartup()->isChecked();
     const QString text = Messages::loadFirstPreset(on);
     editor_.log().logLine(text);
     editor_.transport->sendHex(text);
@@ -93,9 +92,9 @@ void DeviceSettings::decodeStoreBypassStatus(int index)
     const std::optional<bool> store = Messages::decodeStoreBypassStatus(byte);
     if (!store)
         return;
-    Ui::formMain& ui = *editor_.formMain->ui;
-    ui.menuStoreBypassStatus->setChecked(*store);
-    ui.menuDoNotStoreBypassStatus->setChecked(!*store);
+    FormMain& main = *editor_.formMain;
+    main.menuStoreBypassStatus()->setChecked(*store);
+    main.menuDoNotStoreBypassStatus()->setChecked(!*store);
     editor_.log().logLine(*store ? QStringLiteral("Store Bypass Status: ON") : QStringLiteral("Store Bypass Status: OFF"));
 }
 
@@ -127,7 +126,7 @@ void DeviceSettings::decodeLoadFirstPreset(int index)
     const std::optional<bool> on = Messages::decodeLoadFirstPreset(byte);
     if (!on)
         return;
-    editor_.formMain->ui->menuLoadFirstPresetAtStartup->setChecked(*on);
+    editor_.formMain->menuLoadFirstPresetAtStartup()->setChecked(*on);
     editor_.log().logLine(*on ? QStringLiteral("Load preset at power ON: TRUE")
                               : QStringLiteral("Load preset at power ON: FALSE"));
 }

@@ -9,8 +9,8 @@
 #include "link/Hex.h"
 #include "seams/Dialogs.h"
 #include "tracking/TrackingMessages.h"
-#include "ui_FormMain.h"
 
+#include <QAction>
 #include <QDir>
 
 using namespace TrackingMessages;
@@ -29,9 +29,9 @@ void InstrumentRange::menuLowClick()
 
 void InstrumentRange::showInstrument(uint8_t code)
 {
-    Ui::formMain& ui = *editor_.formMain->ui;
-    ui.menuStandard->setChecked(code == kStandard);
-    ui.menuLow->setChecked(code == kLow);
+    FormMain& main = *editor_.formMain;
+    main.menuStandard()->setChecked(code == kStandard);
+    main.menuLow()->setChecked(code == kLow);
 }
 
 void InstrumentRange::chooseInstrument(uint8_t code)
@@ -75,9 +75,9 @@ void InstrumentRange::sendRangeLimit(bool on)
     const QString text = rangeLimit(on);
     editor_.log().logLine(text);
     editor_.transport->sendHex(text);
-    Ui::formMain& ui = *editor_.formMain->ui;
-    ui.menuRangeLimitON->setChecked(on);
-    ui.menuRangeLimitOFF->setChecked(!on);
+    FormMain& main = *editor_.formMain;
+    main.menuRangeLimitON()->setChecked(on);
+    main.menuRangeLimitOFF()->setChecked(!on);
 }
 
 void InstrumentRange::decodeInstrumentRange(int index)
