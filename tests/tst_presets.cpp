@@ -2,6 +2,7 @@
 // and loaded into the editor, on the virtual pedal through the real windows.
 
 #include "EditorFixture.h"
+#include "NamedPipe.h"
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
@@ -92,6 +93,8 @@ private Q_SLOTS:
     void loadFiles();
     void loadCancelled();
     void loadUnreadableFile();
+    void loadSomethingThatIsNotAFile_data();
+    void loadSomethingThatIsNotAFile();
 };
 
 void TestPresets::saveParameters_data()
@@ -370,6 +373,46 @@ void TestPresets::loadUnreadableFile()
     QCOMPARE(shown.size(), 1);
     QVERIFY(shown.first().startsWith(QStringLiteral("Error loading file: ")));
     QVERIFY(shown.first().size() > QStringLiteral("Error loading file: ").size());
+    QCOMPARE(modelValues(fx), stateB());
+    QCOMPARE(fx.writesSince(writes), QList<QByteArray>());
+}
+
+void TestPresets::loadSomethingThatIsNotAFile_data()
+{
+    QTest::addColumn<QString>("device"); // empty: a named pipe
+    QTest::newRow("endless device") << "/dev/zero";
+    QTest::newRow("random device") << "/dev/urandom";
+    QTest::newRow("named pipe") << QString();
+}
+
+void TestPresets::loadSomethingThatIsNotAFile()
+{
+    // Neither read for ever nor waited on for ever: refused before it is opened.
+    QFETCH(QString, device);
+    EditorFixture fx;
+    prepare(fx, stateB());
+    fx.startLinked();
+    const QString path = device.isEmpty() ? fx.documents.filePath(QStringLiteral("pipe.txt")) : device;
+    std::unique_ptr<NamedPipe> pipe;
+    if (device.isEmpty()) {
+        pipe = std::make_unique<NamedPipe>(path);
+        if (!pipe->made())
+            QSKIP("no named pipes here");
+    } else if (!QFileInfo::exists(device)) {
+        QSKIP("no such device here");
+    }
+    const int writes = fx.writeMark();
+    const int mark = fx.logMark();
+    fx.dialogs.chooseFile(path);
+    fx.main().ui->menuLoadPreset->trigger();
+
+    const QStringList shown = fx.dialogs.informationTexts();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown.first().startsWith(QStringLiteral("Error loading file: ") + path
+                                      + QStringLiteral(" is not a regular file")),
+             qPrintable(shown.first()));
+    QVERIFY(fx.logSince(mark).contains(QStringLiteral("preset not loaded: ") + path + QStringLiteral(": ")
+                                       + shown.first().mid(QStringLiteral("Error loading file: ").size())));
     QCOMPARE(modelValues(fx), stateB());
     QCOMPARE(fx.writesSince(writes), QList<QByteArray>());
 }
