@@ -42,6 +42,11 @@ QString LocalPresets::presetFolder() const
     return QDir(editor_.functions->filesFolder()).filePath(QStringLiteral("Preset"));
 }
 
+QString LocalPresets::replaceQuestion(const QString& path)
+{
+    return QFileInfo(path).fileName() + QStringLiteral(" already exists. Do you want to replace it?");
+}
+
 QString LocalPresets::withPresetSuffix(const QString& fileName)
 {
     return fileName.endsWith(QLatin1String(".txt"), Qt::CaseSensitive) ? fileName : fileName + QStringLiteral(".txt");
@@ -73,6 +78,11 @@ void LocalPresets::menuSavePresetClick()
     if (chosen.isEmpty())
         return;
     const QString path = withPresetSuffix(chosen);
+    // The dialog asked nothing about the name it returned: ".txt" may have been
+    // added since, and the question has to name the file that is written.
+    if (QFileInfo::exists(path) && !RegularFile::existsButIsNotRegular(path)
+        && !editor_.dialogs().askYesNo(editor_.formMain, replaceQuestion(path)))
+        return;
     QString error;
     if (RegularFile::write(path, PresetFile::bytes(values), &error))
         editor_.dialogs().information(editor_.formMain, QStringLiteral("File saved successfully: ") + QDir::toNativeSeparators(path));
