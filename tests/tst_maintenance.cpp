@@ -93,6 +93,8 @@ private Q_SLOTS:
     void aDumpCutShortIsReportedIncomplete();
     void restOfTheDumpStillQueuedIsWaitedFor();
     void aNewReadGivesUpTheOldPartialDump();
+    void aWholeDumpAfterACutOneIsJudgedOnItsOwn_data();
+    void aWholeDumpAfterACutOneIsJudgedOnItsOwn();
     void consoleStartsWithItsToolsPrepared();
     void rawSenderSendsOnlyAParameterMessage_data();
     void rawSenderSendsOnlyAParameterMessage();
@@ -291,6 +293,35 @@ void TestMaintenance::aNewReadGivesUpTheOldPartialDump()
     t.fx.comm().pollUnsolicited();
     QCOMPARE(t.fx.dialogs.informationTexts().last(), QStringLiteral("Memory is not empty")); // 5A 5A ...
     QCOMPARE(t.dumpLines().last(), QStringLiteral("16383: 5A"));
+}
+
+void TestMaintenance::aWholeDumpAfterACutOneIsJudgedOnItsOwn_data()
+{
+    QTest::addColumn<QList<int>>("cuts"); // reads of the second dump, AB included in the first
+    QTest::newRow("in one read") << QList<int>{16385};
+    QTest::newRow("in two reads") << QList<int>{5000, 11385};
+}
+
+void TestMaintenance::aWholeDumpAfterACutOneIsJudgedOnItsOwn()
+{
+    // The first dump stops short; the pedal sends a whole one before the
+    // first has been quiet long enough to be given up. Its AB is a start, not
+    // a memory byte of the first.
+    QFETCH(QList<int>, cuts);
+    Linked t;
+    t.unasked(erasedDump().left(1001));
+    t.fx.clock.advance(400);
+    const QByteArray dump = erasedDump();
+    int at = 0;
+    for (int cut : cuts) {
+        t.unasked(dump.mid(at, cut));
+        at += cut;
+    }
+    const QStringList shown = t.fx.dialogs.informationTexts();
+    QCOMPARE(shown.size(), 2);
+    QVERIFY2(shown.first().contains(QStringLiteral("1000 of 16384")), qPrintable(shown.first()));
+    QCOMPARE(shown.last(), QStringLiteral("Memory is empty"));
+    QVERIFY(!t.maintenance().collectingDump());
 }
 
 void TestMaintenance::consoleStartsWithItsToolsPrepared()
