@@ -2,6 +2,7 @@
 // limit: what each choice sends, and what the status reply shows of them.
 
 #include "EditorFixture.h"
+#include "NamedPipe.h"
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
@@ -77,6 +78,7 @@ private Q_SLOTS:
     void decoders();
     void instrumentRange_data();
     void instrumentRange();
+    void instrumentFileCannotBeWritten_data();
     void instrumentFileCannotBeWritten();
     void rangeLimit();
 };
@@ -272,16 +274,35 @@ void TestDeviceSettings::instrumentRange()
     QCOMPARE(int(fx.clock.pauses().size()), pauses); // no pause after the message
 }
 
+void TestDeviceSettings::instrumentFileCannotBeWritten_data()
+{
+    QTest::addColumn<bool>("pipe");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("a folder in the way") << false << "is a folder";
+    QTest::newRow("a named pipe in the way") << true << "is not a regular file"; // would wait for a reader
+}
+
 void TestDeviceSettings::instrumentFileCannotBeWritten()
 {
+    QFETCH(bool, pipe);
+    QFETCH(QString, reason);
     EditorFixture fx;
     fx.startLinked();
-    QVERIFY(QDir().mkpath(fx.filesPath(QStringLiteral("Instrument.txt")))); // a folder in the way
+    const QString path = fx.filesPath(QStringLiteral("Instrument.txt"));
+    std::unique_ptr<NamedPipe> namedPipe;
+    if (pipe) {
+        namedPipe = std::make_unique<NamedPipe>(path);
+        if (!namedPipe->made())
+            QSKIP("no named pipes here");
+    } else {
+        QVERIFY(QDir().mkpath(path));
+    }
     const int writes = fx.writeMark();
     fx.main().ui->menuLow->trigger();
     QCOMPARE(fx.dialogs.questions(), QStringList());
     QCOMPARE(fx.dialogs.informationTexts().size(), 1);
-    QVERIFY(fx.dialogs.informationTexts().first().contains(QStringLiteral("Instrument.txt")));
+    const QString shown = fx.dialogs.informationTexts().first();
+    QVERIFY2(shown.contains(QStringLiteral("Instrument.txt")) && shown.contains(reason), qPrintable(shown));
     QCOMPARE(fx.writesSince(writes), QList<QByteArray>());
     QCOMPARE(shownState(fx, QStringLiteral("instrument")), QStringLiteral("low"));
 }

@@ -2,6 +2,7 @@
 // what goes on the wire and when, the pedal's answer, and the watchdog.
 
 #include "EditorFixture.h"
+#include "NamedPipe.h"
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
@@ -56,6 +57,8 @@ private Q_SLOTS:
     void fileUpload();
     void refusedFiles_data();
     void refusedFiles();
+    void somethingThatIsNotAFileIsRefused_data();
+    void somethingThatIsNotAFileIsRefused();
     void fileDialogCancelledOrNo();
     void secondUploadDuringTheWaitIsRefused();
 };
@@ -291,6 +294,45 @@ void TestEffectUpload::refusedFiles()
     QVERIFY(!fx.main().UploadCheckTimer.isActive());
     QVERIFY(fx.main().Timer_USB_Read.isActive());
     QVERIFY(fx.comm().linked);
+}
+
+void TestEffectUpload::somethingThatIsNotAFileIsRefused_data()
+{
+    QTest::addColumn<QString>("device"); // empty: a named pipe
+    QTest::newRow("endless device") << "/dev/zero";
+    QTest::newRow("named pipe") << QString();
+}
+
+void TestEffectUpload::somethingThatIsNotAFileIsRefused()
+{
+    QFETCH(QString, device);
+    EditorFixture fx;
+    fx.startLinked();
+    const QString path = device.isEmpty() ? fx.documents.filePath(QStringLiteral("pipe.dat")) : device;
+    std::unique_ptr<NamedPipe> pipe;
+    if (device.isEmpty()) {
+        pipe = std::make_unique<NamedPipe>(path);
+        if (!pipe->made())
+            QSKIP("no named pipes here");
+    } else if (!QFileInfo::exists(device)) {
+        QSKIP("no such device here");
+    }
+    fx.dialogs.clear();
+    fx.dialogs.chooseFile(path);
+    const int writes = fx.writeMark();
+    const int mark = fx.logMark();
+    fx.main().ui->menuLoadAlgorithmFromFile->trigger();
+
+    QCOMPARE(fx.writesSince(writes), QList<QByteArray>());
+    QCOMPARE(fx.dialogs.questions(), QStringList());
+    const QStringList shown = fx.dialogs.informationTexts();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown.first().startsWith(path + QStringLiteral(" is not a regular file"))
+                 && shown.first().endsWith(QStringLiteral("Nothing was sent to the pedal.")),
+             qPrintable(shown.first()));
+    QCOMPARE(fx.logSince(mark), QStringList{QStringLiteral("upload refused: ") + shown.first()});
+    QVERIFY(!fx.main().UploadCheckTimer.isActive());
+    QVERIFY(fx.main().Timer_USB_Read.isActive());
 }
 
 void TestEffectUpload::fileDialogCancelledOrNo()

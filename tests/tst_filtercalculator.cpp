@@ -27,6 +27,8 @@ private Q_SLOTS:
     void fixedPointForm();
     void settingsWithoutAFilter_data();
     void settingsWithoutAFilter();
+    void settingsWithoutAUsableTable_data();
+    void settingsWithoutAUsableTable();
     void numbersInTheUsersLocale_data();
     void numbersInTheUsersLocale();
     void rawMessageIsOnlyAWholeParameterMessage_data();
@@ -129,27 +131,33 @@ void TestFilterCalculator::fixedPointForm_data()
 {
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("digits");
+    QTest::addColumn<bool>("fits"); // the digits stand for the value
     const double lsb = 1.0 / 8388608.0;
-    QTest::newRow("1.0") << 1.0 << "00800000";
-    QTest::newRow("half a step rounds to even 0") << 0.5 * lsb << "00000000";
-    QTest::newRow("one and a half steps round to even 2") << 1.5 * lsb << "00000002";
-    QTest::newRow("two and a half steps round to even 2") << 2.5 * lsb << "00000002";
-    QTest::newRow("minus one and a half steps") << -1.5 * lsb << "FFFFFFFE";
-    QTest::newRow("just under 256") << 256.0 - lsb << "7FFFFFFF";
-    QTest::newRow("-256") << -256.0 << "80000000";
-    QTest::newRow("256 wraps") << 256.0 << "80000000";
+    QTest::newRow("1.0") << 1.0 << "00800000" << true;
+    QTest::newRow("half a step rounds to even 0") << 0.5 * lsb << "00000000" << true;
+    QTest::newRow("one and a half steps round to even 2") << 1.5 * lsb << "00000002" << true;
+    QTest::newRow("two and a half steps round to even 2") << 2.5 * lsb << "00000002" << true;
+    QTest::newRow("minus one and a half steps") << -1.5 * lsb << "FFFFFFFE" << true;
+    QTest::newRow("just under 256") << 256.0 - lsb << "7FFFFFFF" << true;
+    QTest::newRow("half a step under 256 rounds to 256") << 256.0 - 0.5 * lsb << "80000000" << false;
+    QTest::newRow("-256") << -256.0 << "80000000" << true;
+    QTest::newRow("half a step under -256 rounds to even -256") << -256.0 - 0.5 * lsb << "80000000" << true;
+    QTest::newRow("a step under -256 wraps") << -256.0 - lsb << "7FFFFFFF" << false;
+    QTest::newRow("256 wraps") << 256.0 << "80000000" << false;
     QTest::newRow("far out of range keeps the low bits")
-        << std::ldexp(1.0, 41) + std::ldexp(3.0, 12 - 23) << "00003000"; // 2^64 + 0x3000 steps
-    QTest::newRow("huge") << 1e300 << "00000000";
-    QTest::newRow("infinite") << std::numeric_limits<double>::infinity() << "00000000";
-    QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << "00000000";
+        << std::ldexp(1.0, 41) + std::ldexp(3.0, 12 - 23) << "00003000" << false; // 2^64 + 0x3000 steps
+    QTest::newRow("huge") << 1e300 << "00000000" << false;
+    QTest::newRow("infinite") << std::numeric_limits<double>::infinity() << "00000000" << false;
+    QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << "00000000" << false;
 }
 
 void TestFilterCalculator::fixedPointForm()
 {
     QFETCH(double, value);
     QFETCH(QString, digits);
+    QFETCH(bool, fits);
     QCOMPARE(PeakingFilter::fixed23Hex(value), digits);
+    QCOMPARE(PeakingFilter::fitsFixed23(value), fits);
 }
 
 void TestFilterCalculator::settingsWithoutAFilter_data()
@@ -173,6 +181,42 @@ void TestFilterCalculator::settingsWithoutAFilter()
     s.q = q;
     s.boostDb = boost;
     QCOMPARE(PeakingFilter::isFinite(FilterCalculator::design(s, 12)), finite);
+}
+
+void TestFilterCalculator::settingsWithoutAUsableTable_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<double>("q");
+    QTest::addColumn<double>("boost");
+    QTest::addColumn<QString>("refusal"); // empty: the table is printed
+    const QString noQ = QStringLiteral("No filter was calculated: Q is %1, but a filter needs a Q greater than 0. "
+                                       "Enter a positive Q, for example 1.41.");
+    QTest::newRow("A2, Q 1.41, boost 0") << 12 << 1.41 << 0.0 << QString();
+    QTest::newRow("G#5, Q 0.1, boost 24") << 47 << 0.1 << 24.0 << QString();
+    QTest::newRow("A1, Q 0.001, cut 80") << 0 << 0.001 << -80.0 << QString();
+    QTest::newRow("Q 0") << 12 << 0.0 << 0.0 << noQ.arg(QLatin1String("0"));
+    QTest::newRow("negative Q") << 12 << -2.0 << 3.0 << noQ.arg(QLatin1String("-2"));
+    QTest::newRow("tiny Q, big boost: b0 far beyond 256")
+        << 12 << 0.001 << 80.0
+        << QStringLiteral("No filter was calculated: with Q 0.001 and boost 80 the coefficient b0 is 672.508, "
+                          "outside the range -256 to 256 of the pedal's fixed-point numbers. Use a larger Q or a "
+                          "smaller boost.");
+    QTest::newRow("boost without a filter")
+        << 12 << 11.0 << 1e6
+        << QStringLiteral("No filter can be calculated for Q 11 and boost 1000000: its coefficients are not finite "
+                          "numbers.");
+}
+
+void TestFilterCalculator::settingsWithoutAUsableTable()
+{
+    QFETCH(int, index);
+    QFETCH(double, q);
+    QFETCH(double, boost);
+    QFETCH(QString, refusal);
+    Settings s;
+    s.q = q;
+    s.boostDb = boost;
+    QCOMPARE(FilterCalculator::refusal(s, index, QLocale::c()).value_or(QString()), refusal);
 }
 
 void TestFilterCalculator::numbersInTheUsersLocale_data()

@@ -2,6 +2,7 @@
 // at close, and the main window as the user first sees it.
 
 #include "EditorFixture.h"
+#include "NamedPipe.h"
 
 #include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
@@ -54,6 +55,8 @@ private Q_SLOTS:
     void showUpdateMessageFile_data();
     void showUpdateMessageFile();
     void reportUsbErrorsItemRewritesItsFile();
+    void pipesInPlaceOfTheFilesAreLeftAlone_data();
+    void pipesInPlaceOfTheFilesAreLeftAlone();
     void logIsTrimmedAboveItsLimit_data();
     void logIsTrimmedAboveItsLimit();
     void closeAppendsTheConsoleBlock_data();
@@ -163,6 +166,42 @@ void TestFoundation::reportUsbErrorsItemRewritesItsFile()
     QFile::remove(file);
     item->trigger();
     QVERIFY(!QFileInfo::exists(file));
+}
+
+void TestFoundation::pipesInPlaceOfTheFilesAreLeftAlone_data()
+{
+    QTest::addColumn<QString>("name"); // under Documents/TERVO
+    QTest::newRow("style.txt") << "style.txt";
+    QTest::newRow("ShowMessageVersionAtStartup.txt") << "Quarnel MK3/ShowMessageVersionAtStartup.txt";
+    QTest::newRow("ReportUSBErrors.txt") << "Quarnel MK3/ReportUSBErrors.txt";
+    QTest::newRow("log.txt") << "Quarnel MK3/log.txt";
+}
+
+void TestFoundation::pipesInPlaceOfTheFilesAreLeftAlone()
+{
+    // Opening a named pipe waits for a writer: the main window would never
+    // appear. It is ignored like a file with an unexpected word, and said so.
+    QFETCH(QString, name);
+    EditorFixture fx;
+    const QString path = QDir(fx.documents.path()).filePath(QStringLiteral("TERVO/") + name);
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    NamedPipe pipe(path);
+    if (!pipe.made())
+        QSKIP("no named pipes here");
+    fx.start();
+
+    QCOMPARE(fx.editor().functions->currentTheme(), QStringLiteral("Style_0"));
+    QVERIFY(fx.editor().functions->showUpdateMessage);
+    QCOMPARE(fx.editor().functions->reportUSBErrors, !name.endsWith(QLatin1String("ReportUSBErrors.txt")));
+    const QString ignored = path + QStringLiteral(" is not a regular file (it is a device, a pipe or a socket)");
+    QVERIFY2(fx.log().filter(QStringLiteral("ignored: ") + ignored).size() == 1, qPrintable(fx.log().join('\n')));
+    QVERIFY(fx.dialogs.texts().isEmpty());
+
+    // Nor do the writes of a look, of the USB item or of the log at close wait on it.
+    fx.editor().functions->lookItems().at(3)->trigger();
+    fx.main().ui->menuReportUSBErrors->trigger();
+    fx.main().close();
+    QVERIFY(!QFileInfo(path).isFile());
 }
 
 void TestFoundation::logIsTrimmedAboveItsLimit_data()

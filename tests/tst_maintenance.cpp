@@ -94,6 +94,8 @@ private Q_SLOTS:
     void aDumpCutShortIsReportedIncomplete();
     void restOfTheDumpStillQueuedIsWaitedFor();
     void aNewReadGivesUpTheOldPartialDump();
+    void aWholeDumpAfterACutOneIsJudgedOnItsOwn_data();
+    void aWholeDumpAfterACutOneIsJudgedOnItsOwn();
     void consoleStartsWithItsToolsPrepared();
     void rawSenderSendsOnlyAParameterMessage_data();
     void rawSenderSendsOnlyAParameterMessage();
@@ -103,7 +105,8 @@ private Q_SLOTS:
     void editsReadTheUsersLocale();
     void typingANegativeNumberRaisesNoComplaint();
     void editThatIsNoNumberKeepsTheValue();
-    void qOfZeroHasNoFilter();
+    void settingsWithoutAUsableTablePrintNothing_data();
+    void settingsWithoutAUsableTablePrintNothing();
 };
 
 void TestMaintenance::initTestCase()
@@ -294,6 +297,35 @@ void TestMaintenance::aNewReadGivesUpTheOldPartialDump()
     QCOMPARE(t.dumpLines().last(), QStringLiteral("16383: 5A"));
 }
 
+void TestMaintenance::aWholeDumpAfterACutOneIsJudgedOnItsOwn_data()
+{
+    QTest::addColumn<QList<int>>("cuts"); // reads of the second dump, AB included in the first
+    QTest::newRow("in one read") << QList<int>{16385};
+    QTest::newRow("in two reads") << QList<int>{5000, 11385};
+}
+
+void TestMaintenance::aWholeDumpAfterACutOneIsJudgedOnItsOwn()
+{
+    // The first dump stops short; the pedal sends a whole one before the
+    // first has been quiet long enough to be given up. Its AB is a start, not
+    // a memory byte of the first.
+    QFETCH(QList<int>, cuts);
+    Linked t;
+    t.unasked(erasedDump().left(1001));
+    t.fx.clock.advance(400);
+    const QByteArray dump = erasedDump();
+    int at = 0;
+    for (int cut : cuts) {
+        t.unasked(dump.mid(at, cut));
+        at += cut;
+    }
+    const QStringList shown = t.fx.dialogs.informationTexts();
+    QCOMPARE(shown.size(), 2);
+    QVERIFY2(shown.first().contains(QStringLiteral("1000 of 16384")), qPrintable(shown.first()));
+    QCOMPARE(shown.last(), QStringLiteral("Memory is empty"));
+    QVERIFY(!t.maintenance().collectingDump());
+}
+
 void TestMaintenance::consoleStartsWithItsToolsPrepared()
 {
     EditorFixture fx;
@@ -438,18 +470,38 @@ void TestMaintenance::editThatIsNoNumberKeepsTheValue()
     QCOMPARE(fx.log().at(fx.log().size() - 6), QStringLiteral("A1_6db_cut_Q11 : array[0..19] of string ="));
 }
 
-void TestMaintenance::qOfZeroHasNoFilter()
+void TestMaintenance::settingsWithoutAUsableTablePrintNothing_data()
 {
+    QTest::addColumn<QString>("q");
+    QTest::addColumn<QString>("boost");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("Q 0") << "0" << "-6"
+                         << "No filter was calculated: Q is 0, but a filter needs a Q greater than 0. Enter a "
+                            "positive Q, for example 1.41.";
+    QTest::newRow("Q 0.001, boost 80") << "0.001" << "80"
+                                       << "No filter was calculated: with Q 0.001 and boost 80 the coefficient b0 "
+                                          "is 672.508, outside the range -256 to 256 of the pedal's fixed-point "
+                                          "numbers. Use a larger Q or a smaller boost.";
+}
+
+void TestMaintenance::settingsWithoutAUsableTablePrintNothing()
+{
+    // A table in the log is one somebody may paste into the firmware: one
+    // that does not hold the filter is not printed at all.
+    QFETCH(QString, q);
+    QFETCH(QString, boost);
+    QFETCH(QString, shown);
     EditorFixture fx;
     fx.start();
     Ui::formPrint& ui = *fx.console().ui;
+    ui.cmbNotePicker->setCurrentIndex(12); // A2
     ui.edtQ->selectAll();
-    QTest::keyClicks(ui.edtQ, QStringLiteral("0"));
+    QTest::keyClicks(ui.edtQ, q);
+    ui.edtBoost->selectAll();
+    QTest::keyClicks(ui.edtBoost, boost);
     const int mark = fx.logMark();
     ui.btnGetNoteFrequency->click();
-    QCOMPARE(fx.dialogs.informationTexts(),
-             QStringList{QStringLiteral(
-                 "No filter can be calculated for Q 0 and boost -6: its coefficients are not finite numbers.")});
+    QCOMPARE(fx.dialogs.informationTexts(), QStringList{shown});
     QVERIFY(fx.logSince(mark).isEmpty());
 }
 

@@ -26,6 +26,8 @@ private Q_SLOTS:
     void bytesWithoutAStartAreNoDump();
     void aQuietDumpTimesOut();
     void bytesBeyondTheDumpAreDropped();
+    void anABAfterAGapStartsANewDump_data();
+    void anABAfterAGapStartsANewDump();
     void erasedMeansEveryByteOfAWholeMemory_data();
     void erasedMeansEveryByteOfAWholeMemory();
     void memoryIsLoggedOneLinePerByte();
@@ -94,6 +96,34 @@ void TestMemoryDump::bytesBeyondTheDumpAreDropped()
     QCOMPARE(feed(dump, erased(384) + QByteArray("tail"), 50), MemoryDump::Progress::Whole);
     QCOMPARE(dump.received(), MemoryDump::kMemorySize);
     QVERIFY(MemoryDump::isErased(dump.memory()));
+}
+
+void TestMemoryDump::anABAfterAGapStartsANewDump_data()
+{
+    QTest::addColumn<int>("quietMs"); // since the dump's last bytes
+    QTest::addColumn<QByteArray>("read");
+    QTest::addColumn<bool>("newDump");
+    const QByteArray ab(1, char(0xAB));
+    QTest::newRow("AB after the gap") << MemoryDump::kNewDumpGapMs + 1 << ab + erased(100) << true;
+    QTest::newRow("AB alone after the gap") << MemoryDump::kQuietLimitMs << ab << true;
+    QTest::newRow("AB at the next tick is a memory byte") << 50 << ab + erased(100) << false;
+    QTest::newRow("AB right at the gap is a memory byte") << MemoryDump::kNewDumpGapMs << ab << false;
+    QTest::newRow("other bytes after a long gap") << 1400 << erased(100) << false;
+    QTest::newRow("AB later in the read") << 1400 << erased(1) + ab << false;
+    QTest::newRow("nothing") << 1400 << QByteArray() << false;
+}
+
+void TestMemoryDump::anABAfterAGapStartsANewDump()
+{
+    QFETCH(int, quietMs);
+    QFETCH(QByteArray, read);
+    QFETCH(bool, newDump);
+    const auto data = reinterpret_cast<const uint8_t*>(read.constData());
+    const auto count = static_cast<uint32_t>(read.size());
+    MemoryDump dump;
+    QVERIFY(!dump.startsNewDump(data, count, 0)); // nothing collected: any AB is simply a start
+    feed(dump, QByteArray(1, char(0xAB)) + erased(1000), 100);
+    QCOMPARE(dump.startsNewDump(data, count, 100 + quietMs), newDump);
 }
 
 void TestMemoryDump::erasedMeansEveryByteOfAWholeMemory_data()

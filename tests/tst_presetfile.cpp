@@ -35,6 +35,8 @@ private Q_SLOTS:
     void acceptedLayouts();
     void refusedFiles_data();
     void refusedFiles();
+    void readingStopsAfterTheLargestPreset_data();
+    void readingStopsAfterTheLargestPreset();
 };
 
 void TestPresetFile::bytesAreTheWrittenLayout()
@@ -108,6 +110,8 @@ void TestPresetFile::refusedFiles_data()
                                        << QStringLiteral("line 11 is empty");
     QTest::newRow("two breaks at end") << lines(l, "\r") + "\r\r" << QStringLiteral("line 21");
     QTest::newRow("not text") << QByteArray("\xFF\xFE\x00\x30", 4) << QStringLiteral("not a text file");
+    QTest::newRow("two BOMs") << QByteArray("\xEF\xBB\xBF") + PresetFile::bytes(sampleValues())
+                              << QStringLiteral("second byte-order mark");
 }
 
 void TestPresetFile::refusedFiles()
@@ -115,6 +119,36 @@ void TestPresetFile::refusedFiles()
     QFETCH(QByteArray, file);
     QFETCH(QString, reasonPart);
     const PresetFile::Parsed p = PresetFile::parse(file);
+    QVERIFY(!p.ok);
+    QVERIFY2(p.error.contains(reasonPart), qPrintable(p.error));
+}
+
+void TestPresetFile::readingStopsAfterTheLargestPreset_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("reasonPart"); // empty: the file is a preset
+    const QByteArray largest = QByteArray("\xEF\xBB\xBF") + lines(sampleLines(), "\r\n") + "\r\n";
+    QCOMPARE(largest.size(), PresetFile::kLargestFileSize);
+    QTest::newRow("the largest preset") << largest << QString();
+    QTest::newRow("one byte more") << largest + "\n" << QStringLiteral("holds 204 bytes");
+}
+
+void TestPresetFile::readingStopsAfterTheLargestPreset()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, reasonPart);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("p.txt"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(file);
+    f.close();
+    const PresetFile::Parsed p = PresetFile::read(path);
+    if (reasonPart.isEmpty()) {
+        QVERIFY2(p.ok, qPrintable(p.error));
+        QCOMPARE(p.values, sampleValues());
+        return;
+    }
     QVERIFY(!p.ok);
     QVERIFY2(p.error.contains(reasonPart), qPrintable(p.error));
 }

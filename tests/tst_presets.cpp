@@ -2,6 +2,7 @@
 // and loaded into the editor, on the virtual pedal through the real windows.
 
 #include "EditorFixture.h"
+#include "NamedPipe.h"
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
@@ -92,6 +93,10 @@ private Q_SLOTS:
     void loadFiles();
     void loadCancelled();
     void loadUnreadableFile();
+    void loadSomethingThatIsNotAFile_data();
+    void loadSomethingThatIsNotAFile();
+    void replacingAPresetAsksAboutTheFileWritten_data();
+    void replacingAPresetAsksAboutTheFileWritten();
 };
 
 void TestPresets::saveParameters_data()
@@ -372,6 +377,97 @@ void TestPresets::loadUnreadableFile()
     QVERIFY(shown.first().size() > QStringLiteral("Error loading file: ").size());
     QCOMPARE(modelValues(fx), stateB());
     QCOMPARE(fx.writesSince(writes), QList<QByteArray>());
+}
+
+void TestPresets::loadSomethingThatIsNotAFile_data()
+{
+    QTest::addColumn<QString>("device"); // empty: a named pipe
+    QTest::newRow("endless device") << "/dev/zero";
+    QTest::newRow("random device") << "/dev/urandom";
+    QTest::newRow("named pipe") << QString();
+}
+
+void TestPresets::loadSomethingThatIsNotAFile()
+{
+    // Neither read for ever nor waited on for ever: refused before it is opened.
+    QFETCH(QString, device);
+    EditorFixture fx;
+    prepare(fx, stateB());
+    fx.startLinked();
+    const QString path = device.isEmpty() ? fx.documents.filePath(QStringLiteral("pipe.txt")) : device;
+    std::unique_ptr<NamedPipe> pipe;
+    if (device.isEmpty()) {
+        pipe = std::make_unique<NamedPipe>(path);
+        if (!pipe->made())
+            QSKIP("no named pipes here");
+    } else if (!QFileInfo::exists(device)) {
+        QSKIP("no such device here");
+    }
+    const int writes = fx.writeMark();
+    const int mark = fx.logMark();
+    fx.dialogs.chooseFile(path);
+    fx.main().ui->menuLoadPreset->trigger();
+
+    const QStringList shown = fx.dialogs.informationTexts();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown.first().startsWith(QStringLiteral("Error loading file: ") + path
+                                      + QStringLiteral(" is not a regular file")),
+             qPrintable(shown.first()));
+    QVERIFY(fx.logSince(mark).contains(QStringLiteral("preset not loaded: ") + path + QStringLiteral(": ")
+                                       + shown.first().mid(QStringLiteral("Error loading file: ").size())));
+    QCOMPARE(modelValues(fx), stateB());
+    QCOMPARE(fx.writesSince(writes), QList<QByteArray>());
+}
+
+void TestPresets::replacingAPresetAsksAboutTheFileWritten_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("existing"); // a file already in the folder
+    QTest::addColumn<QString>("asked");    // empty: no question
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<QString>("written");  // empty: nothing written
+    // The name gets ".txt" after the dialog: the one that exists is not the one written.
+    QTest::newRow("mine.TXT exists") << "mine.TXT" << "mine.TXT" << "" << true << "mine.TXT.txt";
+    QTest::newRow("mine.TXT.txt exists, No") << "mine.TXT" << "mine.TXT.txt" << "mine.TXT.txt" << false << "";
+    QTest::newRow("mine.TXT.txt exists, Yes")
+        << "mine.TXT" << "mine.TXT.txt" << "mine.TXT.txt" << true << "mine.TXT.txt";
+    QTest::newRow("mine.txt exists, typed mine, No") << "mine" << "mine.txt" << "mine.txt" << false << "";
+    QTest::newRow("mine.txt exists, Yes") << "mine.txt" << "mine.txt" << "mine.txt" << true << "mine.txt";
+}
+
+void TestPresets::replacingAPresetAsksAboutTheFileWritten()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, existing);
+    QFETCH(QString, asked);
+    QFETCH(bool, yes);
+    QFETCH(QString, written);
+    EditorFixture fx;
+    prepare(fx, stateA());
+    fx.startLinked();
+    const QDir folder(fx.filesPath(QStringLiteral("Preset")));
+    QVERIFY(folder.mkpath(QStringLiteral(".")));
+    const QByteArray old("old preset");
+    writeFile(folder.filePath(existing), old);
+    fx.dialogs.clear();
+    fx.dialogs.chooseFile(folder.filePath(typed));
+    yes ? fx.dialogs.answerYes() : fx.dialogs.answerNo();
+    fx.main().ui->menuSavePreset->trigger();
+
+    QCOMPARE(fx.dialogs.questions(),
+             asked.isEmpty() ? QStringList()
+                             : QStringList{asked + QStringLiteral(" already exists. Do you want to replace it?")});
+    if (written.isEmpty()) {
+        QCOMPARE(folder.entryList(QDir::Files), QStringList{existing});
+        QCOMPARE(readFile(folder.filePath(existing)), old);
+        QVERIFY(fx.dialogs.informationTexts().isEmpty());
+        return;
+    }
+    QCOMPARE(readFile(folder.filePath(written)), fileBytes(stateA()));
+    if (existing != written)
+        QCOMPARE(readFile(folder.filePath(existing)), old);
+    QCOMPARE(fx.dialogs.informationTexts(),
+             QStringList{QStringLiteral("File saved successfully: ") + folder.filePath(written)});
 }
 
 QTEST_MAIN(TestPresets)

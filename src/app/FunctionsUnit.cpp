@@ -2,6 +2,7 @@
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
+#include "app/RegularFile.h"
 #include "app/TextFiles.h"
 #include "data/DataItems.h"
 #include "seams/Dialogs.h"
@@ -17,6 +18,9 @@
 
 namespace {
 constexpr qint64 kLogTrimLimit = 4999999;
+// The settings files hold one word and the look file one number; a file larger
+// than this holds neither, and is not read.
+constexpr qint64 kLargestSettingFile = 4096;
 
 // A folder and all its missing parents; the error text when that fails.
 bool makeFolder(const QString& path, QString* error)
@@ -83,7 +87,11 @@ QString FunctionsUnit::readSettingFile(const QString& fileName, const QString& d
         TextFiles::write(path, defaultText);
         return defaultText;
     }
-    return TextFiles::read(path);
+    if (RegularFile::existsButIsNotRegular(path)) {
+        editor_.log().logLine(QStringLiteral("settings file ignored: ") + RegularFile::notRegularText(path));
+        return QString();
+    }
+    return TextFiles::read(path, kLargestSettingFile);
 }
 
 void FunctionsUnit::readSettingsAtStart()
@@ -148,9 +156,15 @@ void FunctionsUnit::applySavedLook()
     }
     // A hand-edited or damaged file must not stop the start: anything but a
     // plain number of a look we carry gives the default look, and the file
-    // stays as the user left it.
+    // stays as the user left it. A pipe or a device in its place is not even
+    // opened: reading one could wait for ever.
+    if (RegularFile::existsButIsNotRegular(path)) {
+        editor_.log().logLine(QStringLiteral("look file ignored: ") + RegularFile::notRegularText(path));
+        applyTheme(QStringLiteral("Style_0"));
+        return;
+    }
     static const QRegularExpression plainNumber(QStringLiteral("^[0-9]{1,9}$"));
-    const QString text = TextFiles::read(path).trimmed();
+    const QString text = TextFiles::read(path, kLargestSettingFile).trimmed();
     if (!plainNumber.match(text).hasMatch() || !applyTheme(QStringLiteral("Style_") + QString::number(text.toInt())))
         applyTheme(QStringLiteral("Style_0"));
 }

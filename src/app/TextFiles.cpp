@@ -1,5 +1,7 @@
 #include "app/TextFiles.h"
 
+#include "app/RegularFile.h"
+
 #include <QFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -13,17 +15,14 @@ std::optional<QStringConverter::Encoding> bomEncoding(const QByteArray& head)
 
 namespace TextFiles {
 
-QString read(const QString& path, bool* ok)
+QString read(const QString& path, qint64 largest, bool* ok)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (ok)
-            *ok = false;
-        return QString();
-    }
-    const QByteArray bytes = file.readAll();
+    const RegularFile::Read file = RegularFile::read(path, largest);
     if (ok)
-        *ok = true;
+        *ok = file.ok();
+    if (!file.ok())
+        return QString();
+    const QByteArray& bytes = file.bytes;
     if (const auto encoding = bomEncoding(bytes.left(4))) {
         QStringDecoder decoder(*encoding); // skips the mark itself
         return decoder.decode(bytes);
@@ -37,23 +36,16 @@ QString read(const QString& path, bool* ok)
 
 bool write(const QString& path, const QString& text, QString* error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    const QByteArray bytes = text.toUtf8();
-    if (file.write(bytes) != bytes.size()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return RegularFile::write(path, text.toUtf8(), error);
 }
 
 bool append(const QString& path, const QString& text, QString* error)
 {
+    if (RegularFile::existsButIsNotRegular(path)) {
+        if (error)
+            *error = RegularFile::notRegularText(path);
+        return false;
+    }
     QFile file(path);
     QStringConverter::Encoding encoding = QStringConverter::Utf8;
     if (file.open(QIODevice::ReadOnly)) {

@@ -98,17 +98,13 @@ void ConsoleTools::complainIfNoNumber(const QString& text, double stored, const 
 
 void ConsoleTools::btnGetNoteFrequencyClick()
 {
-    // A Q of 0, or a boost far beyond any real one, has no filter: printed,
-    // its coefficients would look like a table of zeros ready to paste.
-    if (!PeakingFilter::isFinite(FilterCalculator::design(settings_, noteIndex_))) {
-        const QLocale locale;
-        editor_.dialogs().information(&console(), QStringLiteral("No filter can be calculated for Q ")
-                                                      + FilterCalculator::formatNumber(settings_.q, locale)
-                                                      + QStringLiteral(" and boost ")
-                                                      + FilterCalculator::formatNumber(settings_.boostDb, locale)
-                                                      + QStringLiteral(": its coefficients are not finite numbers."));
+    // Settings without a usable filter print nothing: a table in the log is
+    // one somebody may paste into the firmware.
+    const QLocale locale;
+    if (const std::optional<QString> refused = FilterCalculator::refusal(settings_, noteIndex_, locale)) {
+        editor_.dialogs().information(&console(), *refused);
         return;
     }
-    for (const QString& line : FilterCalculator::table(settings_, noteIndex_, QLocale()))
+    for (const QString& line : FilterCalculator::table(settings_, noteIndex_, locale))
         editor_.log().logLine(line);
 }

@@ -75,6 +75,33 @@ PeakingFilter::Coefficients design(const Settings& settings, int noteIndex)
                                  settings.overallGainDb);
 }
 
+std::optional<QString> refusal(const Settings& settings, int noteIndex, const QLocale& locale)
+{
+    if (!(settings.q > 0.0))
+        return QStringLiteral("No filter was calculated: Q is %1, but a filter needs a Q greater than 0. "
+                              "Enter a positive Q, for example 1.41.")
+            .arg(formatNumber(settings.q, locale));
+    const PeakingFilter::Coefficients c = design(settings, noteIndex);
+    // A boost far beyond any real one has no filter either: printed, its
+    // coefficients would look like a table of zeros ready to paste.
+    if (!PeakingFilter::isFinite(c))
+        return QStringLiteral("No filter can be calculated for Q %1 and boost %2: its coefficients are not finite "
+                              "numbers.")
+            .arg(formatNumber(settings.q, locale), formatNumber(settings.boostDb, locale));
+    const double values[] = {c.b0, c.b1, c.b2, c.c1, c.c2};
+    const char* const names[] = {"b0", "b1", "b2", "c1", "c2"};
+    for (int k = 0; k < 5; ++k) {
+        if (PeakingFilter::fitsFixed23(values[k]))
+            continue;
+        return QStringLiteral("No filter was calculated: with Q %1 and boost %2 the coefficient %3 is %4, outside "
+                              "the range -256 to 256 of the pedal's fixed-point numbers. Use a larger Q or a "
+                              "smaller boost.")
+            .arg(formatNumber(settings.q, locale), formatNumber(settings.boostDb, locale),
+                 QLatin1String(names[k]), numberLocale(locale).toString(values[k], 'g', 6));
+    }
+    return std::nullopt;
+}
+
 QStringList table(const Settings& settings, int noteIndex, const QLocale& locale)
 {
     const PeakingFilter::Coefficients c = design(settings, noteIndex);

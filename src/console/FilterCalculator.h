@@ -47,6 +47,12 @@ QStringList coefficientLines(const PeakingFilter::Coefficients& c);
 // The peaking filter of the settings at a note of the list.
 PeakingFilter::Coefficients design(const Settings& settings, int noteIndex);
 
+// Why the settings give no table that can be used, as a message for the user;
+// nothing when they give one. A Q that is not above 0 makes an unstable filter
+// (or none), and a coefficient outside -256 to 256 does not fit the pedal's
+// fixed-point form: printed, it would read as a quite different number.
+std::optional<QString> refusal(const Settings& settings, int noteIndex, const QLocale& locale);
+
 // The header and the five coefficient lines for a note of the list.
 QStringList table(const Settings& settings, int noteIndex, const QLocale& locale);
 

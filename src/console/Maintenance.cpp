@@ -93,6 +93,8 @@ void Maintenance::menuEraseSettingsClick()
 
 void Maintenance::unsolicitedBytes(const uint8_t* data, uint32_t count)
 {
+    if (dump_.startsNewDump(data, count, editor_.clock().nowMs()))
+        reportIncompleteDump();
     switch (dump_.feed(data, count, editor_.clock().nowMs())) {
     case MemoryDump::Progress::NotADump:
         break; // counted in the log by the read timer, nothing more

@@ -24,6 +24,12 @@ MemoryDump::Progress MemoryDump::feed(const uint8_t* data, uint32_t count, qint6
     return memory_.size() == kMemorySize ? Progress::Whole : Progress::Collecting;
 }
 
+bool MemoryDump::startsNewDump(const uint8_t* data, uint32_t count, qint64 nowMs) const
+{
+    return collecting_ && !isWhole() && count > 0 && data && data[0] == kStartByte
+        && nowMs - lastByteMs_ > kNewDumpGapMs;
+}
+
 bool MemoryDump::timedOut(qint64 nowMs) const
 {
     return collecting_ && !isWhole() && nowMs - lastByteMs_ > kQuietLimitMs;

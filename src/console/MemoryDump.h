@@ -20,6 +20,16 @@ public:
     // Once a dump has begun the pedal sends without pause; this long without a
     // new byte means the rest is not coming.
     static constexpr int kQuietLimitMs = 1500;
+    // While a dump flows, the read timer (every 50 ms) finds new bytes at
+    // nearly every tick. A read that begins with AB after the dump has been
+    // quiet for longer than this is the start of a new dump, not a memory byte
+    // that happens to be AB: the old dump stopped short and will not be
+    // finished. The limit is well above the gaps of a flowing dump and well
+    // below kQuietLimitMs, so a dump sent again soon after a cut one is not
+    // taken as its continuation. Should a stalled window make a real memory
+    // byte AB look like a new start, the worst that follows is a check
+    // reported incomplete, never a wrong verdict.
+    static constexpr int kNewDumpGapMs = 200;
 
     enum class Progress {
         NotADump,   // nothing was being collected and the bytes do not start with AB
@@ -30,6 +40,11 @@ public:
     // The bytes of one read, at the clock time they were read. Bytes beyond the
     // end of a dump are not part of it and are dropped.
     Progress feed(const uint8_t* data, uint32_t count, qint64 nowMs);
+
+    // True when a dump is being collected and these bytes, read at nowMs, are
+    // the start of another one (see kNewDumpGapMs). The caller gives up the
+    // old dump before feeding them.
+    bool startsNewDump(const uint8_t* data, uint32_t count, qint64 nowMs) const;
 
     bool collecting() const { return collecting_; }
     bool isWhole() const { return collecting_ && memory_.size() == kMemorySize; }

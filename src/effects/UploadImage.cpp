@@ -1,9 +1,9 @@
 #include "effects/UploadImage.h"
 
+#include "app/RegularFile.h"
 #include "link/Hex.h"
 
 #include <QDir>
-#include <QFile>
 
 namespace {
 const QString kNothingSent = QStringLiteral(" Nothing was sent to the pedal.");
@@ -41,27 +41,31 @@ Checked fromImageLine(const QString& effectName, const QString& line)
 Checked fromFile(const QString& path)
 {
     const QString shown = QDir::toNativeSeparators(path);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return refused(QStringLiteral("Cannot read the effect file %1: %2.").arg(shown, file.errorString()));
-    const qint64 size = file.size();
-    if (size > kLargest)
-        return refused(QStringLiteral("The effect file %1 holds %2 bytes; an effect holds at most %3 bytes.")
-                           .arg(shown)
-                           .arg(size)
-                           .arg(kLargest));
-    const QByteArray bytes = file.read(kLargest + 1);
-    if (file.error() != QFileDevice::NoError)
-        return refused(QStringLiteral("Cannot read the effect file %1: %2.").arg(shown, file.errorString()));
-    if (bytes.isEmpty())
-        return refused(QStringLiteral("The effect file %1 is empty.").arg(shown));
-    if (bytes.size() > kLargest)
+    const RegularFile::Read file = RegularFile::read(path, kLargest);
+    switch (file.failure) {
+    case RegularFile::Failure::None:
+        break;
+    case RegularFile::Failure::NotRegular:
+        return refused(RegularFile::notRegularText(path)
+                       + QStringLiteral(", so it cannot be sent as an effect. Choose an effect file (.dat)."));
+    case RegularFile::Failure::TooLarge:
+        if (file.size >= 0)
+            return refused(QStringLiteral("The effect file %1 holds %2 bytes; an effect holds at most %3 bytes.")
+                               .arg(shown)
+                               .arg(file.size)
+                               .arg(kLargest));
         return refused(QStringLiteral("The effect file %1 holds more than %2 bytes; an effect holds at most %2 bytes.")
                            .arg(shown)
                            .arg(kLargest));
+    case RegularFile::Failure::CannotOpen:
+    case RegularFile::Failure::ReadError:
+        return refused(QStringLiteral("Cannot read the effect file %1: %2.").arg(shown, file.error));
+    }
+    if (file.bytes.isEmpty())
+        return refused(QStringLiteral("The effect file %1 is empty.").arg(shown));
     Checked c;
     c.ok = true;
-    c.bytes = bytes;
+    c.bytes = file.bytes;
     return c;
 }
 

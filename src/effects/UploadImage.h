@@ -20,7 +20,8 @@ struct Checked {
 // An embedded image: its first line of hexadecimal digits, decoded whole.
 Checked fromImageLine(const QString& effectName, const QString& line);
 
-// An effect file, read whole; it may not be empty or larger than kLargest.
+// An effect file, read whole; it has to be a regular file, neither empty nor
+// larger than kLargest.
 Checked fromFile(const QString& path);
 
 } // namespace UploadImage

@@ -3,13 +3,13 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
+#include "app/RegularFile.h"
 #include "editor/FXsettings.h"
 #include "status/Communication.h"
 #include "presets/PresetFile.h"
 #include "seams/Dialogs.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -23,35 +23,6 @@ void logValues(Log& log, const QStringList& texts)
     const QStringList& labels = PresetFile::logLabels();
     for (int k = 0; k < labels.size(); ++k)
         log.logLine(labels.at(k) + texts.value(k));
-}
-
-bool writeWhole(const QString& path, const QByteArray& bytes, QString* error)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()
-        || !file.flush()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
-}
-
-// Presets are tiny; anything much larger is not one, and is not read whole.
-constexpr qint64 kLargestPresetFile = 4096;
-
-bool readWhole(const QString& path, QByteArray* bytes, QString* error)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = file.errorString();
-        return false;
-    }
-    if (file.size() > kLargestPresetFile) {
-        *error = QStringLiteral("the file holds %1 bytes, far more than a preset").arg(file.size());
-        return false;
-    }
-    *bytes = file.readAll();
-    return true;
 }
 
 PresetFile::Values toValues(const std::array<uint32_t, kParameterCount>& values)
@@ -69,6 +40,11 @@ LocalPresets::LocalPresets(Editor& editor) : editor_(editor) {}
 QString LocalPresets::presetFolder() const
 {
     return QDir(editor_.functions->filesFolder()).filePath(QStringLiteral("Preset"));
+}
+
+QString LocalPresets::replaceQuestion(const QString& path)
+{
+    return QFileInfo(path).fileName() + QStringLiteral(" already exists. Do you want to replace it?");
 }
 
 QString LocalPresets::withPresetSuffix(const QString& fileName)
@@ -102,8 +78,13 @@ void LocalPresets::menuSavePresetClick()
     if (chosen.isEmpty())
         return;
     const QString path = withPresetSuffix(chosen);
+    // The dialog asked nothing about the name it returned: ".txt" may have been
+    // added since, and the question has to name the file that is written.
+    if (QFileInfo::exists(path) && !RegularFile::existsButIsNotRegular(path)
+        && !editor_.dialogs().askYesNo(editor_.formMain, replaceQuestion(path)))
+        return;
     QString error;
-    if (writeWhole(path, PresetFile::bytes(values), &error))
+    if (RegularFile::write(path, PresetFile::bytes(values), &error))
         editor_.dialogs().information(editor_.formMain, QStringLiteral("File saved successfully: ") + QDir::toNativeSeparators(path));
     else
         editor_.dialogs().information(editor_.formMain, QStringLiteral("Error saving file: ") + error);
@@ -126,13 +107,8 @@ void LocalPresets::menuLoadPresetClick()
         return;
     }
 
-    QByteArray bytes;
-    QString error;
-    PresetFile::Parsed parsed;
-    if (readWhole(path, &bytes, &error)) {
-        parsed = PresetFile::parse(bytes);
-        error = parsed.error;
-    }
+    const PresetFile::Parsed parsed = PresetFile::read(path);
+    const QString& error = parsed.error;
     if (!parsed.ok) {
         // A file that is not a whole preset changes nothing, in the editor or in the pedal.
         editor_.dialogs().information(editor_.formMain, QStringLiteral("Error loading file: ") + error);

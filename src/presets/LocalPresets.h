@@ -19,6 +19,9 @@ public:
     // The name the file is saved under: ".txt" is added unless the name already
     // ends with exactly that (so "mine.TXT" becomes "mine.TXT.txt").
     static QString withPresetSuffix(const QString& fileName);
+    // Asked before an existing preset is replaced; names the file by the name
+    // it is written under.
+    static QString replaceQuestion(const QString& path);
 
 private:
     bool makePresetFolder();

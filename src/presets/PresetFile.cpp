@@ -1,5 +1,6 @@
 #include "presets/PresetFile.h"
 
+#include "app/RegularFile.h"
 #include "link/Hex.h"
 
 #include <QStringDecoder>
@@ -63,8 +64,16 @@ Parsed parse(const QByteArray& fileBytes)
     QByteArray body = fileBytes;
     if (body.startsWith("\xEF\xBB\xBF"))
         body.remove(0, 3);
+    // One mark is the file's; a second one would be part of line 1, which the
+    // decoder must not quietly skip as well.
+    if (body.startsWith("\xEF\xBB\xBF")) {
+        result.error = QStringLiteral("line 1 begins with a second byte-order mark (EF BB BF): "
+                                      "a preset starts with at most one");
+        return result;
+    }
 
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString content = utf8.decode(body);
     if (utf8.hasError()) {
         result.error = QStringLiteral("the file is not a text file");
@@ -132,6 +141,33 @@ Parsed parse(const QByteArray& fileBytes)
         result.values[size_t(k)] = lines.at(k).toUInt(nullptr, 16);
     result.lines = lines;
     result.ok = true;
+    return result;
+}
+
+Parsed read(const QString& path)
+{
+    const RegularFile::Read file = RegularFile::read(path, kLargestFileSize);
+    Parsed result;
+    switch (file.failure) {
+    case RegularFile::Failure::None:
+        return parse(file.bytes);
+    case RegularFile::Failure::NotRegular:
+        result.error = RegularFile::notRegularText(path) + QStringLiteral(": choose a preset file saved by the editor");
+        break;
+    case RegularFile::Failure::TooLarge:
+        result.error = (file.size >= 0 ? QStringLiteral("the file holds %1 bytes").arg(file.size)
+                                       : QStringLiteral("the file holds more than %1 bytes").arg(kLargestFileSize))
+            + QStringLiteral(", more than any preset: a preset is %1 lines of %2 hexadecimal digits (%3 bytes as the "
+                             "editor saves it)")
+                  .arg(kValueCount)
+                  .arg(kDigits)
+                  .arg(kFileSize);
+        break;
+    case RegularFile::Failure::CannotOpen:
+    case RegularFile::Failure::ReadError:
+        result.error = file.error;
+        break;
+    }
     return result;
 }
 

@@ -17,6 +17,9 @@ constexpr int kValueCount = 20;
 constexpr int kDigits = 8;
 // Byte-order mark, twenty lines of eight digits and nineteen CRs.
 constexpr int kFileSize = 3 + kValueCount * kDigits + (kValueCount - 1);
+// The most that parse() accepts: the mark, CR LF after every line, the last
+// one included. A file with more bytes is not read further.
+constexpr int kLargestFileSize = 3 + kValueCount * (kDigits + 2);
 
 using Values = std::array<uint32_t, kValueCount>;
 
@@ -45,5 +48,9 @@ struct Parsed {
 // in either case. Anything else is refused as a whole, so that a damaged file
 // never changes some values and garbles others.
 Parsed parse(const QByteArray& fileBytes);
+
+// Reads and parses the file at path. A folder, device or pipe is refused
+// without being opened, and no more than kLargestFileSize + 1 bytes are read.
+Parsed read(const QString& path);
 
 } // namespace PresetFile

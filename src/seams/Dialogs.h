@@ -14,7 +14,9 @@ public:
     virtual void information(QWidget* parent, const QString& text) = 0;
     // A Yes/No question; only the answer No cancels, so true means "go on".
     virtual bool askYesNo(QWidget* parent, const QString& text) = 0;
-    // File dialogs; an empty result means the user cancelled.
+    // File dialogs; an empty result means the user cancelled. The save dialog
+    // does not ask about replacing an existing file: the caller may still
+    // change the name it returns, so the caller asks about the file it writes.
     virtual QString openFile(QWidget* parent, const QString& title, const QString& folder,
                              const QString& filter) = 0;
     virtual QString saveFile(QWidget* parent, const QString& title, const QString& folder,

@@ -28,7 +28,9 @@ double noteFrequency(int midiNote)
     return 440.0 * std::pow(2.0, (midiNote - 69) / 12.0);
 }
 
-int32_t toFixed23(double v)
+namespace {
+// v * 2^23 rounded to the nearest integer, ties to even.
+double fixed23Steps(double v)
 {
     // nearbyint rounds in the current mode, which is to nearest, ties to even,
     // unless someone changed it; make sure of it for this one call.
@@ -36,6 +38,13 @@ int32_t toFixed23(double v)
     std::fesetround(FE_TONEAREST);
     const double scaled = std::nearbyint(v * 8388608.0);
     std::fesetround(previous);
+    return scaled;
+}
+} // namespace
+
+int32_t toFixed23(double v)
+{
+    const double scaled = fixed23Steps(v);
     // Not a number, or too large to have a place in any register: converting
     // it would be undefined, so it becomes 0 (callers that can meet one check
     // for it first).
@@ -45,6 +54,12 @@ int32_t toFixed23(double v)
     // into the range where the conversion is defined.
     const auto wide = static_cast<int64_t>(std::fmod(scaled, 4294967296.0));
     return static_cast<int32_t>(static_cast<uint32_t>(wide & 0xFFFFFFFF));
+}
+
+bool fitsFixed23(double v)
+{
+    const double scaled = fixed23Steps(v);
+    return std::isfinite(scaled) && scaled >= -2147483648.0 && scaled <= 2147483647.0;
 }
 
 bool isFinite(const Coefficients& c)

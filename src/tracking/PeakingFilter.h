@@ -31,6 +31,10 @@ double noteFrequency(int midiNote);
 // finite gives 0.
 int32_t toFixed23(double v);
 
+// True when v, rounded as toFixed23 does, lies within -256 to just under 256,
+// so that toFixed23 keeps it whole.
+bool fitsFixed23(double v);
+
 // True when all five coefficients are finite numbers (a Q of 0, say, makes
 // them infinite or undefined).
 bool isFinite(const Coefficients& c);
