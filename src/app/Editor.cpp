@@ -78,8 +78,8 @@ Editor::Editor(Services s, std::unique_ptr<FtdiDriver> driver) : services(s), dr
     log_.attach(formPrint);
     formFXsettings = new FXsettings(*this);
     formNoteTrackingFilter = new NoteTrackingFilter(*this);
-    formNewVersionMsg = new NewVersionMsg(*this);
-    formUpdateUpdater = new UpdateUpdaterUnit(*this);
+    formNewVersionMsg = new NewVersionMsg(*updateCheck);
+    formUpdateUpdater = new UpdateUpdaterUnit(log_, dialogs(), shell());
 }
 
 Editor::~Editor()

@@ -2,15 +2,28 @@
 
 #include <QWidget>
 
-class Editor;
+namespace Ui {
+class formNewVersionMsg;
+}
+class UpdateCheck;
 
-// The window that tells of a newer editor.
+// The window that tells of a newer editor. Its controls forward to the
+// update check.
 class NewVersionMsg : public QWidget {
     Q_OBJECT
 public:
-    explicit NewVersionMsg(Editor& editor);
+    explicit NewVersionMsg(UpdateCheck& check);
+    ~NewVersionMsg() override;
 
+    Ui::formNewVersionMsg* ui;
+
+    // Fills in both versions and shows the window (not modally).
+    void showVersions(const QString& editorVersion, const QString& newVersion);
+
+    void btnLaunchUpdateClick();
+    void btnSeeWhatsNewClick();
+    void CheckBox1Click(bool checked);
 
 private:
-    Editor& editor_;
+    UpdateCheck& check_;
 };

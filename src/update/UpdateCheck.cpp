@@ -1,36 +1,189 @@
 #include "update/UpdateCheck.h"
 
 #include "app/Editor.h"
+#include "app/FormMain.h"
+#include "app/FunctionsUnit.h"
+#include "app/TextFiles.h"
+#include "seams/Dialogs.h"
+#include "seams/Shell.h"
+#include "ui_FormMain.h"
+#include "update/NewVersionMsg.h"
+#include "update/UpdateUpdaterUnit.h"
+#include "update/UpdateVersion.h"
+#include "update/WebRequest.h"
 
-UpdateCheck::UpdateCheck(Editor& editor) : editor_(editor)
+#include <QDir>
+#include <QFileInfo>
+#include <QNetworkAccessManager>
+
+namespace {
+const QString kSettingsFile = QStringLiteral("ShowMessageVersionAtStartup.txt");
+
+class BusyWhile {
+public:
+    explicit BusyWhile(bool& flag) : flag_(flag) { flag_ = true; }
+    ~BusyWhile() { flag_ = false; }
+    BusyWhile(const BusyWhile&) = delete;
+    BusyWhile& operator=(const BusyWhile&) = delete;
+
+private:
+    bool& flag_;
+};
+} // namespace
+
+UpdateCheck::UpdateCheck(Editor& editor)
+    : editor_(editor), setup_(UpdateSetup::forThisProgram(FunctionsUnit::editorVersion()))
 {
-    (void)editor_;
+}
+
+UpdateCheck::~UpdateCheck() = default;
+
+QNetworkAccessManager& UpdateCheck::network()
+{
+    // Made on first use: most runs of the editor in tests never ask the web.
+    if (!network_)
+        network_ = std::make_unique<QNetworkAccessManager>();
+    return *network_;
 }
 
 void UpdateCheck::prepare()
 {
+    server_ = UpdateServer::configured();
+    editor_.formMain->TimerCheckWebVersion.start();
 }
 
 void UpdateCheck::TimerCheckWebVersionTimer()
 {
+    FormMain& main = *editor_.formMain;
+    main.TimerCheckWebVersion.stop();
+    if (!server_.isUsable()) {
+        editor_.log().logLine(server_.problem());
+        return;
+    }
+    if (busy_)
+        return;
+    BusyWhile busy(busy_);
+    const WebRequest::Reply reply = WebRequest::get(network(), server_.url(UpdateServer::kEditorVersionPage),
+                                                    setup_.pageLimits);
+    if (reply.cancelled)
+        return;
+    if (!reply.ok()) {
+        editor_.dialogs().information(&main, QStringLiteral("Error: ") + reply.failureText());
+        return;
+    }
+    // White space and a line break around the number are not part of it; an
+    // answer that is no version (a web page, a message) changes nothing.
+    const QString newest = UpdateVersion::cleaned(QString::fromUtf8(reply.body));
+    if (!UpdateVersion::isVersion(newest)) {
+        editor_.dialogs().information(&main, QStringLiteral("Error: the server's version is not a version number"));
+        return;
+    }
+    newestVersion_ = newest;
+    editor_.log().logLine(QStringLiteral("currentAppVersion: ") + setup_.editorVersion);
+    editor_.log().logLine(QStringLiteral("newAppVersion: ") + newest);
+
+    if (UpdateVersion::isNewer(newest, setup_.editorVersion)) {
+        main.ui->menuNewAppVersion->setText(main.ui->menuNewAppVersion->text() + QLatin1Char(' ') + newest);
+        if (editor_.functions->showUpdateMessage)
+            editor_.formNewVersionMsg->showVersions(setup_.editorVersion, newest);
+        main.setEnabledByName({QStringLiteral("menuUpdateNow")}, true);
+    }
+    else {
+        main.ui->menuNewAppVersion->setText(QStringLiteral("No update available"));
+        main.setEnabledByName({QStringLiteral("menuUpdateNow")}, false);
+    }
 }
 
 void UpdateCheck::menuInfoClick()
 {
+    editor_.log().logLine(QStringLiteral("current app version: ") + setup_.editorVersion);
 }
 
 void UpdateCheck::menuSupportClick()
 {
-}
-
-void UpdateCheck::menuUpdateNowClick()
-{
-}
-
-void UpdateCheck::menuShowUpdateMsgClick()
-{
+    openPage(UpdateServer::kSupportPage);
 }
 
 void UpdateCheck::menuTroubleshootingClick()
 {
+    openPage(UpdateServer::kTroubleshootingPage);
+}
+
+void UpdateCheck::menuUpdateNowClick()
+{
+    updateProcedure();
+}
+
+void UpdateCheck::btnLaunchUpdateClick()
+{
+    updateProcedure();
+}
+
+void UpdateCheck::btnSeeWhatsNewClick()
+{
+    openPage(UpdateServer::kWhatsNewPage);
+}
+
+void UpdateCheck::menuShowUpdateMsgClick()
+{
+    // The item toggles itself; the new value counts from the next start.
+    writeShowMessageFile(editor_.formMain->ui->menuShowUpdateMsg->isChecked());
+}
+
+void UpdateCheck::CheckBox1Click(bool checked)
+{
+    // Unticking the box again takes the choice back, so the file says what the
+    // box says when the window closes; the menu's check mark shows the same.
+    writeShowMessageFile(!checked);
+    editor_.formMain->ui->menuShowUpdateMsg->setChecked(!checked);
+}
+
+void UpdateCheck::writeShowMessageFile(bool show)
+{
+    const QString path = editor_.functions->filesPath(kSettingsFile);
+    if (!QFileInfo::exists(path))
+        return;
+    TextFiles::write(path, show ? QStringLiteral("YES") : QStringLiteral("NO"));
+}
+
+void UpdateCheck::openPage(const QString& path)
+{
+    if (!server_.isUsable()) {
+        editor_.dialogs().information(editor_.formMain,
+                                      QStringLiteral("The maker's web pages are not configured in this build of "
+                                                     "the editor (QUARNEL_UPDATE_BASE_URL)."));
+        return;
+    }
+    editor_.shell().openUrl(server_.url(path).toString());
+}
+
+void UpdateCheck::updateProcedure()
+{
+    if (busy_)
+        return;
+    // Where the editor comes from a package there is no updater to hand over
+    // to: the what's-new page says where the new version is. (Without a server
+    // the page says why nothing can be fetched.)
+    if (!setup_.hasUpdater || !server_.isUsable()) {
+        openPage(UpdateServer::kWhatsNewPage);
+        return;
+    }
+    FormMain& main = *editor_.formMain;
+    {
+        // Busy from the question on: the new-version window stays clickable
+        // while the question box is open.
+        BusyWhile busy(busy_);
+        if (!editor_.dialogs().askYesNo(&main, QStringLiteral("This action will update the Quarnel Editor to the "
+                                                              "latest version. Do you want to continue?")))
+            return;
+        if (editor_.formUpdateUpdater->checkUpdater(server_, setup_, &main) == UpdaterCheck::Outcome::Stop)
+            return;
+        const QStringList paths = {QDir::toNativeSeparators(setup_.editorUpdatePath()),
+                                   QDir::toNativeSeparators(setup_.programPath)};
+        if (!editor_.shell().startProgram(QDir::toNativeSeparators(setup_.updaterPath()), paths, true))
+            editor_.dialogs().information(&main,
+                                          QStringLiteral("Failed to launch updater. Please run as administrator."));
+    }
+    // The updater replaces the editor's files, so the editor makes way for it.
+    main.close();
 }

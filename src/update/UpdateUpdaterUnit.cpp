@@ -1,11 +1,19 @@
 #include "update/UpdateUpdaterUnit.h"
 
-#include "app/Editor.h"
+#include <QNetworkAccessManager>
 
-UpdateUpdaterUnit::UpdateUpdaterUnit(Editor& editor) : editor_(editor)
+UpdateUpdaterUnit::UpdateUpdaterUnit(Log& log, Dialogs& dialogs, Shell& shell) : check_(log, dialogs, shell)
 {
-    (void)editor_;
     setObjectName(QStringLiteral("formUpdateUpdater"));
     setWindowTitle(QStringLiteral("UpdateUpdater"));
-    setFixedSize(300, 120);
+}
+
+UpdateUpdaterUnit::~UpdateUpdaterUnit() = default;
+
+UpdaterCheck::Outcome UpdateUpdaterUnit::checkUpdater(const UpdateServer& server, const UpdateSetup& setup,
+                                                      QWidget* parent)
+{
+    if (!network_)
+        network_ = std::make_unique<QNetworkAccessManager>();
+    return check_.run(*network_, server, setup, parent);
 }

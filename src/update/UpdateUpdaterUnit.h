@@ -1,16 +1,24 @@
 #pragma once
 
+#include "update/UpdaterCheck.h"
+
 #include <QWidget>
 
-class Editor;
+#include <memory>
 
-// The window that brings the updater up to date.
+class QNetworkAccessManager;
+
+// The hidden window that holds the updater check's two requests (the
+// updater's version and its download). Never shown.
 class UpdateUpdaterUnit : public QWidget {
     Q_OBJECT
 public:
-    explicit UpdateUpdaterUnit(Editor& editor);
+    UpdateUpdaterUnit(Log& log, Dialogs& dialogs, Shell& shell);
+    ~UpdateUpdaterUnit() override;
 
+    UpdaterCheck::Outcome checkUpdater(const UpdateServer& server, const UpdateSetup& setup, QWidget* parent);
 
 private:
-    Editor& editor_;
+    UpdaterCheck check_;
+    std::unique_ptr<QNetworkAccessManager> network_;
 };

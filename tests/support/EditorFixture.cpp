@@ -23,6 +23,7 @@ void EditorFixture::start()
     if (editor_)
         return;
     editor_ = std::make_unique<Editor>(Services{dialogs, clock, shell, places}, std::move(ownedPedal_));
+    settle();
 }
 
 void EditorFixture::startWith(std::unique_ptr<FtdiDriver> driver)
@@ -30,6 +31,13 @@ void EditorFixture::startWith(std::unique_ptr<FtdiDriver> driver)
     if (editor_)
         return;
     editor_ = std::make_unique<Editor>(Services{dialogs, clock, shell, places}, std::move(driver));
+    settle();
+}
+
+void EditorFixture::settle()
+{
+    if (!webVersionCheck)
+        editor_->formMain->TimerCheckWebVersion.stop();
 }
 
 void EditorFixture::startLinked()

@@ -36,6 +36,11 @@ public:
     // start() if needed, then "Scan And Link".
     void startLinked();
 
+    // Whether the one-shot web version check may fire on its own a second
+    // after start. Off by default: it would add its line to the log of any
+    // test that runs past that second.
+    bool webVersionCheck = false;
+
     QTemporaryDir documents;
     VirtualClock clock;
     ScriptedDialogs dialogs;
@@ -63,6 +68,8 @@ public:
     QList<QByteArray> writesSince(int mark) const { return writes().mid(mark); }
 
 private:
+    void settle();
+
     std::unique_ptr<VirtualPedal> ownedPedal_;
     VirtualPedal* pedal_ = nullptr;
     std::unique_ptr<Editor> editor_;
