@@ -116,6 +116,13 @@ void PedalFirmware::receive(const QByteArray& bytes, double atMs)
             break;
         handle(QByteArray(rest.constData(), length), atMs);
         pos += length;
+        if (leaving_) {
+            // The bootloader runs now; whatever else came is lost with the firmware.
+            leaving_ = false;
+            pending_.clear();
+            startBootloader_();
+            return;
+        }
     }
     pending_.remove(0, pos);
 }
@@ -146,9 +153,12 @@ void PedalFirmware::handle(const QByteArray& m, double atMs)
         }
         break;
     case 0x05:
-        // The request to start the bootloader; the bootloader itself is its own protocol.
-        if (m == QByteArray::fromHex("0500010203040506"))
+        // The request to start the bootloader; the firmware heeds it only while
+        // SHIFT is held, so a stray message cannot stop the pedal.
+        if (m == QByteArray::fromHex("0500010203040506")) {
             ++s.bootloaderEntryRequests;
+            leaving_ = s.shiftHeld && startBootloader_;
+        }
         break;
     case 0x07:
         if (byteAt(m, 1) <= 16)

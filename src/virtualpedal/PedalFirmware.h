@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QMap>
 
+#include <functional>
+
 class PedalOutput;
 
 // The pedal's firmware as the editor meets it on the wire. It cuts the byte
@@ -25,6 +27,10 @@ public:
 
     void receive(const QByteArray& bytes, double atMs) override;
     void reset() override;
+
+    // The bootloader request with SHIFT held: the firmware jumps into the
+    // bootloader and reads nothing more. Without a handler it is only counted.
+    void setBootloaderHandler(std::function<void()> start) { startBootloader_ = std::move(start); }
 
     // Runs the given algorithm: its number as BCD, and the address table of the
     // embedded image of that number when there is one (returns whether there was).
@@ -49,4 +55,6 @@ private:
     QByteArray pending_;
     double lastByteMs_ = 0;
     QMap<int, QByteArray> images_; // embedded images decoded so far, by number
+    std::function<void()> startBootloader_;
+    bool leaving_ = false;
 };

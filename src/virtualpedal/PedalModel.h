@@ -16,6 +16,14 @@ struct PedalModel {
     static constexpr int kMemorySize = 16384;
     static constexpr int kTuningDataSize = 640;
 
+    // The microcontroller's program flash: 128 pages of 1 KiB from 0x08000000.
+    // The firmware's version stamp lives in the last page.
+    static constexpr uint32_t kFlashBase = 0x08000000u;
+    static constexpr int kFlashSize = 128 * 1024;
+    static constexpr int kFlashPageSize = 1024;
+    static constexpr uint32_t kStampAddress = 0x0801FC00u;
+    static constexpr int kStampSize = 8;
+
     // The twenty values in the order the status reply carries them.
     enum Value {
         Dry, SubMix, Minus1Oct, Minus2Oct, Wave, LowPass, HighPass, FirstHarmonic, Split, Range,
@@ -58,6 +66,13 @@ struct PedalModel {
     // The last effect image accepted, whole.
     QByteArray effectImage;
 
+    // The program flash as the bootloader leaves it. A pedal from the factory
+    // holds a small program with the stamp of its firmware version.
+    QByteArray flash = factoryFlash(17);
+    // The SHIFT button is held down: a power-up starts the bootloader, and so
+    // does the firmware's bootloader request.
+    bool shiftHeld = false;
+
     // What the pedal saw but did not act on, for tests to check.
     int badInstrumentChecksums = 0;
     int bootloaderEntryRequests = 0;
@@ -65,7 +80,8 @@ struct PedalModel {
     int droppedPartialMessages = 0;
     int unmatchedParameterWrites = 0;
     int rejectedImages = 0;
-    int unreadableBytes = 0; // arrived with line settings the firmware does not speak
+    int unreadableBytes = 0; // arrived with line settings the running mode does not speak
+    int bootloaderNacks = 0; // every NACK the bootloader sent
 
     static std::array<uint32_t, kValueCount> defaultValues()
     {
@@ -74,6 +90,29 @@ struct PedalModel {
         v[HarmonicPitch] = 0x00400000;
         v[Attack] = 0x00008000;
         return v;
+    }
+
+    // Erased flash with a program that runs (a vector table pointing at a
+    // loop) and the version stamp: seven zero bytes, then the version.
+    static QByteArray factoryFlash(int version)
+    {
+        QByteArray f(kFlashSize, char(0xFF));
+        const uint32_t words[] = {0x20005000u, kFlashBase + 0x100u + 1u}; // stack top, reset handler (Thumb)
+        for (int w = 0; w < 2; ++w)
+            for (int i = 0; i < 4; ++i)
+                f[4 * w + i] = char(words[w] >> (8 * i));
+        f[0x100] = char(0xFE); // b .
+        f[0x101] = char(0xE7);
+        stamp(f, version);
+        return f;
+    }
+
+    static void stamp(QByteArray& flash, int version)
+    {
+        const int at = int(kStampAddress - kFlashBase);
+        for (int i = 0; i < kStampSize - 1; ++i)
+            flash[at + i] = '\0';
+        flash[at + kStampSize - 1] = char(version);
     }
 
     // The DSP address the value answers to.
@@ -95,7 +134,13 @@ struct PedalFaults {
     int shortReplyValues = -1;  // >= 0: the status reply carries only this many values
     bool garbledReply = false;  // the status reply's first field is not a number
     bool refuseOpen = false;    // the device is held by someone else
-    int nackWrite = -1;         // the bootloader refuses this write (counted from 0)
+    // The bootloader's Write Memory blocks, counted from 0 since it started.
+    int nackWrite = -1;             // this block is refused (NACK) and not written
+    qint64 nackWriteAddress = -1;   // >= 0: the block for this address is refused and not written
+    int silentFromWrite = -1;       // this block is written, but its ACK and all after it never come (until power-up)
+    int lateWrite = -1;             // this block's ACK comes lateWriteMs late
+    int lateWriteMs = 0;
+    int unplugAtWrite = -1;         // the cable is pulled as this block's length byte arrives
 };
 
 // The serial settings of the line, as the host set them.
@@ -109,4 +154,10 @@ struct LineSettings {
     double msPerByte() const { return baud == 0 ? 0.0 : bitsPerByte() * 1000.0 / baud; }
     // What the pedal's firmware speaks: 115200 baud, 8 data bits, no parity.
     bool firmwareCanRead() const { return baud == 115200 && wordLength == 8 && parity == 0; }
+    // What the bootloader speaks: 8 data bits, even parity, one stop bit, at any
+    // rate it can lock onto (the STM32 measures the rate on the 0x7F).
+    bool bootloaderCanRead() const
+    {
+        return baud >= 1200 && baud <= 115200 && wordLength == 8 && parity == 2 && stopBits == 0;
+    }
 };

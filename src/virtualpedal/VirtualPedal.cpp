@@ -15,9 +15,9 @@ uint32_t listText(const char* text, char area[64])
 } // namespace
 
 VirtualPedal::VirtualPedal(Clock& clock)
-    : clock_(clock), output_(queue_, line_, faults_), firmware_(model_, output_)
+    : clock_(clock), output_(queue_, line_, faults_), mcu_(model_, output_)
 {
-    firmware_.selectAlgorithm(15);
+    mcu_.firmware().selectAlgorithm(15);
 }
 
 QString VirtualPedal::name() const
@@ -109,8 +109,8 @@ uint32_t VirtualPedal::write(Handle handle, const uint8_t* buffer, uint32_t toWr
         return FT_INVALID_PARAMETER;
     const QByteArray bytes(reinterpret_cast<const char*>(buffer), static_cast<int>(toWrite));
     const qint64 now = clock_.nowMs();
-    const bool understood = lineFitsMode();
-    writes_.append({now, bytes, understood});
+    const bool understood = mcu_.canRead(line_);
+    writes_.append({now, bytes, understood, line_, mcu_.mode()});
     written = toWrite;
     if (bytes.isEmpty())
         return FT_OK;
@@ -118,9 +118,12 @@ uint32_t VirtualPedal::write(Handle handle, const uint8_t* buffer, uint32_t toWr
     const double arrival = std::max<double>(now, inboundEndMs_) + output_.inboundMs(bytes.size());
     inboundEndMs_ = arrival;
     if (understood)
-        protocol().receive(bytes, arrival);
+        mcu_.receive(bytes, arrival);
     else
         model_.unreadableBytes += bytes.size();
+    // The bytes left the host before the cable came out; what follows fails.
+    if (mcu_.takeUnplugRequest())
+        unplug();
     return FT_OK;
 }
 
@@ -182,18 +185,27 @@ void VirtualPedal::unplug()
     plugged_ = false;
     if (open_)
         handleLost_ = true;
-    powerCycle();
+    queue_.clear();
+    inboundEndMs_ = 0;
 }
 
 void VirtualPedal::replug()
 {
+    if (plugged_)
+        return;
     plugged_ = true;
+    powerUp();
 }
 
 void VirtualPedal::powerCycle()
 {
     queue_.clear();
-    firmware_.reset();
-    mode_ = Mode::Firmware;
     inboundEndMs_ = 0;
+    powerUp();
+}
+
+void VirtualPedal::powerUp()
+{
+    // SHIFT decides at this moment, as the button does on the pedal.
+    mcu_.reset();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "link/FtdiDriver.h"
-#include "virtualpedal/PedalFirmware.h"
+#include "virtualpedal/PedalMicrocontroller.h"
 #include "virtualpedal/PedalModel.h"
 #include "virtualpedal/PedalWire.h"
 
@@ -18,16 +18,19 @@ class Clock;
 // are on the wire. Used by --virtual-pedal and by every end-to-end test.
 class VirtualPedal final : public FtdiDriver {
 public:
-    // The firmware runs at power-on; the bootloader is a mode of its own beside it.
-    enum class Mode { Firmware, Bootloader };
+    // The firmware runs at power-on; the bootloader is a mode of its own beside
+    // it, and a program that cannot run halts the pedal.
+    using Mode = PedalMicrocontroller::Mode;
 
     static constexpr const char* kSerialNumber = "QM3V0001";
     static constexpr const char* kDescription = "Quarnel MK3";
 
     struct Write {
-        qint64 ms;        // clock time of the write
-        QByteArray bytes; // exactly what the host wrote
-        bool understood;  // false when the line settings kept the pedal from reading it
+        qint64 ms;         // clock time of the write
+        QByteArray bytes;  // exactly what the host wrote
+        bool understood;   // false when the line settings kept the pedal from reading it
+        LineSettings line; // as the host had set them
+        Mode mode;         // what ran on the pedal when the bytes came
     };
 
     explicit VirtualPedal(Clock& clock);
@@ -48,10 +51,21 @@ public:
     // What the pedal is and holds; tests prepare and read it.
     PedalModel& model() { return model_; }
     const PedalModel& model() const { return model_; }
-    void setFirmwareVersion(int version) { model_.firmwareVersion = static_cast<uint8_t>(version); }
+    // The version the firmware reports, stamped into the flash so that it
+    // survives a power cycle.
+    void setFirmwareVersion(int version)
+    {
+        model_.firmwareVersion = static_cast<uint8_t>(version);
+        PedalModel::stamp(model_.flash, version);
+    }
     // Also takes the address table of that embedded image when there is one.
-    bool setAlgorithmVersion(int version) { return firmware_.selectAlgorithm(version); }
-    Mode mode() const { return mode_; }
+    bool setAlgorithmVersion(int version) { return mcu_.firmware().selectAlgorithm(version); }
+    Mode mode() const { return mcu_.mode(); }
+    // Held during a power-up, SHIFT starts the bootloader; held while the
+    // firmware takes its bootloader request, it lets the request through.
+    void setShiftHeld(bool held) { model_.shiftHeld = held; }
+    // The program flash, 128 KiB from 0x08000000.
+    const QByteArray& flash() const { return model_.flash; }
     const LineSettings& line() const { return line_; }
     bool isOpen() const { return open_; }
 
@@ -67,9 +81,11 @@ public:
 
     // Faults.
     PedalFaults& faults() { return faults_; }
+    // Pulling the cable takes the power too; plugging it back powers the pedal up.
     void unplug();
     void replug();
     bool isPlugged() const { return plugged_; }
+    // Off and on again: the bootloader with SHIFT held, else the program in flash.
     void powerCycle();
     void setSilent(bool on) { faults_.silent = on; }
     void setReplyDelay(int ms) { faults_.delayMs = ms; }
@@ -81,7 +97,21 @@ public:
     void setShortReply(int values) { faults_.shortReplyValues = values; }
     void setGarbledReply(bool on) { faults_.garbledReply = on; }
     void setRefuseOpen(bool on) { faults_.refuseOpen = on; }
+    // Faults of the bootloader's Write Memory blocks, counted from 0 since the
+    // bootloader started (the editor's first image chunk is block 0).
     void setNackWrite(int index) { faults_.nackWrite = index; }
+    void setNackWriteAt(uint32_t address) { faults_.nackWriteAddress = address; }
+    // The block is written, but its ACK and every answer after it never come,
+    // until a power cycle.
+    void setSilentFromWrite(int index) { faults_.silentFromWrite = index; }
+    void setLateWrite(int index, int ms)
+    {
+        faults_.lateWrite = index;
+        faults_.lateWriteMs = ms;
+    }
+    // The cable comes out as the block's first byte arrives: the block is not
+    // written, and every later call fails until the pedal is plugged in again.
+    void setUnplugAtWrite(int index) { faults_.unplugAtWrite = index; }
 
     // Each answer byte then takes its bits at the line's baud rate, after the latency.
     void setWireTimeModel(bool on, int latencyMs = 16) { output_.setWireTimeModel(on, latencyMs); }
@@ -89,8 +119,7 @@ public:
 private:
     Handle currentHandle() const;
     uint32_t check(Handle handle) const;
-    PedalProtocol& protocol() { return firmware_; }
-    bool lineFitsMode() const { return line_.firmwareCanRead(); }
+    void powerUp();
 
     Clock& clock_;
     PedalModel model_;
@@ -98,8 +127,7 @@ private:
     LineSettings line_;
     WireQueue queue_;
     PedalOutput output_;
-    PedalFirmware firmware_;
-    Mode mode_ = Mode::Firmware;
+    PedalMicrocontroller mcu_;
 
     bool plugged_ = true;
     bool open_ = false;

@@ -1,9 +1,10 @@
-// quarnel-virtual-pedal: the virtual pedal's firmware served on a real serial
-// port or a pseudo-terminal, so that the editor's serial-port driver can be
-// tried end to end through the operating system without a pedal.
+// quarnel-virtual-pedal: the virtual pedal (its firmware and its bootloader)
+// served on a real serial port or a pseudo-terminal, so that the editor's
+// serial-port driver, or any STM32 bootloader client, can be tried end to end
+// through the operating system without a pedal.
 
 #include "seams/Clock.h"
-#include "virtualpedal/PedalFirmware.h"
+#include "virtualpedal/PedalMicrocontroller.h"
 #include "virtualpedal/PedalModel.h"
 #include "virtualpedal/PedalWire.h"
 
@@ -47,7 +48,10 @@ int main(int argc, char* argv[])
     parser.setApplicationDescription(
         QStringLiteral("Answers as a Quarnel MK3 pedal on a serial port or pseudo-terminal.\n"
                        "Make a pair with: socat -d -d pty,raw,echo=0 pty,raw,echo=0\n"
-                       "serve one end, and start the editor with QUARNEL_SERIAL_PORT set to the other."));
+                       "serve one end, and start the editor with QUARNEL_SERIAL_PORT set to the other.\n"
+                       "With --bootloader the pedal starts in its bootloader, as when powered up with SHIFT\n"
+                       "held; a pseudo-terminal cannot carry its even parity, so it then takes the line as\n"
+                       "it comes (give an STM32 bootloader client 8n1)."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("port"),
@@ -61,9 +65,13 @@ int main(int argc, char* argv[])
     const QCommandLineOption delayOption(QStringLiteral("delay"),
                                          QStringLiteral("Answer every message this many milliseconds late."),
                                          QStringLiteral("ms"));
+    const QCommandLineOption bootloaderOption(
+        QStringLiteral("bootloader"),
+        QStringLiteral("Start in the bootloader, as a pedal powered up with SHIFT held."));
     parser.addOption(firmwareOption);
     parser.addOption(algorithmOption);
     parser.addOption(delayOption);
+    parser.addOption(bootloaderOption);
     parser.process(app);
 
     const QStringList args = parser.positionalArguments();
@@ -82,14 +90,18 @@ int main(int argc, char* argv[])
     PedalModel model;
     PedalFaults faults;
     faults.delayMs = delay;
-    // The pedal's own side of the line never changes: the firmware runs 115200 8N1.
+    // The pedal's own side of the line: the firmware runs 115200 8N1, the
+    // bootloader 8E1 where the port can do parity.
     LineSettings line;
     line.baud = 115200;
     WireQueue queue;
     PedalOutput output(queue, line, faults);
-    PedalFirmware pedal(model, output);
-    pedal.selectAlgorithm(algorithm);
-    model.firmwareVersion = static_cast<uint8_t>(firmware);
+    PedalMicrocontroller pedal(model, output);
+    pedal.firmware().selectAlgorithm(algorithm);
+    // The firmware reports the version stamped in its flash; the power-up reads it.
+    PedalModel::stamp(model.flash, firmware);
+    model.shiftHeld = parser.isSet(bootloaderOption);
+    pedal.reset();
 
     QSerialPort port;
     port.setPortName(args.constFirst());
@@ -118,10 +130,44 @@ int main(int argc, char* argv[])
             sender.start(std::max(1, int(std::ceil(queue.nextDueMs(now) - double(now)))));
     };
     QObject::connect(&sender, &QTimer::timeout, &app, sendDue);
+
+    // The port follows the mode's parity. One that cannot do parity (a
+    // pseudo-terminal) stays 8N1, and the bootloader takes the line as it comes.
+    PedalMicrocontroller::Mode servedMode = PedalMicrocontroller::Mode::Firmware;
+    auto followMode = [&] {
+        if (pedal.mode() == servedMode)
+            return;
+        servedMode = pedal.mode();
+        sendDue(); // an answer already due (the ACK of a Go) leaves with the old settings
+        const bool even = servedMode == PedalMicrocontroller::Mode::Bootloader;
+        if (even && !pedal.bootloader().takesLineAsItComes()) {
+            if (port.setParity(QSerialPort::EvenParity)) {
+                line.parity = 2;
+            } else {
+                port.setParity(QSerialPort::NoParity);
+                pedal.bootloader().setTakeLineAsItComes(true);
+                say(QStringLiteral("%1 cannot carry parity: the bootloader takes the line as it comes.")
+                        .arg(args.constFirst()));
+            }
+        } else if (!even && line.parity != 0) {
+            port.setParity(QSerialPort::NoParity);
+            line.parity = 0;
+        }
+        say(QStringLiteral("The pedal runs %1.")
+                .arg(servedMode == PedalMicrocontroller::Mode::Bootloader ? QStringLiteral("its bootloader")
+                     : servedMode == PedalMicrocontroller::Mode::Firmware
+                         ? QStringLiteral("firmware %1").arg(model.firmwareVersion)
+                         : QStringLiteral("nothing: the program in flash cannot start")));
+    };
     QObject::connect(&port, &QSerialPort::readyRead, &app, [&] {
-        pedal.receive(port.readAll(), double(clock.nowMs()));
+        const QByteArray bytes = port.readAll();
+        if (pedal.canRead(line))
+            pedal.receive(bytes, double(clock.nowMs()));
+        else
+            model.unreadableBytes += bytes.size();
         if (!sender.isActive())
             sendDue();
+        followMode();
     });
     QObject::connect(&port, &QSerialPort::errorOccurred, &app, [&](QSerialPort::SerialPortError error) {
         if (error == QSerialPort::ResourceError) {
@@ -130,6 +176,7 @@ int main(int argc, char* argv[])
         }
     });
 
+    followMode();
     say(QStringLiteral("Serving the virtual pedal on %1").arg(args.constFirst()));
     return app.exec();
 }
