@@ -1,6 +1,6 @@
 // The real file dialogs behind the Dialogs seam.
 
-#include "seams/Dialogs.h"
+#include "app/QtDialogs.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -184,6 +184,16 @@ QMenu* FormMain::menuMIDIchannel() const
     return ui->menuMIDIchannel;
 }
 
+QAction* FormMain::menuNewAppVersion() const
+{
+    return ui->menuNewAppVersion;
+}
+
+QAction* FormMain::menuShowUpdateMsg() const
+{
+    return ui->menuShowUpdateMsg;
+}
+
 
 void FormMain::applyDesignState()
 {

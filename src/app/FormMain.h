@@ -63,6 +63,8 @@ public:
     QAction* menuLoadFirstPresetAtStartup() const;
     QAction* menuEnableAllParameters() const;
     QMenu* menuMIDIchannel() const;
+    QAction* menuNewAppVersion() const;
+    QAction* menuShowUpdateMsg() const;
 
     // Handlers, named after their controls.
     void menuLoadPresetClick();

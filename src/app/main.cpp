@@ -1,5 +1,7 @@
 #include "app/Editor.h"
+#include "app/DesktopShell.h"
 #include "app/FormMain.h"
+#include "app/QtDialogs.h"
 #include "link/DriverChoice.h"
 #include "link/FtdiDriver.h"
 #include "seams/Clock.h"

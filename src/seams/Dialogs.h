@@ -22,14 +22,3 @@ public:
     virtual QString saveFile(QWidget* parent, const QString& title, const QString& folder,
                              const QString& filter, const QString& defaultSuffix) = 0;
 };
-
-// The real boxes and dialogs.
-class QtDialogs final : public Dialogs {
-public:
-    void information(QWidget* parent, const QString& text) override;
-    bool askYesNo(QWidget* parent, const QString& text) override;
-    QString openFile(QWidget* parent, const QString& title, const QString& folder,
-                     const QString& filter) override;
-    QString saveFile(QWidget* parent, const QString& title, const QString& folder, const QString& filter,
-                     const QString& defaultSuffix) override;
-};

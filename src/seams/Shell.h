@@ -12,10 +12,3 @@ public:
     virtual bool openUrl(const QString& url) = 0;
     virtual bool startProgram(const QString& program, const QStringList& arguments, bool elevated) = 0;
 };
-
-class DesktopShell final : public Shell {
-public:
-    bool openFolder(const QString& path) override;
-    bool openUrl(const QString& url) override;
-    bool startProgram(const QString& program, const QStringList& arguments, bool elevated) override;
-};

@@ -6,12 +6,12 @@
 #include "app/TextFiles.h"
 #include "seams/Dialogs.h"
 #include "seams/Shell.h"
-#include "ui_FormMain.h"
 #include "update/NewVersionMsg.h"
 #include "update/UpdateUpdaterUnit.h"
 #include "update/UpdateVersion.h"
 #include "update/WebRequest.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
@@ -83,13 +83,13 @@ void UpdateCheck::TimerCheckWebVersionTimer()
     editor_.log().logLine(QStringLiteral("newAppVersion: ") + newest);
 
     if (UpdateVersion::isNewer(newest, setup_.editorVersion)) {
-        main.ui->menuNewAppVersion->setText(main.ui->menuNewAppVersion->text() + QLatin1Char(' ') + newest);
+        main.menuNewAppVersion()->setText(main.menuNewAppVersion()->text() + QLatin1Char(' ') + newest);
         if (editor_.functions->showUpdateMessage)
             editor_.formNewVersionMsg->showVersions(setup_.editorVersion, newest);
         main.setEnabledByName({QStringLiteral("menuUpdateNow")}, true);
     }
     else {
-        main.ui->menuNewAppVersion->setText(QStringLiteral("No update available"));
+        main.menuNewAppVersion()->setText(QStringLiteral("No update available"));
         main.setEnabledByName({QStringLiteral("menuUpdateNow")}, false);
     }
 }
@@ -127,7 +127,7 @@ void UpdateCheck::btnSeeWhatsNewClick()
 void UpdateCheck::menuShowUpdateMsgClick()
 {
     // The item toggles itself; the new value counts from the next start.
-    writeShowMessageFile(editor_.formMain->ui->menuShowUpdateMsg->isChecked());
+    writeShowMessageFile(editor_.formMain->menuShowUpdateMsg()->isChecked());
 }
 
 void UpdateCheck::CheckBox1Click(bool checked)
@@ -135,7 +135,7 @@ void UpdateCheck::CheckBox1Click(bool checked)
     // Unticking the box again takes the choice back, so the file says what the
     // box says when the window closes; the menu's check mark shows the same.
     writeShowMessageFile(!checked);
-    editor_.formMain->ui->menuShowUpdateMsg->setChecked(!checked);
+    editor_.formMain->menuShowUpdateMsg()->setChecked(!checked);
 }
 
 void UpdateCheck::writeShowMessageFile(bool show)

@@ -1,4 +1,4 @@
-#include "seams/Shell.h"
+#include "app/DesktopShell.h"
 
 #include <QDesktopServices>
 #include <QProcess>

@@ -1,4 +1,4 @@
-#include "seams/Dialogs.h"
+#include "app/QtDialogs.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
