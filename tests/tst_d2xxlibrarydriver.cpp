@@ -1,6 +1,6 @@
 #include "link/D2XXUnit.h"
 #include "link/D2xxLibraryDriver.h"
-#include "link/DriverChoice.h"
+#include "app/DriverChoice.h"
 
 #include "RecordingLog.h"
 #include "VirtualClock.h"

@@ -2,7 +2,7 @@
 #include "app/DesktopShell.h"
 #include "app/FormMain.h"
 #include "app/QtDialogs.h"
-#include "link/DriverChoice.h"
+#include "app/DriverChoice.h"
 #include "link/FtdiDriver.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"

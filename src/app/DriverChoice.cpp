@@ -1,4 +1,4 @@
-#include "link/DriverChoice.h"
+#include "app/DriverChoice.h"
 
 #include "link/D2xxLibraryDriver.h"
 #include "link/SerialPortDriver.h"
