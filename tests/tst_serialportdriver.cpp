@@ -4,6 +4,7 @@
 #include "RecordingLog.h"
 #include "RecordingShell.h"
 #include "ScriptedDialogs.h"
+#include "ServedPedal.h"
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
@@ -22,6 +23,7 @@
 #include <QtTest>
 
 #include <cstring>
+#include <memory>
 
 // The serial-port driver end to end through the operating system: a
 // pseudo-terminal pair from socat, quarnel-virtual-pedal serving one end and
@@ -40,16 +42,13 @@ private Q_SLOTS:
     void pulledCableFailsTheCalls();
 
 private:
-    bool startLine();
     // Opens the pedal's port through the layer and sets it up as a link does.
     bool link(D2XXUnit& unit);
     // Reads until the bytes hold `carriageReturns` CRs or `size` bytes, or the time is up.
     QByteArray collect(D2XXUnit& unit, int size, int carriageReturns, int timeoutMs);
 
     QString socat_;
-    QProcess socatProcess_;
-    QProcess server_;
-    QString pedalEnd_;
+    std::unique_ptr<ServedPedal> pedal_;
     QString editorEnd_;
 };
 
@@ -62,60 +61,16 @@ void TestSerialPortDriver::initTestCase()
 
 void TestSerialPortDriver::init()
 {
-    QVERIFY2(startLine(), "could not set up the pseudo-terminal pair and the virtual pedal's server");
+    pedal_ = std::make_unique<ServedPedal>(socat_, QStringLiteral(QUARNEL_VIRTUAL_PEDAL_PROGRAM));
+    QVERIFY2(pedal_->start(), "could not set up the pseudo-terminal pair and the virtual pedal's server");
+    editorEnd_ = pedal_->hostEnd();
     qputenv("QUARNEL_SERIAL_PORT", editorEnd_.toLocal8Bit());
 }
 
 void TestSerialPortDriver::cleanup()
 {
-    for (QProcess* p : {&server_, &socatProcess_}) {
-        if (p->state() != QProcess::NotRunning) {
-            p->kill();
-            p->waitForFinished(3000);
-        }
-    }
+    pedal_.reset();
     qunsetenv("QUARNEL_SERIAL_PORT");
-}
-
-bool TestSerialPortDriver::startLine()
-{
-    // wait-slave on the pedal's end: socat then holds only the master side, so
-    // when the server goes, socat goes too and the editor's end disappears,
-    // as a port does when its cable is pulled.
-    socatProcess_.start(socat_, {"-d", "-d", "pty,raw,echo=0,wait-slave", "pty,raw,echo=0"});
-    if (!socatProcess_.waitForStarted(5000))
-        return false;
-    const QRegularExpression ptyLine(QStringLiteral("PTY is (\\S+)"));
-    QByteArray said;
-    const QDeadlineTimer deadline(10000);
-    auto ptys = [&] {
-        QStringList found;
-        for (auto it = ptyLine.globalMatch(QString::fromLocal8Bit(said)); it.hasNext();)
-            found << it.next().captured(1);
-        return found;
-    };
-    auto waitFor = [&](int count) {
-        while (ptys().size() < count && !deadline.hasExpired() && socatProcess_.state() == QProcess::Running) {
-            socatProcess_.waitForReadyRead(100);
-            said += socatProcess_.readAllStandardError();
-        }
-        return ptys().size() >= count;
-    };
-    if (!waitFor(1))
-        return false;
-    pedalEnd_ = ptys().at(0);
-
-    // socat makes the second terminal once the server has opened the first.
-    server_.start(QStringLiteral(QUARNEL_VIRTUAL_PEDAL_PROGRAM), {pedalEnd_});
-    QByteArray serverSaid;
-    while (!serverSaid.contains("Serving") && !deadline.hasExpired() && server_.state() != QProcess::NotRunning) {
-        server_.waitForReadyRead(100);
-        serverSaid += server_.readAllStandardError();
-    }
-    if (!serverSaid.contains("Serving") || !waitFor(2))
-        return false;
-    editorEnd_ = ptys().at(1);
-    return true;
 }
 
 bool TestSerialPortDriver::link(D2XXUnit& unit)
@@ -237,7 +192,7 @@ void TestSerialPortDriver::pulledCableFailsTheCalls()
     unit.reportErrors = true;
     QVERIFY(link(unit));
 
-    QProcess& victim = killSocat ? socatProcess_ : server_;
+    QProcess& victim = killSocat ? pedal_->socat() : pedal_->server();
     victim.kill();
     QVERIFY(victim.waitForFinished(3000));
 

@@ -4,13 +4,15 @@
 // serving the other end. A pseudo-terminal carries no parity, so stm32flash
 // runs 8N1 and the served bootloader takes the line as it comes.
 
-#include <QDeadlineTimer>
+#include "ServedPedal.h"
+
 #include <QProcess>
-#include <QRegularExpression>
 #include <QSerialPort>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <memory>
 
 namespace {
 QByteArray firmwareImage(int size)
@@ -42,17 +44,12 @@ private Q_SLOTS:
     void writesVerifiesAndStartsAnImage();
 
 private:
-    bool startLine();
     // Runs stm32flash on the client's end at 115200 8N1; whether it succeeded, and what it said.
     bool stm32flash(const QStringList& args, QString* said = nullptr);
 
     QString socat_;
     QString stm32flash_;
-    QProcess socatProcess_;
-    QProcess server_;
-    QByteArray serverSaid_;
-    QString pedalEnd_;
-    QString clientEnd_;
+    std::unique_ptr<ServedPedal> pedal_;
 };
 
 void TestStm32flash::initTestCase()
@@ -67,63 +64,22 @@ void TestStm32flash::initTestCase()
 
 void TestStm32flash::init()
 {
-    QVERIFY2(startLine(), "could not set up the pseudo-terminal pair and the virtual pedal's server");
+    pedal_ = std::make_unique<ServedPedal>(socat_, QStringLiteral(QUARNEL_VIRTUAL_PEDAL_PROGRAM));
+    // A pedal with firmware 9, powered up with SHIFT held.
+    QVERIFY2(pedal_->start({"--bootloader", "--firmware", "9"}),
+             "could not set up the pseudo-terminal pair and the virtual pedal's server");
 }
 
 void TestStm32flash::cleanup()
 {
-    for (QProcess* p : {&server_, &socatProcess_}) {
-        if (p->state() != QProcess::NotRunning) {
-            p->kill();
-            p->waitForFinished(3000);
-        }
-    }
-}
-
-bool TestStm32flash::startLine()
-{
-    // wait-slave on the pedal's end: socat makes the client's terminal only once
-    // the server holds its own, and goes when the server goes.
-    socatProcess_.start(socat_, {"-d", "-d", "pty,raw,echo=0,wait-slave", "pty,raw,echo=0"});
-    if (!socatProcess_.waitForStarted(5000))
-        return false;
-    const QRegularExpression ptyLine(QStringLiteral("PTY is (\\S+)"));
-    QByteArray said;
-    const QDeadlineTimer deadline(10000);
-    auto ptys = [&] {
-        QStringList found;
-        for (auto it = ptyLine.globalMatch(QString::fromLocal8Bit(said)); it.hasNext();)
-            found << it.next().captured(1);
-        return found;
-    };
-    auto waitFor = [&](int count) {
-        while (ptys().size() < count && !deadline.hasExpired() && socatProcess_.state() == QProcess::Running) {
-            socatProcess_.waitForReadyRead(100);
-            said += socatProcess_.readAllStandardError();
-        }
-        return ptys().size() >= count;
-    };
-    if (!waitFor(1))
-        return false;
-    pedalEnd_ = ptys().at(0);
-
-    // A pedal with firmware 9, powered up with SHIFT held.
-    server_.start(QStringLiteral(QUARNEL_VIRTUAL_PEDAL_PROGRAM), {"--bootloader", "--firmware", "9", pedalEnd_});
-    while (!serverSaid_.contains("Serving") && !deadline.hasExpired() && server_.state() != QProcess::NotRunning) {
-        server_.waitForReadyRead(100);
-        serverSaid_ += server_.readAllStandardError();
-    }
-    if (!serverSaid_.contains("Serving") || !waitFor(2))
-        return false;
-    clientEnd_ = ptys().at(1);
-    return true;
+    pedal_.reset();
 }
 
 bool TestStm32flash::stm32flash(const QStringList& args, QString* said)
 {
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(stm32flash_, QStringList{"-b", "115200", "-m", "8n1"} + args + QStringList{clientEnd_});
+    p.start(stm32flash_, QStringList{"-b", "115200", "-m", "8n1"} + args + QStringList{pedal_->hostEnd()});
     const bool finished = p.waitForFinished(120000);
     if (!finished) {
         p.kill();
@@ -132,11 +88,10 @@ bool TestStm32flash::stm32flash(const QStringList& args, QString* said)
     const QString out = QString::fromLocal8Bit(p.readAll());
     if (said)
         *said = out;
-    serverSaid_ += server_.readAllStandardError();
     const bool ok = finished && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
     if (!ok)
         qWarning("stm32flash %s:\n%s\nserver:\n%s", qPrintable(args.join(' ')), qPrintable(out),
-                 serverSaid_.constData());
+                 pedal_->serverSaid().constData());
     return ok;
 }
 
@@ -169,7 +124,7 @@ void TestStm32flash::writesVerifiesAndStartsAnImage()
 
     // Started from the flash, the pedal's firmware answers on 8N1 with the stamped version.
     QSerialPort port;
-    port.setPortName(clientEnd_);
+    port.setPortName(pedal_->hostEnd());
     QVERIFY2(port.open(QIODevice::ReadWrite), qPrintable(port.errorString()));
     port.setBaudRate(115200);
     port.write(QByteArray::fromHex("0200"));
