@@ -237,6 +237,10 @@ void TestEditing::shortcutsOfTheEditMenu()
     QTest::keyClick(&fx, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     settle(f);
     QCOMPARE(pedalValues(f)[PedalModel::LimitRangeUp], 0u);
+    // Redo here, not the main window's defaults.
+    QCOMPARE(fx.menuUndo->text(), QStringLiteral("Undo Limit Range UP"));
+    QVERIFY(!fx.menuRedo->isEnabled());
+    QCOMPARE(pedalValues(f)[PedalModel::InputLevel], stateA()[PedalModel::InputLevel]);
     QTest::keyClick(&fx, Qt::Key_K, Qt::ControlModifier);
     QVERIFY(fx.comparing());
     settle(f);
