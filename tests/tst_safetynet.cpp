@@ -15,6 +15,7 @@
 #include "presets/Backups.h"
 #include "presets/PresetBackups.h"
 #include "presets/PresetFile.h"
+#include "seams/Clock.h"
 #include "status/Communication.h"
 #include "ui_FXsettings.h"
 #include "ui_FormMain.h"
@@ -23,6 +24,8 @@
 
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QtTest>
 
 namespace {
@@ -129,6 +132,7 @@ private Q_SLOTS:
     void replugOffersTheLink();
     void linkMarkSaysWhich();
     void longPauseRepaintsAndRunsNoHandler();
+    void wallClockPausesReportTheirProgress();
     void statusReplyIsReadAsItComes_data();
     void statusReplyIsReadAsItComes();
 };
@@ -316,8 +320,18 @@ void TestSafetyNet::longPauseRepaintsAndRunsNoHandler()
     bool handlerRan = false;
     PaintWatch watch(&console, f.editor(), handlerRan);
     f.clock.clearPauses();
-    // A click already waiting when the pause starts is handled after it.
-    QTimer::singleShot(0, [&handlerRan] { handlerRan = true; });
+    // A click on another button, already waiting when the pause starts, is
+    // handled after it, and a timer's tick too.
+    QPushButton* other = console.ui->btnEraseEeprom;
+    QObject::connect(other, &QPushButton::clicked, [&handlerRan] { handlerRan = true; });
+    f.dialogs.setDefaultAnswer(false);
+    const QPointF at = QRectF(other->rect()).center();
+    QCoreApplication::postEvent(other, new QMouseEvent(QEvent::MouseButtonPress, at, other->mapToGlobal(at),
+                                                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(other, new QMouseEvent(QEvent::MouseButtonRelease, at, other->mapToGlobal(at),
+                                                       Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+    bool tick = false;
+    QTimer::singleShot(0, [&tick] { tick = true; });
     const qint64 before = f.clock.nowMs();
     QTest::mouseClick(console.ui->btnReadEEPROM, Qt::LeftButton);
 
@@ -328,7 +342,29 @@ void TestSafetyNet::longPauseRepaintsAndRunsNoHandler()
     QVERIFY(watch.busyCursor);
     QVERIFY(watch.progressShown);
     QVERIFY(!QGuiApplication::overrideCursor());
+    QVERIFY(!tick);
     QTRY_VERIFY(handlerRan);
+    QTRY_VERIFY(tick);
+}
+
+void TestSafetyNet::wallClockPausesReportTheirProgress()
+{
+    struct Recorder final : PauseObserver {
+        QList<int> started, progress;
+        int ended = 0;
+        void pauseStarted(int ms) override { started << ms; }
+        void pauseProgress(int elapsedMs, int) override { progress << elapsedMs; }
+        void pauseEnded() override { ++ended; }
+    } recorder;
+    SystemClock clock;
+    clock.setPauseObserver(&recorder);
+    clock.sleepMs(Clock::kObservedPauseMs - 1); // too short to be worth a repaint
+    QVERIFY(recorder.started.isEmpty());
+    clock.sleepMs(150);
+    QCOMPARE(recorder.started, QList<int>{150});
+    QCOMPARE(recorder.ended, 1);
+    QVERIFY(recorder.progress.size() >= 2); // in slices, not one block
+    QCOMPARE(recorder.progress.last(), 150);  // and to its whole length
 }
 
 void TestSafetyNet::statusReplyIsReadAsItComes_data()
