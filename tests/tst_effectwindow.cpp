@@ -148,10 +148,17 @@ void TestEffectWindow::windowAsDesigned()
     QFETCH(QRect, geometry);
     EditorFixture f;
     f.start();
-    QCOMPARE(f.fx().size(), QSize(440, 448));
+    // The form's area under the Edit menu's bar.
+    QCOMPARE(f.fx().formArea->size(), QSize(440, 448));
     auto* w = f.fx().findChild<QWidget*>(name);
     QVERIFY(w);
-    QCOMPARE(w->parentWidget()->objectName(), parent);
+    // The form's own controls stand in its area under the menu bar, every one
+    // of them: one left on the window itself would be hidden behind the area.
+    const QWidget* holder = w->parentWidget();
+    if (parent == f.fx().objectName())
+        QCOMPARE(holder, f.fx().formArea);
+    else
+        QCOMPARE(holder->objectName(), parent);
     QCOMPARE(w->pos(), geometry.topLeft());
     if (geometry.width() > 0)
         QCOMPARE(w->size(), geometry.size());
@@ -217,7 +224,8 @@ void TestEffectWindow::linkOpensTheWindowBesideTheMainWindow()
     FXsettings& fx = f.fx();
     QVERIFY(fx.isVisible());
     QCOMPARE(fx.windowTitle(), QStringLiteral("Quarnel MK3 0015"));
-    QCOMPARE(fx.size(), QSize(440, 448));
+    QCOMPARE(fx.formArea->size(), QSize(440, 448));
+    QCOMPARE(fx.size(), QSize(440, 448 + fx.editMenuBar->height()));
     const QRect main = f.main().frameGeometry();
     QCOMPARE(fx.frameGeometry().topLeft(), QPoint(main.x() + main.width(), main.y()));
     QCOMPARE(fx.parameters().dry.address, kDry);
@@ -445,8 +453,10 @@ void TestEffectWindow::pitchListAndSwitchesSendAtOnce()
                              + QString::number(m.noiseGateStatus.address, 16).rightJustified(4, QLatin1Char('0')).toUpper()
                              + QStringLiteral("00000001")));
     QCOMPARE(f.pedal().model().bypass, uint8_t(1));
-    // The switches send without storing: the next request brings the model up to date.
-    QCOMPARE(m.limitRangeUp.value, 0u);
+    // The switches keep what they sent, so a later showing of the values
+    // (the defaults, undo) starts from what the pedal plays.
+    QCOMPARE(m.limitRangeUp.value, 1u);
+    QCOMPARE(m.wave.value, 0x00400000u);
 }
 
 void TestEffectWindow::attackSendsThreeTimesAndRelabels()
@@ -710,7 +720,9 @@ void TestEffectWindow::defaultsSendInTheirOrder()
     QTRY_COMPARE(f.writesSince(mark).size(), atOnce.size() + 1);
     QCOMPARE(f.writesSince(mark).last(), parameterWrite(m.inputLevel.address, 0x007FE000));
 
-    const QStringList log = f.logSince(logMark);
+    // First the copy of the values the defaults replace.
+    const QStringList log = f.logSince(logMark).mid(1);
+    QVERIFY(f.logSince(logMark).constFirst().startsWith(QStringLiteral("backup before the assignable defaults saved: ")));
     QCOMPARE(log.mid(0, 5),
              (QStringList{QStringLiteral("write to DSP msg: 01009C00000000"), QStringLiteral("write to DSP msg: 0100A100000000"),
                           QStringLiteral("Send Limit Range UP string (assignable par): 0100BB00000000"),

@@ -2,6 +2,7 @@
 
 #include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
+#include "app/PauseFeedback.h"
 #include "console/ConsoleTools.h"
 #include "console/Maintenance.h"
 #include "console/PrintConsole.h"
@@ -15,6 +16,7 @@
 #include "link/Transport.h"
 #include "status/DeviceSettings.h"
 #include "link/FtdiDriver.h"
+#include "presets/Backups.h"
 #include "presets/LocalPresets.h"
 #include "presets/SaveParameters.h"
 #include "tracking/InstrumentRange.h"
@@ -62,6 +64,7 @@ Editor::Editor(Services s, std::unique_ptr<FtdiDriver> driver) : services(s), dr
     instrumentRange = std::make_unique<InstrumentRange>(*this);
     saveParameters = std::make_unique<SaveParameters>(*this);
     localPresets = std::make_unique<LocalPresets>(*this);
+    backups = std::make_unique<Backups>(*this);
     tunings = std::make_unique<Tunings>(*this);
     maintenance = std::make_unique<Maintenance>(*this);
     consoleTools = std::make_unique<ConsoleTools>(*this);
@@ -80,10 +83,16 @@ Editor::Editor(Services s, std::unique_ptr<FtdiDriver> driver) : services(s), dr
     formNoteTrackingFilter = new NoteTrackingFilter(*this);
     formNewVersionMsg = new NewVersionMsg(*updateCheck);
     formUpdateUpdater = new UpdateUpdaterUnit(log_, dialogs(), shell());
+
+    pauseFeedback_ = std::make_unique<PauseFeedback>(formMain);
+    clock().setPauseObserver(pauseFeedback_.get());
 }
 
 Editor::~Editor()
 {
+    if (clock().pauseObserver() == pauseFeedback_.get())
+        clock().setPauseObserver(nullptr);
+    pauseFeedback_.reset();
     // Timers must not fire into half-destroyed units.
     if (formMain) {
         formMain->Timer_USB_Read.stop();

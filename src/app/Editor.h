@@ -18,6 +18,7 @@ class DeviceSettings;
 class InstrumentRange;
 class SaveParameters;
 class LocalPresets;
+class Backups;
 class Tunings;
 class Maintenance;
 class ConsoleTools;
@@ -31,6 +32,7 @@ class FXsettings;
 class NoteTrackingFilter;
 class NewVersionMsg;
 class UpdateUpdaterUnit;
+class PauseFeedback;
 
 // The whole editor of one run: the link, the units of every subsystem and the
 // seven windows, created once by main (and afresh by every test). Nothing of
@@ -50,6 +52,7 @@ public:
     Places& places() const { return services.places; }
     Log& log() { return log_; }
     FtdiDriver& driver() const { return *driver_; }
+    PauseFeedback* pauseFeedback() const { return pauseFeedback_.get(); }
 
     std::unique_ptr<D2XXUnit> d2xx;
     std::unique_ptr<Transport> transport;
@@ -61,6 +64,7 @@ public:
     std::unique_ptr<InstrumentRange> instrumentRange;
     std::unique_ptr<SaveParameters> saveParameters;
     std::unique_ptr<LocalPresets> localPresets;
+    std::unique_ptr<Backups> backups;
     std::unique_ptr<Tunings> tunings;
     std::unique_ptr<Maintenance> maintenance;
     std::unique_ptr<ConsoleTools> consoleTools;
@@ -90,5 +94,6 @@ private:
     };
 
     ConsoleLog log_;
+    std::unique_ptr<PauseFeedback> pauseFeedback_;
     std::unique_ptr<FtdiDriver> driver_;
 };

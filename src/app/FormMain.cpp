@@ -23,6 +23,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -74,6 +75,12 @@ FormMain::FormMain(Editor& editor) : QMainWindow(nullptr), ui(new Ui::formMain),
     ui->btnGetFXInfo->setCursor(Qt::WhatsThisCursor);
     ui->btnSaveParametersInfo->raise();
 
+    // Beside the device name, in the gap before the catalogue.
+    lblLinkState_ = new QLabel(ui->centralWidget);
+    lblLinkState_->setObjectName(QStringLiteral("lblLinkState"));
+    lblLinkState_->setGeometry(185, 35, 12, 12);
+    showLinkState(0, QStringLiteral("Not linked"));
+
     Timer_USB_Read.setObjectName(QStringLiteral("Timer_USB_Read"));
     Timer_USB_Read.setInterval(50);
     UploadCheckTimer.setObjectName(QStringLiteral("UploadCheckTimer"));
@@ -97,6 +104,18 @@ FormMain::~FormMain()
 QLabel* FormMain::lblDeviceName() const
 {
     return ui->lblDeviceName;
+}
+
+void FormMain::showLinkState(int state, const QString& text)
+{
+    static const char* const colours[] = {"#9a9a9a", "#e0a000", "#2eb82e"};
+    const char* colour = colours[std::clamp(state, 0, 2)];
+    // Its own sheet: the looks restyle labels, and the mark must keep its colour.
+    lblLinkState_->setStyleSheet(
+        QStringLiteral("QLabel { background-color: %1; border: 1px solid #505050; border-radius: 6px; }")
+            .arg(QLatin1String(colour)));
+    lblLinkState_->setToolTip(text);
+    lblLinkState_->setAccessibleName(text);
 }
 
 QLabel* FormMain::lblStatus() const

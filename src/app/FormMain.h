@@ -46,6 +46,10 @@ public:
     // form itself stays with this window: a change to it cannot break code
     // elsewhere that only knows these.
     QLabel* lblDeviceName() const;
+    // The coloured mark beside the device name; its tooltip names the state.
+    QLabel* lblLinkState() const { return lblLinkState_; }
+    // 0 not linked (grey), 1 linked but silent (amber), 2 linked and answering (green).
+    void showLinkState(int state, const QString& text);
     QLabel* lblStatus() const;
     QLabel* lblFirmwareVersion() const;
     QLabel* lblAlgorithmVersion() const;
@@ -117,4 +121,5 @@ private:
     void connectHandlers();
 
     Editor& editor_;
+    QLabel* lblLinkState_ = nullptr;
 };

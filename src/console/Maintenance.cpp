@@ -2,6 +2,7 @@
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
+#include "presets/Backups.h"
 #include "console/Log.h"
 #include "status/Communication.h"
 #include "link/D2XXUnit.h"
@@ -78,6 +79,9 @@ void Maintenance::ReadEEPROM(const QString& i2cAddr)
 void Maintenance::menuEraseSettingsClick()
 {
     FormMain* main = editor_.formMain;
+    // Before the question, so that a copy that could not be made is known
+    // while the erase can still be declined.
+    editor_.backups->backUpBefore(QStringLiteral("Erase Settings"));
     if (!editor_.dialogs().askYesNo(main, eraseSettingsQuestion()))
         return;
     editor_.log().logLine(kBanner + QStringLiteral("ERASE EEPROM 1") + kBanner);

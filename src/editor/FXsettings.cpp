@@ -15,16 +15,22 @@
 #include "link/Hex.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
+#include "presets/Backups.h"
 #include "ui_FXsettings.h"
 
 #include <QAbstractItemView>
 #include <QAction>
 #include <QPushButton>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QStyle>
+
+#include <algorithm>
 
 namespace {
 
@@ -56,6 +62,7 @@ FXsettings::FXsettings(Editor& editor) : QWidget(nullptr), ui(new Ui::formFXsett
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(440, 448);
     setFonts();
+    buildEditMenu();
 
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setInterval(kPacingMs);
@@ -162,7 +169,7 @@ void FXsettings::connectHandlers()
 
 bool FXsettings::updating() const
 {
-    return editor_.comm->updatingFromPedal;
+    return editor_.comm->updatingFromPedal || quiet_;
 }
 
 void FXsettings::log(const QString& text)
@@ -240,6 +247,8 @@ void FXsettings::FormShow()
 
 void FXsettings::enableEffectControls(bool enabled)
 {
+    controlsEnabled_ = enabled;
+    updateEditMenu();
     for (QWidget* w : findChildren<QWidget*>()) {
         // Only the window's own controls: a list's popup is the list's business.
         if (!w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_")))
@@ -295,21 +304,52 @@ uint32_t FXsettings::sendParameterLevel(Dial* dial, ParameterId id)
     log(QStringLiteral("Send ") + model_.name(id) + QStringLiteral(" string (standard par): ") + text);
     if (!addressesUsable(text))
         return value;
-    if (sendImmediately) {
-        editor_.transport->sendHex(text);
-    } else {
-        pendingDialMessage_ = text;
-        if (!Timer1.isActive())
-            Timer1.start(kPacingMs);
-    }
+    if (sendImmediately)
+        writeNow(model_.address(id), text);
+    else
+        queueWrite(model_.address(id), text);
     return value;
+}
+
+void FXsettings::queueWrite(uint16_t address, const QString& text, int repeats)
+{
+    // One message per address: a knob still turning replaces its own older
+    // value, and undoing a whole preset sends each parameter once.
+    bool replaced = false;
+    for (PendingWrite& p : pending_) {
+        if (p.address == address) {
+            p.text = text;
+            p.repeats = repeats;
+            replaced = true;
+        }
+    }
+    if (!replaced)
+        pending_.append({address, text, repeats});
+    if (!Timer1.isActive())
+        Timer1.start(kPacingMs);
+}
+
+void FXsettings::dropPending(uint16_t address)
+{
+    pending_.erase(std::remove_if(pending_.begin(), pending_.end(),
+                                  [address](const PendingWrite& p) { return p.address == address; }),
+                   pending_.end());
+}
+
+void FXsettings::writeNow(uint16_t address, const QString& text)
+{
+    dropPending(address);
+    editor_.transport->sendHex(text);
 }
 
 void FXsettings::Timer1Timer()
 {
     Timer1.stop();
-    if (!pendingDialMessage_.isEmpty())
-        editor_.transport->sendHex(pendingDialMessage_);
+    const QList<PendingWrite> due = pending_;
+    pending_.clear();
+    for (const PendingWrite& p : due)
+        for (int i = 0; i < p.repeats; ++i)
+            editor_.transport->sendHex(p.text);
 }
 
 void FXsettings::sendParameterValue(uint32_t value, ParameterId id)
@@ -319,7 +359,7 @@ void FXsettings::sendParameterValue(uint32_t value, ParameterId id)
                                                  : QStringLiteral(" string (standard par): ");
     log(QStringLiteral("Send ") + model_.name(id) + kind + text);
     if (addressesUsable(text))
-        editor_.transport->sendHex(text);
+        writeNow(model_.address(id), text);
 }
 
 void FXsettings::sendBypass(bool on)
@@ -333,7 +373,9 @@ void FXsettings::dialChange(Dial* dial, ParameterId id)
 {
     if (updating())
         return;
+    const EditHistory::Values before = model_.values();
     model_.setValue(id, sendParameterLevel(dial, id));
+    recordEdit(id, before, static_cast<int>(id));
 }
 
 void FXsettings::dialDryChange() { dialChange(ui->dialDry, ParameterId::Dry); }
@@ -361,8 +403,10 @@ void FXsettings::cmbVariableWavePitchChange()
     const QString text = Messages::writeParameter(model_.harmonicPitch.address, value);
     log(QStringLiteral("Send Harmonic Pitch string: ") + text);
     if (addressesUsable(text))
-        editor_.transport->sendHex(text);
+        writeNow(model_.harmonicPitch.address, text);
+    const EditHistory::Values before = model_.values();
     model_.harmonicPitch.value = value;
+    recordEdit(ParameterId::HarmonicPitch, before);
 }
 
 void FXsettings::noteCutChange(ParameterId id)
@@ -377,9 +421,13 @@ void FXsettings::noteCutChange(ParameterId id)
         box->setChecked(false);
     }
     const uint32_t value = box->isChecked() ? ParameterCodes::kOn : ParameterCodes::kOff;
+    const EditHistory::Values before = model_.values();
     model_.assignable(id).value = value;
-    if (addressesUsable(Messages::writeParameter(model_.address(id), value)))
+    if (addressesUsable(Messages::writeParameter(model_.address(id), value))) {
+        dropPending(model_.address(id));
         editor_.transport->writeToDsp(QStringLiteral("01"), model_.address(id), value);
+    }
+    recordEdit(id, before);
 }
 
 void FXsettings::chkDominantNoteCutChange() { noteCutChange(ParameterId::DominantNotesCut); }
@@ -387,13 +435,27 @@ void FXsettings::chkHighNoteCutChange() { noteCutChange(ParameterId::HighNotesCu
 
 void FXsettings::swtWaveSwitch()
 {
+    if (quiet_)
+        return;
     // Not held back during a status request: the pedal's own state comes back to it.
-    sendParameterValue(ui->swtWave->isOn() ? ParameterCodes::kWaveOn : ParameterCodes::kWaveOff, ParameterId::Wave);
+    const uint32_t value = ui->swtWave->isOn() ? ParameterCodes::kWaveOn : ParameterCodes::kWaveOff;
+    sendParameterValue(value, ParameterId::Wave);
+    // Kept, so that a later showing of the values (the defaults) does not
+    // turn the switch back to what the pedal reported before.
+    const EditHistory::Values before = model_.values();
+    model_.setValue(ParameterId::Wave, value);
+    recordEdit(ParameterId::Wave, before);
 }
 
 void FXsettings::swtSplitSwitch()
 {
-    sendParameterValue(ui->swtSplit->isOn() ? ParameterCodes::kOn : ParameterCodes::kOff, ParameterId::Split);
+    if (quiet_)
+        return;
+    const uint32_t value = ui->swtSplit->isOn() ? ParameterCodes::kOn : ParameterCodes::kOff;
+    sendParameterValue(value, ParameterId::Split);
+    const EditHistory::Values before = model_.values();
+    model_.setValue(ParameterId::Split, value);
+    recordEdit(ParameterId::Split, before);
 }
 
 void FXsettings::swtBypassSwitch()
@@ -404,16 +466,24 @@ void FXsettings::swtBypassSwitch()
 
 void FXsettings::swtLimitRangeSwitch()
 {
-    if (!updating())
-        sendParameterValue(ui->swtLimitRange->isOn() ? ParameterCodes::kOn : ParameterCodes::kOff,
-                           ParameterId::LimitRangeUp);
+    if (updating())
+        return;
+    const uint32_t value = ui->swtLimitRange->isOn() ? ParameterCodes::kOn : ParameterCodes::kOff;
+    sendParameterValue(value, ParameterId::LimitRangeUp);
+    const EditHistory::Values before = model_.values();
+    model_.setValue(ParameterId::LimitRangeUp, value);
+    recordEdit(ParameterId::LimitRangeUp, before);
 }
 
 void FXsettings::swtNoiseGateStatusSwitch()
 {
-    if (!updating())
-        sendParameterValue(ui->swtNoiseGateStatus->isOn() ? ParameterCodes::kOn : ParameterCodes::kOff,
-                           ParameterId::NoiseGateStatus);
+    if (updating())
+        return;
+    const uint32_t value = ui->swtNoiseGateStatus->isOn() ? ParameterCodes::kOn : ParameterCodes::kOff;
+    sendParameterValue(value, ParameterId::NoiseGateStatus);
+    const EditHistory::Values before = model_.values();
+    model_.setValue(ParameterId::NoiseGateStatus, value);
+    recordEdit(ParameterId::NoiseGateStatus, before);
 }
 
 void FXsettings::swtAttackSwitch()
@@ -427,6 +497,9 @@ void FXsettings::swtAttackSwitch()
     const uint32_t value = slow ? ParameterCodes::kAttackSlow : ParameterCodes::kAttackFast;
     for (int i = 0; i < 3; ++i)
         sendParameterValue(value, ParameterId::Attack);
+    const EditHistory::Values before = model_.values();
+    model_.setValue(ParameterId::Attack, value);
+    recordEdit(ParameterId::Attack, before);
 }
 
 void FXsettings::assignChange(Control control, QComboBox* list, bool tuningGate)
@@ -571,6 +644,13 @@ int FXsettings::getParameterValues(int index)
         log(Messages::valueLogLabel(id, model_.name(id)) + Hex::hex(model_.value(id), 8));
     }
     showParameterValues(false);
+    // The pedal's own values: what "Compare" goes back to, and where the
+    // history starts afresh.
+    history_.clear();
+    comparing_ = false;
+    reference_ = model_.values();
+    referenceKnown_ = true;
+    updateEditMenu();
     return kParameterCount;
 }
 
@@ -670,6 +750,9 @@ void FXsettings::btnSetTuningClick()
 
 void FXsettings::setDefaultAssignableParameterValues()
 {
+    editor_.backups->backUpBefore(QStringLiteral("the assignable defaults"));
+    const EditHistory::Values before = beginWholeChange();
+    ++wholeChange_;
     ParameterModel& m = model_;
     m.inputLevel.value = 0x00800000;
     m.harmonicPitch.value = harmonicPitchTable[12];
@@ -687,11 +770,13 @@ void FXsettings::setDefaultAssignableParameterValues()
     const auto quietly = [&](const assignable_parameter& p) {
         const QString text = Messages::writeParameter(p.address, p.value);
         if (addressesUsable(text))
-            comm.sendHex(text);
+            writeNow(p.address, text);
     };
     const auto toDsp = [&](const assignable_parameter& p) {
-        if (addressesUsable(Messages::writeParameter(p.address, p.value)))
+        if (addressesUsable(Messages::writeParameter(p.address, p.value))) {
+            dropPending(p.address);
             comm.writeToDsp(QStringLiteral("01"), p.address, p.value);
+        }
     };
     quietly(m.inputLevel);
     clock.sleepMs(kDefaultsPauseMs);
@@ -712,6 +797,10 @@ void FXsettings::setDefaultAssignableParameterValues()
     clock.sleepMs(kDefaultsPauseMs);
 
     showParameterValues(false);
+    --wholeChange_;
+    history_.record(QStringLiteral("Assignable Defaults"), before, model_.values(), EditHistory::assignable(),
+                    EditHistory::kNoMerge, editor_.clock().nowMs());
+    updateEditMenu();
 }
 
 void FXsettings::menuSetAssignableParamsToDefaultClick()
@@ -730,4 +819,186 @@ void FXsettings::menuEnableAllParametersClick()
         d->setEnabled(all);
     for (Dial* d : {ui->dialLowPass, ui->dialHighPass, ui->dial1stHarmonic})
         d->setEnabled(true);
+}
+
+// ---------------------------------------------------------------- undo, redo and compare
+
+void FXsettings::buildEditMenu()
+{
+    // The form keeps its size and places under the menu bar: its controls
+    // move into an area of their own, which the bar sits above.
+    formArea = new QWidget(this);
+    formArea->setFixedSize(440, 448);
+    // A copy: each move takes the child out of the list being walked.
+    const QObjectList formChildren = children();
+    for (QObject* child : formChildren) {
+        auto* w = qobject_cast<QWidget*>(child);
+        if (w && w != formArea)
+            w->setParent(formArea);
+    }
+
+    editMenuBar = new QMenuBar(this);
+    QMenu* edit = editMenuBar->addMenu(QStringLiteral("Edit"));
+    edit->setObjectName(QStringLiteral("menuEdit"));
+    menuUndo = edit->addAction(QStringLiteral("Undo"));
+    menuUndo->setObjectName(QStringLiteral("menuUndo"));
+    menuUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    menuRedo = edit->addAction(QStringLiteral("Redo"));
+    menuRedo->setObjectName(QStringLiteral("menuRedo"));
+    // Ctrl+Shift+Z is redo here; on the main window it keeps its own meaning.
+    menuRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    edit->addSeparator();
+    menuCompare = edit->addAction(QStringLiteral("Compare"));
+    menuCompare->setObjectName(QStringLiteral("menuCompare"));
+    menuCompare->setCheckable(true);
+    menuCompare->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    for (QAction* a : {menuUndo, menuRedo, menuCompare})
+        a->setShortcutContext(Qt::WindowShortcut);
+    connect(menuUndo, &QAction::triggered, this, &FXsettings::menuUndoClick);
+    connect(menuRedo, &QAction::triggered, this, &FXsettings::menuRedoClick);
+    connect(menuCompare, &QAction::triggered, this, &FXsettings::menuCompareClick);
+
+    lblComparing = new QLabel(QStringLiteral("Comparing"), editMenuBar);
+    QFont bold = lblComparing->font();
+    bold.setBold(true);
+    lblComparing->setFont(bold);
+    lblComparing->setContentsMargins(0, 0, 8, 0);
+    lblComparing->setToolTip(QStringLiteral("The pedal plays the values of the last status reply or preset; "
+                                            "Compare again (Ctrl+K) brings your edits back."));
+    editMenuBar->setCornerWidget(lblComparing, Qt::TopRightCorner);
+    lblComparing->hide();
+
+    const int barHeight = editMenuBar->sizeHint().height();
+    editMenuBar->setGeometry(0, 0, 440, barHeight);
+    formArea->move(0, barHeight);
+    setFixedSize(440, 448 + barHeight);
+    updateEditMenu();
+}
+
+void FXsettings::updateEditMenu()
+{
+    if (!menuUndo)
+        return;
+    const bool canEdit = controlsEnabled_ && !comparing_;
+    menuUndo->setText(history_.canUndo() ? QStringLiteral("Undo ") + history_.undoName() : QStringLiteral("Undo"));
+    menuRedo->setText(history_.canRedo() ? QStringLiteral("Redo ") + history_.redoName() : QStringLiteral("Redo"));
+    menuUndo->setEnabled(canEdit && history_.canUndo());
+    menuRedo->setEnabled(canEdit && history_.canRedo());
+    menuCompare->setEnabled(controlsEnabled_ && referenceKnown_);
+    menuCompare->setChecked(comparing_);
+    lblComparing->setVisible(comparing_);
+}
+
+void FXsettings::recordEdit(ParameterId id, const EditHistory::Values& before, int mergeKey)
+{
+    if (quiet_ || wholeChange_ > 0 || editor_.comm->updatingFromPedal)
+        return;
+    // Touching a control while comparing keeps what is shown and goes on from there.
+    if (comparing_) {
+        comparing_ = false;
+        log(QStringLiteral("comparison ended by a change of ") + model_.name(id));
+    }
+    history_.record(model_.name(id), before, model_.values(), EditHistory::only(id), mergeKey,
+                    editor_.clock().nowMs());
+    updateEditMenu();
+}
+
+void FXsettings::putValues(const EditHistory::Values& target, const EditHistory::Touched& send)
+{
+    model_.setValues(target);
+    quiet_ = true;
+    showParameterValues(false);
+    quiet_ = false;
+    for (int k = 0; k < kParameterCount; ++k) {
+        if (!send[static_cast<size_t>(k)])
+            continue;
+        const auto id = static_cast<ParameterId>(k);
+        const QString text = Messages::writeParameter(model_.address(id), target[static_cast<size_t>(k)]);
+        const QString kind = model_.isAssignable(id) ? QStringLiteral(" string (assignable par): ")
+                                                     : QStringLiteral(" string (standard par): ");
+        log(QStringLiteral("Send ") + model_.name(id) + kind + text);
+        // The pedal takes the attack speed only when it is told three times,
+        // as the switch does.
+        if (addressesUsable(text))
+            queueWrite(model_.address(id), text, id == ParameterId::Attack ? 3 : 1);
+    }
+}
+
+EditHistory::Values FXsettings::beginWholeChange()
+{
+    if (!comparing_)
+        return model_.values();
+    // The pedal plays the reference values and the controls show them; the
+    // change goes on from there, but what it replaces are the user's edits.
+    comparing_ = false;
+    log(QStringLiteral("comparison ended"));
+    updateEditMenu();
+    return edits_;
+}
+
+void FXsettings::menuUndoClick()
+{
+    if (comparing_ || !controlsEnabled_)
+        return;
+    const EditHistory::Values current = model_.values();
+    const EditHistory::Step* step = history_.undo();
+    if (!step)
+        return;
+    log(QStringLiteral("Undo ") + step->name);
+    putValues(EditHistory::apply(current, step->before, step->touched), step->touched);
+    updateEditMenu();
+}
+
+void FXsettings::menuRedoClick()
+{
+    if (comparing_ || !controlsEnabled_)
+        return;
+    const EditHistory::Values current = model_.values();
+    const EditHistory::Step* step = history_.redo();
+    if (!step)
+        return;
+    log(QStringLiteral("Redo ") + step->name);
+    putValues(EditHistory::apply(current, step->after, step->touched), step->touched);
+    updateEditMenu();
+}
+
+void FXsettings::menuCompareClick()
+{
+    if (!referenceKnown_ || !controlsEnabled_) {
+        updateEditMenu();
+        return;
+    }
+    if (!comparing_) {
+        edits_ = model_.values();
+        comparing_ = true;
+        log(QStringLiteral("Comparing: the values of the last status reply or preset"));
+        putValues(reference_, EditHistory::differing(edits_, reference_));
+    } else {
+        comparing_ = false;
+        log(QStringLiteral("Comparison ended: your edits again"));
+        putValues(edits_, EditHistory::differing(edits_, model_.values()));
+    }
+    updateEditMenu();
+}
+
+void FXsettings::loadPresetValues(const std::array<uint32_t, kParameterCount>& values)
+{
+    const EditHistory::Values before = beginWholeChange();
+    model_.setValues(values);
+    ++wholeChange_;
+    showParameterValues(true);
+    --wholeChange_;
+    history_.record(QStringLiteral("Load Preset"), before, model_.values(), EditHistory::all(),
+                    EditHistory::kNoMerge, editor_.clock().nowMs());
+    reference_ = model_.values();
+    referenceKnown_ = true;
+    updateEditMenu();
+}
+
+bool FXsettings::valuesToKeep(std::array<uint32_t, kParameterCount>& out) const
+{
+    if (!referenceKnown_)
+        return false;
+    out = comparing_ ? edits_ : model_.values();
+    return true;
 }

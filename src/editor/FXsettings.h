@@ -1,7 +1,9 @@
 #pragma once
 
+#include "editor/EditHistory.h"
 #include "editor/ParameterModel.h"
 
+#include <QList>
 #include <QTimer>
 #include <QWidget>
 
@@ -10,7 +12,10 @@ class formFXsettings;
 }
 class Editor;
 class Dial;
+class QAction;
 class QComboBox;
+class QLabel;
+class QMenuBar;
 
 // The effect settings window: the twenty parameters of the running effect as
 // knobs, switches, boxes and lists, the assignment lists, the footswitch mode
@@ -35,6 +40,30 @@ public:
     bool sendImmediately = false;
 
     void enableEffectControls(bool enabled);
+
+    // The Edit menu above the controls: undo and redo of parameter edits, and
+    // the comparison with the values the last status reply or preset brought.
+    QMenuBar* editMenuBar = nullptr;
+    QAction* menuUndo = nullptr;
+    QAction* menuRedo = nullptr;
+    QAction* menuCompare = nullptr;
+    // Says "Comparing" beside the menu while the reference values play.
+    QLabel* lblComparing = nullptr;
+    // The controls as the form places them, below the menu bar.
+    QWidget* formArea = nullptr;
+    void menuUndoClick();
+    void menuRedoClick();
+    void menuCompareClick();
+    bool comparing() const { return comparing_; }
+    const EditHistory& history() const { return history_; }
+
+    // A loaded preset's values onto the controls, every change sent at once;
+    // one step of the history, and the reference of "Compare".
+    void loadPresetValues(const std::array<uint32_t, kParameterCount>& values);
+    // The values the pedal plays with the user's edits (also while comparing),
+    // in status-reply order: what a backup keeps. False until the pedal's
+    // values have been read or a preset loaded.
+    bool valuesToKeep(std::array<uint32_t, kParameterCount>& out) const;
 
     // Decoders of the status reply; each takes the index of its first field.
     void getFootswitchMode(int index);
@@ -102,6 +131,7 @@ protected:
 
 private:
     void FormShow();
+    void buildEditMenu();
     void setFonts();
     void fillLists();
     void connectHandlers();
@@ -114,13 +144,43 @@ private:
     // go to an address that belongs to no parameter of the running effect.
     bool addressesUsable(const QString& what);
     void dialChange(Dial* dial, ParameterId id);
+    // Paced writes: one per address, the newest text, written by Timer1.
+    void queueWrite(uint16_t address, const QString& text, int repeats = 1);
+    // A write at once; a paced one for the same address would otherwise
+    // follow it with an older value.
+    void writeNow(uint16_t address, const QString& text);
+    void dropPending(uint16_t address);
+    // After a user's change of one parameter's control.
+    void recordEdit(ParameterId id, const EditHistory::Values& before, int mergeKey = EditHistory::kNoMerge);
+    // Shows target on the controls without their handlers sending, then sends
+    // the values marked in send, paced.
+    void putValues(const EditHistory::Values& target, const EditHistory::Touched& send);
+    // The values of the user's edits before a whole-set change; ends a comparison.
+    EditHistory::Values beginWholeChange();
+    void updateEditMenu();
     void noteCutChange(ParameterId id);
     void assignChange(Control control, QComboBox* list, bool tuningGate);
     QComboBox* assignList(Control control) const;
 
     Editor& editor_;
     ParameterModel model_;
-    QString pendingDialMessage_;
+    struct PendingWrite {
+        uint16_t address;
+        QString text;
+        int repeats;
+    };
+    QList<PendingWrite> pending_;
+    EditHistory history_;
+    EditHistory::Values reference_{};
+    EditHistory::Values edits_{};
+    bool referenceKnown_ = false;
+    bool comparing_ = false;
+    // Raised while undo, redo or Compare put values on the controls: the
+    // handlers then neither send nor record.
+    bool quiet_ = false;
+    // Inside a preset load or the defaults: recorded as one step at the end.
+    int wholeChange_ = 0;
+    bool controlsEnabled_ = true;
     bool addressesRead_ = false;
     bool addressTableBroken_ = false;
 };

@@ -110,6 +110,7 @@ Transport::StatusReply Transport::readReply(int expectedValues)
     const qint64 deadline = clock_.nowMs() + kReplyTimeoutMs;
     const Wait wait = waitForQueuedBytes(kReplyTimeoutMs);
     if (wait != Wait::Bytes) {
+        reply.queueFailed = wait == Wait::Failed;
         reply.error = wait == Wait::Failed ? QStringLiteral("the queue of the device cannot be read")
                                            : QStringLiteral("nothing arrived within %1 ms").arg(kReplyTimeoutMs);
         return reply;
@@ -229,11 +230,14 @@ QString Transport::readReplyByte(bool firmwareUpgradeMode)
     return result;
 }
 
-QByteArray Transport::readUnsolicited()
+QByteArray Transport::readUnsolicited(bool* failed)
 {
     QByteArray bytes;
     d2xx_.reportErrors = false;
-    if (d2xx_.queryQueue() == FtdiDriver::FT_OK) {
+    const bool ok = d2xx_.queryQueue() == FtdiDriver::FT_OK;
+    if (failed)
+        *failed = !ok;
+    if (ok) {
         const uint32_t n = d2xx_.readDevice();
         bytes = QByteArray(reinterpret_cast<const char*>(d2xx_.receive_buffer()), static_cast<int>(n));
     }

@@ -57,6 +57,7 @@ public:
         Outcome outcome = Outcome::NoAnswer;
         QByteArray received; // every byte read, for the log
         QString error;
+        bool queueFailed = false; // the device's queue could not be read: it may be gone
     };
     // Collects a status reply until its expectedValues-th value has arrived (or
     // the time limit), decodes it into received_bytes_array only when it is
@@ -72,7 +73,8 @@ public:
     QString readReplyByte(bool firmwareUpgradeMode);
 
     // What the pedal sent unasked since the last look, without error lines.
-    QByteArray readUnsolicited();
+    // failed tells when the queue could not be read (a device that is gone).
+    QByteArray readUnsolicited(bool* failed = nullptr);
 
 private:
     void breathe();

@@ -6,6 +6,7 @@
 #include "app/RegularFile.h"
 #include "editor/FXsettings.h"
 #include "status/Communication.h"
+#include "presets/Backups.h"
 #include "presets/PresetFile.h"
 #include "seams/Dialogs.h"
 
@@ -123,7 +124,7 @@ void LocalPresets::menuLoadPresetClick()
     logValues(log, parsed.lines);
     std::array<uint32_t, kParameterCount> values{};
     std::copy(parsed.values.begin(), parsed.values.end(), values.begin());
-    fx.parameters().setValues(values);
+    editor_.backups->backUpBefore(QStringLiteral("the preset load"));
     // Every control whose state changes sends its value to the pedal at once.
-    fx.showParameterValues(true);
+    fx.loadPresetValues(values);
 }

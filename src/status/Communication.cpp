@@ -57,7 +57,38 @@ const QString kFirmwareLegacyHelp = QStringList{
 }.join(QStringLiteral("\r\n"));
 } // namespace
 
-Communication::Communication(Editor& editor) : editor_(editor) {}
+Communication::Communication(Editor& editor) : editor_(editor)
+{
+    deviceWatch.setInterval(kDeviceWatchMs);
+    QObject::connect(&deviceWatch, &QTimer::timeout, [this] { watchForDevice(); });
+}
+
+QString Communication::linkStateText(LinkState state)
+{
+    switch (state) {
+    case LinkState::Answering: return QStringLiteral("Linked: the pedal answers");
+    case LinkState::Silent: return QStringLiteral("Linked, but the pedal has not answered");
+    case LinkState::NotLinked: break;
+    }
+    return QStringLiteral("Not linked");
+}
+
+QString Communication::connectionLostText()
+{
+    return QStringLiteral("The connection to the pedal was lost: it was unplugged or switched off.\r\n"
+                          "Connect the pedal again, then choose Scan And Link in the Connection menu.");
+}
+
+QString Communication::deviceBackText()
+{
+    return QStringLiteral("Pedal found: Scan And Link");
+}
+
+void Communication::setLinkState(LinkState state)
+{
+    linkState_ = state;
+    editor_.formMain->showLinkState(static_cast<int>(state), linkStateText(state));
+}
 
 D2XXUnit& Communication::d2xx()
 {
@@ -137,6 +168,11 @@ void Communication::Link()
     openFailed_ = !opened;
     if (opened) {
         linked = true;
+        deviceWatch.stop();
+        setLinkState(LinkState::Silent);
+        if (main.lblStatus()->text() == deviceBackText()
+            || main.lblStatus()->text() == QLatin1String("Status: connection lost"))
+            main.lblStatus()->setText(QStringLiteral("Status: "));
         main.setEnabledByName({QStringLiteral("menuFirmwareUpgradeMode")}, true);
         main.setEnabledByName({QStringLiteral("chkFirmwareUpgradeMode"), QStringLiteral("menuScan"),
                                QStringLiteral("menuConnect")},
@@ -194,6 +230,12 @@ void Communication::Disconnect()
     FormMain& main = *editor_.formMain;
     if (d2xx().closeDevice() != FtdiDriver::FT_OK)
         return;
+    enterUnlinkedState();
+}
+
+void Communication::enterUnlinkedState()
+{
+    FormMain& main = *editor_.formMain;
     main.lblDeviceName()->setText(main.lblDeviceName()->text().remove(QStringLiteral("linked")));
     main.setEnabledByName({QStringLiteral("menuScan"), QStringLiteral("menuConnect")}, true);
     main.setEnabledByName({QStringLiteral("menuDisconnect"), QStringLiteral("btnUpload"), QStringLiteral("btnRequest"),
@@ -211,6 +253,51 @@ void Communication::Disconnect()
     main.setEnabledByName({QStringLiteral("menuSetAssignableParamsToDefault"), QStringLiteral("menuBypassStatus"),
                            QStringLiteral("menuLoadFirstPresetAtStartup")},
                           false);
+    setLinkState(LinkState::NotLinked);
+}
+
+void Communication::connectionLost()
+{
+    if (losing_ || !linked)
+        return;
+    losing_ = true;
+    FormMain& main = *editor_.formMain;
+    main.Timer_USB_Read.stop();
+    log().logLine(QStringLiteral("the pedal is gone: the device's queue cannot be read any more"));
+    {
+        // Closing a device that is gone may fail; the handle is released as far
+        // as the driver can, and the window is unlinked whatever it says.
+        const bool wasReporting = d2xx().reportErrors;
+        d2xx().reportErrors = false;
+        const uint32_t status = d2xx().closeDevice();
+        d2xx().reportErrors = wasReporting;
+        if (status != FtdiDriver::FT_OK)
+            log().logLine(QStringLiteral("closing the lost device failed (status %1); unlinked anyway").arg(status));
+    }
+    enterUnlinkedState();
+    main.lblStatus()->setText(QStringLiteral("Status: connection lost"));
+    deviceWatch.start();
+    editor_.dialogs().information(&main, connectionLostText());
+    losing_ = false;
+}
+
+void Communication::watchForDevice()
+{
+    if (linked) {
+        deviceWatch.stop();
+        return;
+    }
+    const bool wasReporting = d2xx().reportErrors;
+    d2xx().reportErrors = false;
+    const bool listed = d2xx().GetFTDeviceCount() == FtdiDriver::FT_OK;
+    d2xx().reportErrors = wasReporting;
+    if (!listed || d2xx().deviceCount == 0)
+        return;
+    deviceWatch.stop();
+    log().logLine(QStringLiteral("an FTDI device is connected again; Scan And Link links it"));
+    FormMain& main = *editor_.formMain;
+    main.lblStatus()->setText(deviceBackText());
+    main.setEnabledByName({QStringLiteral("menuScan")}, true);
 }
 
 void Communication::EnableUSBobjects(bool status)
@@ -239,7 +326,12 @@ void Communication::uploadWatchdogExpired()
 
 void Communication::pollUnsolicited()
 {
-    const QByteArray bytes = transport().readUnsolicited();
+    bool failed = false;
+    const QByteArray bytes = transport().readUnsolicited(&failed);
+    if (failed && linked) {
+        connectionLost();
+        return;
+    }
     if (bytes.isEmpty())
         return;
     log().logLine(QStringLiteral("num of bytes read: ") + QString::number(bytes.size()));
@@ -271,7 +363,8 @@ bool Communication::requestStatus()
     updatingFromPedal = true;
     main.Timer_USB_Read.stop();
     transport().dropStaleBytes(QStringLiteral("the status request"));
-    transport().sendHex(QStringLiteral("0200"), true, 200);
+    // No pause before the reply: it is read as it comes, until its last value.
+    transport().sendHex(QStringLiteral("0200"), true);
 
     const auto giveUp = [&](const QString& logText, const QString& message) {
         log().logLine(logText);
@@ -288,6 +381,13 @@ bool Communication::requestStatus()
     case Transport::StatusReply::Outcome::Whole:
         break;
     case Transport::StatusReply::Outcome::NoAnswer:
+        if (reply.queueFailed && linked) {
+            updatingFromPedal = wasUpdating;
+            connectionLost();
+            return false;
+        }
+        if (linked)
+            setLinkState(LinkState::Silent);
         if (openFailed_ && !linked)
             return giveUp(QStringLiteral("the pedal could not be opened, so the status request got no answer"),
                           QStringLiteral("The pedal could not be opened. It may be in use by another program: "
@@ -302,6 +402,8 @@ bool Communication::requestStatus()
                       QStringLiteral("The pedal's answer could not be read. Click Request to ask again."));
     }
 
+    if (linked)
+        setLinkState(LinkState::Answering);
     const QByteArray& values = transport().received_bytes_array;
     const auto byte = [&values](int i) { return static_cast<uint8_t>(values.at(i)); };
     firmwareVersion = QString::number(byte(0));

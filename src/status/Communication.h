@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QTimer>
 
 #include <cstdint>
 
@@ -47,6 +48,21 @@ public:
     void enableCommandButtons(bool status);
     void uploadWatchdogExpired();
 
+    // The link at a glance, shown as a mark beside the device name.
+    enum class LinkState { NotLinked, Silent, Answering };
+    LinkState linkState() const { return linkState_; }
+    static QString linkStateText(LinkState state);
+    // The device went away while linked (unplugged, switched off): the window
+    // goes to the unlinked state even when the driver cannot close what is
+    // gone, says so once, and watches for a device to come back.
+    void connectionLost();
+    // While it runs, a device that appears is offered for linking (a line in
+    // the status label); nothing is linked without the user.
+    QTimer deviceWatch;
+    static constexpr int kDeviceWatchMs = 1000;
+    static QString connectionLostText();
+    static QString deviceBackText();
+
     // Handler of Timer_USB_Read.
     void pollUnsolicited();
 
@@ -59,10 +75,15 @@ private:
     Transport& transport();
     Log& log();
     void readStatusFields();
+    void setLinkState(LinkState state);
+    void enterUnlinkedState();
+    void watchForDevice();
 
     Editor& editor_;
     int requestDepth_ = 0;
     // The last link attempt could not open the device (held by another
     // program, say): the request that follows it cannot get an answer.
     bool openFailed_ = false;
+    LinkState linkState_ = LinkState::NotLinked;
+    bool losing_ = false;
 };

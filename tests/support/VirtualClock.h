@@ -18,8 +18,15 @@ public:
     void sleepMs(int ms) override
     {
         pauses_.append({now_, ms});
+        PauseObserver* observer = ms >= kObservedPauseMs ? observer_ : nullptr;
+        if (observer)
+            observer->pauseStarted(ms);
         if (ms > 0)
             now_ += ms;
+        if (observer) {
+            observer->pauseProgress(ms, ms);
+            observer->pauseEnded();
+        }
     }
     void idleMs(int ms) override
     {

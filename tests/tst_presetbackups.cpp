@@ -1,0 +1,111 @@
+// The automatic copies of the pedal's values: dated names, never over an
+// existing file, the newest hundred kept, the user's own files left alone.
+
+#include "presets/PresetBackups.h"
+#include "presets/PresetFile.h"
+
+#include <QtTest>
+
+namespace {
+PresetFile::Values valuesStartingAt(uint32_t first)
+{
+    PresetFile::Values v{};
+    for (size_t k = 0; k < v.size(); ++k)
+        v[k] = first + uint32_t(k);
+    return v;
+}
+
+const QDateTime kWhen(QDate(2026, 12, 10), QTime(5, 40, 45));
+} // namespace
+
+class TestPresetBackups : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void names_data();
+    void names();
+    void sameSecondNeverOverwrites();
+    void keepsTheNewestHundred();
+    void unwritableFolderIsAnError();
+};
+
+void TestPresetBackups::names_data()
+{
+    QTest::addColumn<int>("sequence");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("first of its second") << 1 << QStringLiteral("Backup 2026-12-10 05-40-45.txt");
+    QTest::newRow("second of its second") << 2 << QStringLiteral("Backup 2026-12-10 05-40-45 2.txt");
+    QTest::newRow("twelfth sorts after the second") << 12 << QStringLiteral("Backup 2026-12-10 05-40-45 12.txt");
+}
+
+void TestPresetBackups::names()
+{
+    QFETCH(int, sequence);
+    QFETCH(QString, name);
+    QCOMPARE(PresetBackups::fileName(kWhen, sequence), name);
+}
+
+void TestPresetBackups::sameSecondNeverOverwrites()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("Quarnel MK3/Backups")); // made on the way
+    const PresetBackups::Saved first = PresetBackups::save(folder, valuesStartingAt(0x100), kWhen);
+    const PresetBackups::Saved second = PresetBackups::save(folder, valuesStartingAt(0x200), kWhen);
+    QVERIFY2(first.ok && second.ok, qPrintable(first.error + second.error));
+    QCOMPARE(QFileInfo(first.path).fileName(), PresetBackups::fileName(kWhen, 1));
+    QCOMPARE(QFileInfo(second.path).fileName(), PresetBackups::fileName(kWhen, 2));
+
+    // Each is a preset file like any other, with its own values.
+    const PresetFile::Parsed a = PresetFile::read(first.path);
+    const PresetFile::Parsed b = PresetFile::read(second.path);
+    QVERIFY(a.ok && b.ok);
+    QCOMPARE(a.values, valuesStartingAt(0x100));
+    QCOMPARE(b.values, valuesStartingAt(0x200));
+    QCOMPARE(PresetBackups::copies(folder), (QStringList{first.path, second.path}));
+}
+
+void TestPresetBackups::keepsTheNewestHundred()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path();
+    // The user's own files, one of them named almost like a copy.
+    for (const QString& name : {QStringLiteral("mine.txt"), QStringLiteral("Backup notes.txt")}) {
+        QFile f(QDir(folder).filePath(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    QString oldest;
+    QString secondOldest;
+    for (int i = 0; i < PresetBackups::kKept + 1; ++i) {
+        // Two copies in one second on the way: they count like any others.
+        const QDateTime when = kWhen.addSecs(i == 1 ? 0 : i);
+        const PresetBackups::Saved saved = PresetBackups::save(folder, valuesStartingAt(uint32_t(i)), when);
+        QVERIFY(saved.ok);
+        QCOMPARE(saved.removed, i == PresetBackups::kKept ? 1 : 0);
+        if (i == 0)
+            oldest = saved.path;
+        if (i == 1)
+            secondOldest = saved.path;
+    }
+    const QStringList kept = PresetBackups::copies(folder);
+    QCOMPARE(kept.size(), PresetBackups::kKept);
+    QVERIFY(!QFileInfo::exists(oldest));
+    QCOMPARE(kept.first(), secondOldest); // the " 2" of the first second is the oldest left
+    QVERIFY(QFileInfo::exists(QDir(folder).filePath(QStringLiteral("mine.txt"))));
+    QVERIFY(QFileInfo::exists(QDir(folder).filePath(QStringLiteral("Backup notes.txt"))));
+}
+
+void TestPresetBackups::unwritableFolderIsAnError()
+{
+    QTemporaryDir dir;
+    // A file where the folder should be.
+    const QString folder = dir.filePath(QStringLiteral("Backups"));
+    QFile blocker(folder);
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const PresetBackups::Saved saved = PresetBackups::save(folder, valuesStartingAt(1), kWhen);
+    QVERIFY(!saved.ok);
+    QVERIFY(saved.path.isEmpty());
+    QVERIFY(!saved.error.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestPresetBackups)
+#include "tst_presetbackups.moc"

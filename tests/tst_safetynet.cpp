@@ -1,0 +1,400 @@
+// What protects the user's work and keeps the window alive: automatic backups
+// before destructive actions, a connection that notices an unplugged pedal,
+// pauses that repaint without running handlers, and a status request that
+// reads the reply as it comes.
+
+#include "EditorFixture.h"
+
+#include "app/Editor.h"
+#include "app/FormMain.h"
+#include "app/PauseFeedback.h"
+#include "console/PrintConsole.h"
+#include "editor/FXsettings.h"
+#include "editor/Switch.h"
+#include "link/FtdiDriver.h"
+#include "presets/Backups.h"
+#include "presets/PresetBackups.h"
+#include "presets/PresetFile.h"
+#include "seams/Clock.h"
+#include "status/Communication.h"
+#include "ui_FXsettings.h"
+#include "ui_FormMain.h"
+#include "ui_PrintConsole.h"
+#include "virtualpedal/VirtualPedal.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+using Values = std::array<uint32_t, PedalModel::kValueCount>;
+
+constexpr uint32_t level(int l)
+{
+    return uint32_t(l) << 13;
+}
+
+// Values the window shows without losing a step.
+Values stateA()
+{
+    return {level(513), level(1023), 0,         level(27), 0x00600000, 0,          0, level(517), 1, 0,
+            level(1023), 0x00555558, level(4),  1,         0,          level(8),   1, 1,          level(1000),
+            0x00000800};
+}
+
+Values stateB()
+{
+    return {0, 0, level(1023), 0, 0x00400000, 12, 8, 0, 0, 11,
+            0, 0x00400000, level(1023), 0, 1, 0, 0, 0, 0, 0x00008000};
+}
+
+void writePreset(const QString& path, const Values& v)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    PresetFile::Values p{};
+    std::copy(v.begin(), v.end(), p.begin());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(PresetFile::bytes(p));
+}
+
+// The virtual pedal, except that closing a device that is gone fails, as
+// some drivers do.
+class CloseFailsWhenGone final : public FtdiDriver {
+public:
+    explicit CloseFailsWhenGone(VirtualPedal& pedal) : pedal_(pedal) {}
+    QString name() const override { return pedal_.name(); }
+    uint32_t listDeviceCount(uint32_t& count) override { return pedal_.listDeviceCount(count); }
+    uint32_t listSerialNumber(uint32_t i, char area[64]) override { return pedal_.listSerialNumber(i, area); }
+    uint32_t listDescription(uint32_t i, char area[64]) override { return pedal_.listDescription(i, area); }
+    uint32_t openBySerialNumber(const char* serial, Handle& handle) override
+    {
+        return pedal_.openBySerialNumber(serial, handle);
+    }
+    uint32_t close(Handle h) override { return pedal_.isPlugged() ? pedal_.close(h) : FT_IO_ERROR; }
+    uint32_t read(Handle h, uint8_t* b, uint32_t n, uint32_t& r) override { return pedal_.read(h, b, n, r); }
+    uint32_t write(Handle h, const uint8_t* b, uint32_t n, uint32_t& w) override { return pedal_.write(h, b, n, w); }
+    uint32_t setBaudRate(Handle h, uint32_t baud) override { return pedal_.setBaudRate(h, baud); }
+    uint32_t setDataCharacteristics(Handle h, uint8_t w, uint8_t s, uint8_t p) override
+    {
+        return pedal_.setDataCharacteristics(h, w, s, p);
+    }
+    uint32_t purge(Handle h, uint32_t mask) override { return pedal_.purge(h, mask); }
+    uint32_t queueStatus(Handle h, uint32_t& rx) override { return pedal_.queueStatus(h, rx); }
+    void waitForData(Handle h, int ms) override { pedal_.waitForData(h, ms); }
+
+private:
+    VirtualPedal& pedal_;
+};
+
+// Counts paint events of one window and notes what held while it painted.
+class PaintWatch final : public QObject {
+public:
+    PaintWatch(QWidget* window, Editor& editor, const bool& handlerRan)
+        : editor_(editor), handlerRan_(handlerRan)
+    {
+        window->installEventFilter(this);
+    }
+    int paints = 0;
+    bool handlerRanDuringPaint = false;
+    bool busyCursor = false;
+    bool progressShown = false;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            ++paints;
+            handlerRanDuringPaint = handlerRanDuringPaint || handlerRan_;
+            const QCursor* c = QGuiApplication::overrideCursor();
+            busyCursor = busyCursor || (c && c->shape() == Qt::WaitCursor);
+            progressShown = progressShown || editor_.pauseFeedback()->progressBar() != nullptr;
+        }
+        return false;
+    }
+
+private:
+    Editor& editor_;
+    const bool& handlerRan_;
+};
+} // namespace
+
+class TestSafetyNet : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void backupBeforeEachAction_data();
+    void backupBeforeEachAction();
+    void failedBackupIsReportedAndTheActionGoesOn();
+    void unplugReachesTheUnlinkedStateOnce_data();
+    void unplugReachesTheUnlinkedStateOnce();
+    void replugOffersTheLink();
+    void linkMarkSaysWhich();
+    void longPauseRepaintsAndRunsNoHandler();
+    void wallClockPausesReportTheirProgress();
+    void statusReplyIsReadAsItComes_data();
+    void statusReplyIsReadAsItComes();
+};
+
+void TestSafetyNet::backupBeforeEachAction_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::newRow("preset load") << QStringLiteral("preset");
+    QTest::newRow("Set Assignable Parameters to Default") << QStringLiteral("defaults menu");
+    QTest::newRow("Ctrl+Shift+Z") << QStringLiteral("defaults key");
+    QTest::newRow("Erase Settings") << QStringLiteral("erase");
+    QTest::newRow("firmware upgrade") << QStringLiteral("firmware");
+}
+
+void TestSafetyNet::backupBeforeEachAction()
+{
+    QFETCH(QString, action);
+    EditorFixture f;
+    // Input Level away from its maximum, where the defaults' value and the
+    // knob's highest level would look the same to the knob.
+    Values start = stateA();
+    start[PedalModel::InputLevel] = level(513);
+    f.pedal().model().values = start;
+    f.pedal().model().tuning = 1;
+    f.startLinked();
+    // An edit since the status reply is part of what the pedal plays, and kept.
+    f.fx().ui->swtLimitRange->setOn(false);
+    Values held = start;
+    held[PedalModel::LimitRangeUp] = 0;
+    const QString folder = f.editor().backups->folder();
+    QCOMPARE(folder, f.filesPath(QStringLiteral("Backups")));
+    const int logMark = f.logMark();
+
+    if (action == QLatin1String("preset")) {
+        const QString path = f.filesPath(QStringLiteral("Preset/b.txt"));
+        writePreset(path, stateB());
+        f.dialogs.chooseFile(path);
+        f.main().ui->menuLoadPreset->trigger();
+    } else if (action == QLatin1String("defaults menu")) {
+        f.main().ui->menuSetAssignableParamsToDefault->trigger();
+    } else if (action == QLatin1String("defaults key")) {
+        QTest::keyClick(&f.main(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    } else if (action == QLatin1String("erase")) {
+        f.dialogs.answerYes();
+        f.dialogs.answerNo();
+        f.main().ui->menuEraseSettings->trigger();
+    } else {
+        // What the firmware upgrade calls before it asks its question.
+        QVERIFY(!f.editor().backups->backUpBefore(QStringLiteral("the firmware upgrade")).isEmpty());
+    }
+
+    const QStringList copies = PresetBackups::copies(folder);
+    QCOMPARE(copies.size(), 1);
+    const PresetFile::Parsed parsed = PresetFile::read(copies.first());
+    QVERIFY(parsed.ok);
+    QCOMPARE(parsed.values.size(), held.size());
+    QVERIFY(std::equal(held.begin(), held.end(), parsed.values.begin()));
+    QCOMPARE(f.logSince(logMark).filter(QStringLiteral("backup before")).size(), 1);
+    QVERIFY(f.logSince(logMark).filter(QStringLiteral("backup before")).first().endsWith(copies.first()));
+
+    // "Load Local Preset" brings the pedal back to what it held.
+    QTRY_VERIFY(!f.fx().Timer1.isActive());
+    f.dialogs.chooseFile(copies.first());
+    f.main().ui->menuLoadPreset->trigger();
+    QTRY_VERIFY(!f.fx().Timer1.isActive());
+    QCOMPARE(f.pedal().model().values, held);
+    QCOMPARE(PresetBackups::copies(folder).size(), 2); // that load made its own copy
+}
+
+void TestSafetyNet::failedBackupIsReportedAndTheActionGoesOn()
+{
+    EditorFixture f;
+    f.pedal().model().values = stateA();
+    f.pedal().model().tuning = 1;
+    f.startLinked();
+    // A file where the folder goes.
+    QFile blocker(f.filesPath(QStringLiteral("Backups")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    f.dialogs.clear();
+
+    f.main().ui->menuSetAssignableParamsToDefault->trigger();
+    const QStringList shown = f.dialogs.informationTexts();
+    QCOMPARE(shown.size(), 2);
+    QVERIFY2(shown.at(0).startsWith(QStringLiteral("The pedal's values could not be backed up before the "
+                                                   "assignable defaults: ")),
+             qPrintable(shown.at(0)));
+    QCOMPARE(shown.at(1), QStringLiteral("Click Save Parameters button to save the current status on pedal"));
+    QCOMPARE(f.pedal().model().values[PedalModel::InputLevel], 0x00800000u);
+}
+
+void TestSafetyNet::unplugReachesTheUnlinkedStateOnce_data()
+{
+    QTest::addColumn<bool>("midRequest");
+    QTest::addColumn<bool>("closeFails");
+    QTest::newRow("idle") << false << false;
+    QTest::newRow("idle, the driver cannot close it") << false << true;
+    QTest::newRow("during a status request") << true << false;
+}
+
+void TestSafetyNet::unplugReachesTheUnlinkedStateOnce()
+{
+    QFETCH(bool, midRequest);
+    QFETCH(bool, closeFails);
+    EditorFixture f;
+    if (closeFails)
+        f.startWith(std::make_unique<CloseFailsWhenGone>(f.pedal()));
+    f.startLinked();
+    Communication& comm = f.comm();
+    QVERIFY(comm.linked);
+    f.dialogs.clear();
+
+    if (midRequest) {
+        f.pedal().setReplyDelay(500);
+        QTimer::singleShot(0, [&f] { f.pedal().unplug(); });
+        QVERIFY(!comm.requestStatus());
+    } else {
+        f.pedal().unplug();
+        QTRY_VERIFY(!comm.linked);
+    }
+    QVERIFY(!comm.linked);
+    QCOMPARE(f.dialogs.informationTexts(), QStringList{Communication::connectionLostText()});
+    QCOMPARE(comm.linkState(), Communication::LinkState::NotLinked);
+    QVERIFY(!f.main().Timer_USB_Read.isActive());
+    QVERIFY(!f.main().ui->lblDeviceName->text().contains(QStringLiteral("linked")));
+    QVERIFY(f.main().ui->menuScan->isEnabled());
+    QVERIFY(!f.main().ui->menuDisconnect->isEnabled());
+    QVERIFY(!f.main().ui->btnRequest->isEnabled());
+    QVERIFY(!comm.updatingFromPedal);
+    // Nothing more is said however long it stays unplugged.
+    QTest::qWait(200);
+    QCOMPARE(f.dialogs.informationTexts().size(), 1);
+}
+
+void TestSafetyNet::replugOffersTheLink()
+{
+    EditorFixture f;
+    f.startLinked();
+    f.comm().deviceWatch.setInterval(20);
+    f.pedal().unplug();
+    QTRY_VERIFY(!f.comm().linked);
+    QTest::qWait(100);
+    QVERIFY(f.main().ui->lblStatus->text() != Communication::deviceBackText());
+
+    f.pedal().replug();
+    QTRY_COMPARE(f.main().ui->lblStatus->text(), Communication::deviceBackText());
+    QVERIFY(!f.comm().linked); // offered, not linked
+    QVERIFY(!f.comm().deviceWatch.isActive());
+    QVERIFY(f.main().ui->menuScan->isEnabled());
+
+    f.main().ui->menuScan->trigger();
+    QVERIFY(f.comm().linked);
+    QCOMPARE(f.comm().linkState(), Communication::LinkState::Answering);
+    QCOMPARE(f.main().ui->lblStatus->text(), QStringLiteral("Status: "));
+}
+
+void TestSafetyNet::linkMarkSaysWhich()
+{
+    EditorFixture f;
+    f.start();
+    QLabel* mark = f.main().lblLinkState();
+    QCOMPARE(mark->toolTip(), QStringLiteral("Not linked"));
+    // Beside the device name, clear of the catalogue.
+    const QRect name = f.main().ui->lblDeviceName->geometry();
+    QVERIFY(mark->geometry().left() >= name.right());
+    QVERIFY(mark->geometry().right() < f.main().ui->lstEffects->geometry().left());
+
+    f.main().ui->menuScan->trigger();
+    QCOMPARE(mark->toolTip(), QStringLiteral("Linked: the pedal answers"));
+    f.pedal().setSilent(true);
+    f.dialogs.clear();
+    QVERIFY(!f.comm().requestStatus());
+    QCOMPARE(mark->toolTip(), QStringLiteral("Linked, but the pedal has not answered"));
+    f.main().ui->menuDisconnect->trigger();
+    QCOMPARE(mark->toolTip(), QStringLiteral("Not linked"));
+}
+
+void TestSafetyNet::longPauseRepaintsAndRunsNoHandler()
+{
+    EditorFixture f;
+    f.startLinked();
+    PrintConsole& console = f.console();
+    console.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&console));
+    bool handlerRan = false;
+    PaintWatch watch(&console, f.editor(), handlerRan);
+    f.clock.clearPauses();
+    // A click on another button, already waiting when the pause starts, is
+    // handled after it, and a timer's tick too.
+    QPushButton* other = console.ui->btnEraseEeprom;
+    QObject::connect(other, &QPushButton::clicked, [&handlerRan] { handlerRan = true; });
+    f.dialogs.setDefaultAnswer(false);
+    const QPointF at = QRectF(other->rect()).center();
+    QCoreApplication::postEvent(other, new QMouseEvent(QEvent::MouseButtonPress, at, other->mapToGlobal(at),
+                                                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(other, new QMouseEvent(QEvent::MouseButtonRelease, at, other->mapToGlobal(at),
+                                                       Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+    bool tick = false;
+    QTimer::singleShot(0, [&tick] { tick = true; });
+    const qint64 before = f.clock.nowMs();
+    QTest::mouseClick(console.ui->btnReadEEPROM, Qt::LeftButton);
+
+    QCOMPARE(f.clock.pauseLengths(), QList<int>{4000});
+    QVERIFY(f.clock.nowMs() - before >= 4000);
+    QVERIFY(watch.paints >= 1);
+    QVERIFY(!watch.handlerRanDuringPaint);
+    QVERIFY(watch.busyCursor);
+    QVERIFY(watch.progressShown);
+    QVERIFY(!QGuiApplication::overrideCursor());
+    QVERIFY(!tick);
+    QTRY_VERIFY(handlerRan);
+    QTRY_VERIFY(tick);
+}
+
+void TestSafetyNet::wallClockPausesReportTheirProgress()
+{
+    struct Recorder final : PauseObserver {
+        QList<int> started, progress;
+        int ended = 0;
+        void pauseStarted(int ms) override { started << ms; }
+        void pauseProgress(int elapsedMs, int) override { progress << elapsedMs; }
+        void pauseEnded() override { ++ended; }
+    } recorder;
+    SystemClock clock;
+    clock.setPauseObserver(&recorder);
+    clock.sleepMs(Clock::kObservedPauseMs - 1); // too short to be worth a repaint
+    QVERIFY(recorder.started.isEmpty());
+    clock.sleepMs(150);
+    QCOMPARE(recorder.started, QList<int>{150});
+    QCOMPARE(recorder.ended, 1);
+    QVERIFY(recorder.progress.size() >= 2); // in slices, not one block
+    QCOMPARE(recorder.progress.last(), 150);  // and to its whole length
+}
+
+void TestSafetyNet::statusReplyIsReadAsItComes_data()
+{
+    QTest::addColumn<int>("splitGapMs");
+    QTest::newRow("in one part") << 0;
+    QTest::newRow("in two parts 80 ms apart") << 80;
+}
+
+void TestSafetyNet::statusReplyIsReadAsItComes()
+{
+    QFETCH(int, splitGapMs);
+    EditorFixture f;
+    f.pedal().model().values = stateA();
+    f.pedal().setWireTimeModel(true);
+    f.startLinked();
+    f.pedal().model().values = stateB();
+    if (splitGapMs > 0)
+        f.pedal().setSplitReplies(splitGapMs, 200);
+    f.clock.clearPauses();
+    const qint64 before = f.clock.nowMs();
+    QVERIFY(f.comm().requestStatus());
+    const qint64 took = f.clock.nowMs() - before;
+    // No fixed pause before the reading: the request lasts the reply's own
+    // wire time (about 35 ms at 115200 baud), plus any gap inside it.
+    QVERIFY(!f.clock.pauseLengths().contains(200));
+    QVERIFY2(took < 100 + splitGapMs, qPrintable(QString::number(took)));
+    QVERIFY(took >= splitGapMs);
+    QCOMPARE(f.fx().parameters().values(), stateB());
+}
+
+QTEST_MAIN(TestSafetyNet)
+#include "tst_safetynet.moc"
