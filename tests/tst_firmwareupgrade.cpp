@@ -119,6 +119,8 @@ void TestFirmwareUpgrade::bothWaysInReachTheUpgradeWindow()
     QVERIFY(f.window().isVisible());
     QCOMPARE(f.pedal().mode(), VirtualPedal::Mode::Bootloader);
     QCOMPARE(f.pedal().line().parity, uint8_t(2));
+    // Every acknowledge waits out the bridge's latency timer: the link shortens it.
+    QCOMPARE(f.pedal().latencyTimerMs(), 1);
     QVERIFY(f.comm().firmware_upgrade_mode);
     QVERIFY(f.main().isEnabledByName(QStringLiteral("menuStartFirmwareUpgrade")));
     QVERIFY(!f.main().btnRequest()->isEnabled());

@@ -172,6 +172,7 @@ bool Communication::linkBySerialNumber()
         main.lblDeviceName()->setText(main.lblDeviceName()->text() + QStringLiteral(" linked"));
         d2xx().setBaudRate();
         d2xx().setDataCharacteristics();
+        d2xx().setLatencyTimer();
         const auto handle = static_cast<uint32_t>(reinterpret_cast<quintptr>(d2xx().handle()));
         log().logLine(QStringLiteral("FT_HANDLE: 0x") + Hex::hex(handle, 8));
         log().appendDirect(QStringLiteral("baud rate = ") + QString::number(d2xx().baudRate));
