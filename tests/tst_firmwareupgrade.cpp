@@ -389,8 +389,11 @@ void TestFirmwareUpgrade::uncheckingAfterAFailedHandshakeRestoresTheLink()
     Upgrade f;
     f.pedal().setFirmwareVersion(16);
     f.startLinked();
+    // A second click while the handshake waits changes nothing under it.
+    QTimer::singleShot(0, [&] { f.upgradeMode()->trigger(); });
     f.upgradeMode()->trigger(); // SHIFT not held: the pedal stays in its firmware
     QCOMPARE(f.dialogs.informationTexts().last(), QStringLiteral("Connection to bootloader failed"));
+    QCOMPARE(f.writes().count(QByteArray::fromHex("7F")), 2); // the handshake and its one retry
     QVERIFY(!f.window().isVisible());
     QCOMPARE(f.pedal().line().parity, uint8_t(2));
     QVERIFY(f.upgradeMode()->isChecked());

@@ -101,6 +101,11 @@ bool BootloaderClient::waitForAcknowledge(const QString& step, int timeoutMs)
 
 BootloaderClient::Handshake BootloaderClient::handshake()
 {
+    inHandshake_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{inHandshake_};
     clearFailure();
     useBootloaderSettings();
     // A late answer to an earlier command must not pass for the answer to this one.

@@ -60,6 +60,8 @@ public:
     // first byte of a command and stays quiet; a second 0x7F then draws a NACK,
     // which means the bootloader is there and listening, as stm32flash has it.
     Handshake handshake();
+    // True while a handshake waits for its reply (window events run meanwhile).
+    bool inHandshake() const { return inHandshake_; }
 
     // Wait for acknowledge: the reply, its console lines, and whether it is ACK.
     bool waitForAcknowledge(const QString& step, int timeoutMs = kAckTimeoutMs);
@@ -93,4 +95,5 @@ private:
     Transport& transport_;
     Log& log_;
     Failure failure_;
+    bool inHandshake_ = false;
 };

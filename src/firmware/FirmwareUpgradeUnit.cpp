@@ -62,6 +62,13 @@ void FirmwareUpgradeUnit::menuFirmwareUpgradeModeClick()
         refuseWhileWriting();
         return;
     }
+    // A click inside the handshake's wait would change the line's settings
+    // under the bootloader's reply.
+    if (client_->inHandshake()) {
+        item->setChecked(wasChecked);
+        editor_.log().logLine(QStringLiteral("Upgrade Mode: ignored while the bootloader is being greeted"));
+        return;
+    }
 
     if (wasChecked) {
         item->setChecked(false);
