@@ -180,8 +180,10 @@ void TestSafetyNet::backupBeforeEachAction()
         f.dialogs.answerNo();
         f.main().ui->menuEraseSettings->trigger();
     } else {
-        // What the firmware upgrade calls before it asks its question.
-        QVERIFY(!f.editor().backups->backUpBefore(QStringLiteral("the firmware upgrade")).isEmpty());
+        // "Upgrade Mode" backs up before its question; No ends it there.
+        f.dialogs.answerNo();
+        f.main().ui->menuFirmwareUpgradeMode->trigger();
+        QCOMPARE(f.dialogs.questions().last(), QStringLiteral("Keep SHIFT button on the pedal pressed and click YES."));
     }
 
     const QStringList copies = PresetBackups::copies(folder);

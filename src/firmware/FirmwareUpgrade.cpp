@@ -1,11 +1,98 @@
 #include "firmware/FirmwareUpgrade.h"
 
 #include "app/Editor.h"
+#include "firmware/FirmwareUpgradeUnit.h"
+#include "ui_FirmwareUpgrade.h"
 
-FirmwareUpgrade::FirmwareUpgrade(Editor& editor) : editor_(editor)
+#include <QCloseEvent>
+#include <QKeyEvent>
+
+namespace {
+constexpr int kClientWidth = 196;
+constexpr int kClientHeight = 140;
+constexpr double kTextSize = 11.0; // 1/96 inch, as in the main window
+} // namespace
+
+FirmwareUpgrade::FirmwareUpgrade(Editor& editor)
+    : QWidget(nullptr), ui(new Ui::formFirmwareUpgrade), editor_(editor)
 {
-    (void)editor_;
-    setObjectName(QStringLiteral("formFirmwareUpgrade"));
-    setWindowTitle(QStringLiteral("Firmware Upgrade"));
-    setFixedSize(196, 140);
+    ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
+                   | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(kClientWidth, kClientHeight);
+    QFont arial(QStringLiteral("Arial"));
+    arial.setPointSizeF(kTextSize * 0.75);
+    for (QWidget* w : findChildren<QWidget*>())
+        w->setFont(arial);
+    OpenDialog1 = {QString(), QString(), QString(), {}};
+
+    connect(ui->cmbFirmwareChoose, &QComboBox::currentIndexChanged, this, &FirmwareUpgrade::cmbFirmwareChooseChange);
+    connect(ui->btnUpgradeFirmware, &QPushButton::clicked, this, &FirmwareUpgrade::btnUpgradeFirmwareClick);
+}
+
+FirmwareUpgrade::~FirmwareUpgrade()
+{
+    delete ui;
+}
+
+QComboBox* FirmwareUpgrade::cmbFirmwareChoose() const
+{
+    return ui->cmbFirmwareChoose;
+}
+
+QPushButton* FirmwareUpgrade::btnUpgradeFirmware() const
+{
+    return ui->btnUpgradeFirmware;
+}
+
+QProgressBar* FirmwareUpgrade::ProgressBar1() const
+{
+    return ui->ProgressBar1;
+}
+
+QLabel* FirmwareUpgrade::lblProgress() const
+{
+    return ui->lblProgress;
+}
+
+void FirmwareUpgrade::cmbFirmwareChooseChange()
+{
+    editor_.firmware->firmwareChosen(ui->cmbFirmwareChoose->currentText());
+}
+
+void FirmwareUpgrade::btnUpgradeFirmwareClick()
+{
+    editor_.firmware->btnUpgradeFirmwareClick();
+}
+
+void FirmwareUpgrade::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // The newest image is the last entry; choosing it again still counts as a choice.
+    const int last = ui->cmbFirmwareChoose->count() - 1;
+    if (ui->cmbFirmwareChoose->currentIndex() == last)
+        cmbFirmwareChooseChange();
+    else
+        ui->cmbFirmwareChoose->setCurrentIndex(last);
+}
+
+void FirmwareUpgrade::closeEvent(QCloseEvent* event)
+{
+    if (!editor_.firmware->formCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    editor_.firmware->restart();
+}
+
+void FirmwareUpgrade::keyPressEvent(QKeyEvent* event)
+{
+    const auto mods = event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+    if (event->key() == Qt::Key_O && mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
+        event->accept();
+        editor_.firmware->upgradeFromFile();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

@@ -120,6 +120,13 @@ uint32_t D2XXUnit::writeDevice(uint32_t n)
     return written;
 }
 
+uint32_t D2XXUnit::setLatencyTimer(uint8_t ms)
+{
+    const uint32_t status = driver_.setLatencyTimer(handle_, ms);
+    reportFTStatus(QStringLiteral("FT_SetLatencyTimer"), status);
+    return status;
+}
+
 uint32_t D2XXUnit::setBaudRate()
 {
     const uint32_t status = driver_.setBaudRate(handle_, baudRate);

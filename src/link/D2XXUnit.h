@@ -36,6 +36,11 @@ public:
     uint32_t writeDevice(uint32_t n);
     uint32_t setBaudRate();
     uint32_t setDataCharacteristics();
+    // Each of the bootloader's one-byte acknowledges waits out the bridge's
+    // latency timer; 1 ms instead of the factory's 16 makes an upgrade about
+    // three times quicker. The bytes on the wire stay the same.
+    static constexpr uint8_t kLatencyTimerMs = 1;
+    uint32_t setLatencyTimer(uint8_t ms = kLatencyTimerMs);
     uint32_t purgeReceive();
     uint32_t purgeTransmit();
     uint32_t queryQueue();

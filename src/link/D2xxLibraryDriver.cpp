@@ -25,6 +25,7 @@ using SetBaudRateFn = FT_STATUS(QUARNEL_D2XX_CALL*)(FT_HANDLE, DWORD);
 using SetDataCharacteristicsFn = FT_STATUS(QUARNEL_D2XX_CALL*)(FT_HANDLE, UCHAR, UCHAR, UCHAR);
 using PurgeFn = FT_STATUS(QUARNEL_D2XX_CALL*)(FT_HANDLE, DWORD);
 using GetQueueStatusFn = FT_STATUS(QUARNEL_D2XX_CALL*)(FT_HANDLE, DWORD*);
+using SetLatencyTimerFn = FT_STATUS(QUARNEL_D2XX_CALL*)(FT_HANDLE, UCHAR);
 
 template <typename Fn>
 bool resolve(QLibrary& library, const char* symbol, Fn& fn)
@@ -44,6 +45,7 @@ struct D2xxLibraryDriver::Calls {
     SetDataCharacteristicsFn setDataCharacteristics = nullptr;
     PurgeFn purge = nullptr;
     GetQueueStatusFn getQueueStatus = nullptr;
+    SetLatencyTimerFn setLatencyTimer = nullptr; // optional: older libraries lack it
 };
 
 D2xxLibraryDriver::D2xxLibraryDriver() : calls_(new Calls) {}
@@ -80,6 +82,7 @@ std::unique_ptr<D2xxLibraryDriver> D2xxLibraryDriver::create(const QString& libr
                           resolve(lib, "FT_Write", c.write) && resolve(lib, "FT_SetBaudRate", c.setBaudRate) &&
                           resolve(lib, "FT_SetDataCharacteristics", c.setDataCharacteristics) &&
                           resolve(lib, "FT_Purge", c.purge) && resolve(lib, "FT_GetQueueStatus", c.getQueueStatus);
+    resolve(lib, "FT_SetLatencyTimer", c.setLatencyTimer);
     // A library that lacks a call is some other library: leave it unused. It is
     // not unloaded, since a library once loaded may hold state of its own.
     return complete ? std::move(driver) : nullptr;
@@ -151,6 +154,13 @@ uint32_t D2xxLibraryDriver::setDataCharacteristics(Handle handle, uint8_t wordLe
                                                    uint8_t parity)
 {
     return calls_->setDataCharacteristics(handle, wordLength, stopBits, parity);
+}
+
+uint32_t D2xxLibraryDriver::setLatencyTimer(Handle handle, uint8_t ms)
+{
+    if (!calls_->setLatencyTimer)
+        return FT_OK;
+    return calls_->setLatencyTimer(handle, ms);
 }
 
 uint32_t D2xxLibraryDriver::purge(Handle handle, uint32_t mask)

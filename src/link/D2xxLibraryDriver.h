@@ -33,6 +33,7 @@ public:
     uint32_t write(Handle handle, const uint8_t* buffer, uint32_t toWrite, uint32_t& written) override;
     uint32_t setBaudRate(Handle handle, uint32_t baud) override;
     uint32_t setDataCharacteristics(Handle handle, uint8_t wordLength, uint8_t stopBits, uint8_t parity) override;
+    uint32_t setLatencyTimer(Handle handle, uint8_t ms) override;
     uint32_t purge(Handle handle, uint32_t mask) override;
     uint32_t queueStatus(Handle handle, uint32_t& rxBytes) override;
 

@@ -76,6 +76,17 @@ public:
     // FT_GetQueueStatus(handle, &rxBytes)
     virtual uint32_t queueStatus(Handle handle, uint32_t& rxBytes) = 0;
 
+    // FT_SetLatencyTimer: how long the bridge holds back a short reply before
+    // sending it to the host (16 ms from the factory). Older D2XX libraries
+    // lack the call, and a driver without such a timer has nothing to do: the
+    // default does nothing and reports success.
+    virtual uint32_t setLatencyTimer(Handle handle, uint8_t ms)
+    {
+        (void)handle;
+        (void)ms;
+        return FT_OK;
+    }
+
     // Lets a waiting caller block until bytes may have arrived instead of spinning.
     // Drivers fed by the operating system wait on the port for at most timeoutMs;
     // the default returns at once and leaves the pause to the caller's clock.

@@ -8,6 +8,11 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(Q_OS_LINUX)
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#endif
+
 struct SerialPortDriver::OpenPort {
     QString location;
     std::unique_ptr<QSerialPort> port;
@@ -275,6 +280,29 @@ uint32_t SerialPortDriver::setDataCharacteristics(Handle handle, uint8_t wordLen
         port.clearError();
         return FT_IO_ERROR;
     }
+    return FT_OK;
+}
+
+uint32_t SerialPortDriver::setLatencyTimer(Handle handle, uint8_t ms)
+{
+    uint32_t status = FT_OK;
+    OpenPort* p = portOf(handle, status);
+    if (!p)
+        return status;
+#if defined(Q_OS_LINUX)
+    const int fd = static_cast<int>(p->port->handle());
+    serial_struct serial{};
+    // Pseudo-terminals and many adapters have no such settings: not an error.
+    if (fd >= 0 && ::ioctl(fd, TIOCGSERIAL, &serial) == 0) {
+        if (ms <= 1)
+            serial.flags |= ASYNC_LOW_LATENCY;
+        else
+            serial.flags &= ~ASYNC_LOW_LATENCY;
+        ::ioctl(fd, TIOCSSERIAL, &serial);
+    }
+#else
+    (void)ms;
+#endif
     return FT_OK;
 }
 

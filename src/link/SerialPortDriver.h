@@ -42,6 +42,9 @@ public:
     uint32_t write(Handle handle, const uint8_t* buffer, uint32_t toWrite, uint32_t& written) override;
     uint32_t setBaudRate(Handle handle, uint32_t baud) override;
     uint32_t setDataCharacteristics(Handle handle, uint8_t wordLength, uint8_t stopBits, uint8_t parity) override;
+    // Linux's ftdi_sio takes the port's low-latency flag as a latency timer of
+    // 1 ms; elsewhere, and on ports without the flag, nothing changes.
+    uint32_t setLatencyTimer(Handle handle, uint8_t ms) override;
     uint32_t purge(Handle handle, uint32_t mask) override;
     uint32_t queueStatus(Handle handle, uint32_t& rxBytes) override;
     void waitForData(Handle handle, int timeoutMs) override;

@@ -204,11 +204,14 @@ bool Transport::readAnswer(int timeoutMs, const std::function<void(const QByteAr
     return true;
 }
 
-QString Transport::readReplyByte(bool firmwareUpgradeMode)
+QString Transport::readReplyByte(bool firmwareUpgradeMode, int timeoutMs, Wait* wait)
 {
     QString result;
     uint32_t total = 0;
-    if (waitForQueuedBytes(kByteReplyTimeoutMs) == Wait::Bytes) {
+    const Wait waited = waitForQueuedBytes(timeoutMs);
+    if (wait)
+        *wait = waited;
+    if (waited == Wait::Bytes) {
         for (;;) {
             QCoreApplication::processEvents();
             const uint32_t n = d2xx_.readDevice();

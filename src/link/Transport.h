@@ -69,8 +69,10 @@ public:
     // False when nothing arrived or the queue could not be read (failed says which).
     bool readAnswer(int timeoutMs, const std::function<void(const QByteArray&)>& onRead, bool* failed = nullptr);
 
-    // The first byte of the reply as two hex digits, or empty when none came.
-    QString readReplyByte(bool firmwareUpgradeMode);
+    // The first byte of the reply as two hex digits, or empty when none came
+    // within timeoutMs; wait (when given) tells whether bytes came, the time
+    // limit passed or the queue could not be read (a lost link).
+    QString readReplyByte(bool firmwareUpgradeMode, int timeoutMs = kByteReplyTimeoutMs, Wait* wait = nullptr);
 
     // What the pedal sent unasked since the last look, without error lines.
     // failed tells when the queue could not be read (a device that is gone).

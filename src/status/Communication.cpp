@@ -6,6 +6,7 @@
 #include "console/Maintenance.h"
 #include "editor/FXsettings.h"
 #include "effects/Catalogue.h"
+#include "firmware/BootloaderClient.h"
 #include "firmware/FirmwareUpgradeUnit.h"
 #include "link/D2XXUnit.h"
 #include "status/DeviceSettings.h"
@@ -181,6 +182,13 @@ void Communication::Link()
                                QStringLiteral("menuLoadFirstPresetAtStartup")},
                               true);
         EnableUSBobjects(true);
+        // The bootloader answered and the upgrade window is open: a status
+        // request or an effect upload now would go to the bootloader as
+        // commands, and its reply wait would take the upgrade's acknowledges.
+        if (firmware_upgrade_mode && main.isEnabledByName(QStringLiteral("menuStartFirmwareUpgrade"))) {
+            main.btnRequest()->setEnabled(false);
+            main.btnUpload()->setEnabled(false);
+        }
         log().logLine(QStringLiteral("firmware upgrade mode: ") + trueFalse(firmware_upgrade_mode));
         if (firmware_upgrade_mode)
             main.Timer_USB_Read.stop();
@@ -200,18 +208,17 @@ bool Communication::linkBySerialNumber()
         main.lblDeviceName()->setText(main.lblDeviceName()->text() + QStringLiteral(" linked"));
         d2xx().setBaudRate();
         d2xx().setDataCharacteristics();
+        d2xx().setLatencyTimer();
         const auto handle = static_cast<uint32_t>(reinterpret_cast<quintptr>(d2xx().handle()));
         log().logLine(QStringLiteral("FT_HANDLE: 0x") + Hex::hex(handle, 8));
         log().appendDirect(QStringLiteral("baud rate = ") + QString::number(d2xx().baudRate));
     }
     if (firmware_upgrade_mode) {
-        selectSerialSettings(SerialMode::Bootloader);
-        d2xx().setDataCharacteristics();
-        d2xx().send_buffer()[0] = 0x7F;
-        d2xx().writeDevice(1);
-        const QString reply = transport().readReplyByte(firmware_upgrade_mode);
-        log().appendDirect(QStringLiteral("received Byte: ") + reply);
-        if (reply == QLatin1String("79")) {
+        // Bootloader settings, 0x7F and its reply, with a time limit, and
+        // taking a bootloader that was synchronised before as listening.
+        const BootloaderClient::Handshake handshake = editor_.firmware->client().handshake();
+        log().appendDirect(QStringLiteral("received Byte: ") + handshake.reply);
+        if (handshake.ok) {
             editor_.dialogs().information(editor_.formMain,
                                           QStringLiteral("Connection to bootloader succeeded, ready for firmware upgrade"));
             editor_.formMain->setEnabledByName({QStringLiteral("menuStartFirmwareUpgrade")}, true);

@@ -149,6 +149,17 @@ uint32_t VirtualPedal::setDataCharacteristics(Handle handle, uint8_t wordLength,
     return FT_OK;
 }
 
+uint32_t VirtualPedal::setLatencyTimer(Handle handle, uint8_t ms)
+{
+    if (const uint32_t status = check(handle))
+        return status;
+    if (ms < 1)
+        return FT_INVALID_PARAMETER;
+    latencyMs_ = ms;
+    output_.setWireTimeModel(output_.wireTimeModel(), ms);
+    return FT_OK;
+}
+
 uint32_t VirtualPedal::purge(Handle handle, uint32_t mask)
 {
     if (const uint32_t status = check(handle))

@@ -45,6 +45,7 @@ public:
     uint32_t write(Handle handle, const uint8_t* buffer, uint32_t toWrite, uint32_t& written) override;
     uint32_t setBaudRate(Handle handle, uint32_t baud) override;
     uint32_t setDataCharacteristics(Handle handle, uint8_t wordLength, uint8_t stopBits, uint8_t parity) override;
+    uint32_t setLatencyTimer(Handle handle, uint8_t ms) override;
     uint32_t purge(Handle handle, uint32_t mask) override;
     uint32_t queueStatus(Handle handle, uint32_t& rxBytes) override;
 
@@ -113,8 +114,15 @@ public:
     // written, and every later call fails until the pedal is plugged in again.
     void setUnplugAtWrite(int index) { faults_.unplugAtWrite = index; }
 
-    // Each answer byte then takes its bits at the line's baud rate, after the latency.
-    void setWireTimeModel(bool on, int latencyMs = 16) { output_.setWireTimeModel(on, latencyMs); }
+    // Each answer byte then takes its bits at the line's baud rate, after the
+    // latency: latencyMs, until the host sets the bridge's latency timer.
+    void setWireTimeModel(bool on, int latencyMs = 16)
+    {
+        latencyMs_ = latencyMs;
+        output_.setWireTimeModel(on, latencyMs);
+    }
+    // The latency timer the host set last; 16 ms (the bridge's default) after an open.
+    int latencyTimerMs() const { return latencyMs_; }
 
 private:
     Handle currentHandle() const;
@@ -129,6 +137,7 @@ private:
     PedalOutput output_;
     PedalMicrocontroller mcu_;
 
+    int latencyMs_ = 16;
     bool plugged_ = true;
     bool open_ = false;
     bool handleLost_ = false; // unplugged while open: the handle stays dead until closed

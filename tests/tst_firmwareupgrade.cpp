@@ -1,0 +1,412 @@
+// The firmware upgrade end to end on the virtual pedal, through the real
+// windows: both ways into the bootloader, the whole upgrade and the restart,
+// the upgrade from a file, and what happens when the pedal refuses a block,
+// goes silent or is unplugged in the middle.
+
+#include "EditorFixture.h"
+
+#include "app/Editor.h"
+#include "app/FormMain.h"
+#include "firmware/BootloaderClient.h"
+#include "firmware/FirmwareUpgrade.h"
+#include "firmware/FirmwareUpgradeUnit.h"
+#include "data/DataItems.h"
+#include "status/Communication.h"
+#include "virtualpedal/VirtualPedal.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+const QByteArray kGoCommand = QByteArray::fromHex("21");
+const QByteArray kStatusRequest = QByteArray::fromHex("0200");
+
+QByteArray firmware17()
+{
+    return DataItems::bytes(QStringLiteral("FIRMWARE_17"));
+}
+
+QByteArray startableImage(int size)
+{
+    QByteArray img(size, '\x5A');
+    const uint32_t words[] = {0x20005000u, 0x08000000u + 0x100u + 1u};
+    for (int w = 0; w < 2; ++w)
+        for (int i = 0; i < 4; ++i)
+            img[4 * w + i] = char(words[w] >> (8 * i));
+    return img;
+}
+
+// The Go: 21 and DE each on its own, then the address and its checksum byte by byte.
+bool sentGo(const QList<QByteArray>& writes)
+{
+    for (int i = 0; i + 6 < writes.size(); ++i)
+        if (writes.at(i) == kGoCommand && writes.at(i + 1) == QByteArray::fromHex("DE")
+            && writes.mid(i + 2, 5)
+                == QList<QByteArray>{QByteArray::fromHex("08"), QByteArray(1, '\0'), QByteArray(1, '\0'),
+                                     QByteArray(1, '\0'), QByteArray::fromHex("08")})
+            return true;
+    return false;
+}
+
+struct Upgrade : EditorFixture {
+    QAction* upgradeMode() { return main().item(QStringLiteral("menuFirmwareUpgradeMode")); }
+    FirmwareUpgrade& window() { return *editor().formFirmwareUpgrade; }
+    FirmwareUpgradeUnit& unit() { return *editor().firmware; }
+
+    // A pedal with firmware 16, linked; then "Upgrade Mode" with SHIFT held.
+    void enterByCommand()
+    {
+        pedal().setFirmwareVersion(16);
+        startLinked();
+        pedal().setShiftHeld(true);
+        upgradeMode()->trigger();
+    }
+    // An old pedal powered up with SHIFT held, "Upgrade Mode", then the link.
+    void enterByPowerUp()
+    {
+        pedal().setFirmwareVersion(8);
+        pedal().setShiftHeld(true);
+        pedal().powerCycle();
+        start();
+        upgradeMode()->trigger();
+        comm().scanAndLink();
+    }
+    void clickUpgrade() { QTest::mouseClick(window().btnUpgradeFirmware(), Qt::LeftButton); }
+};
+} // namespace
+
+class TestFirmwareUpgrade : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void bothWaysInReachTheUpgradeWindow_data();
+    void bothWaysInReachTheUpgradeWindow();
+    void upgradeWritesTheImageAndRestarts();
+    void closingWithoutUpgradeRestartsThePedal();
+    void failureEndsTheUpgradeWithoutGo_data();
+    void failureEndsTheUpgradeWithoutGo();
+    void closingAfterAFailureLeavesThePedalInItsBootloader();
+    void upgradeFromAFileReadsItWhole();
+    void filesThatCannotStartAreRefusedBeforeAnythingIsSent_data();
+    void filesThatCannotStartAreRefusedBeforeAnythingIsSent();
+    void oneUpgradeAtATime();
+    void uncheckingAfterAFailedHandshakeRestoresTheLink();
+};
+
+void TestFirmwareUpgrade::bothWaysInReachTheUpgradeWindow_data()
+{
+    QTest::addColumn<bool>("legacy");
+    QTest::newRow("command entry (A)") << false;
+    QTest::newRow("power-up entry (B)") << true;
+}
+
+void TestFirmwareUpgrade::bothWaysInReachTheUpgradeWindow()
+{
+    QFETCH(bool, legacy);
+    Upgrade f;
+    if (legacy)
+        f.enterByPowerUp();
+    else
+        f.enterByCommand();
+
+    QVERIFY(f.window().isVisible());
+    QCOMPARE(f.pedal().mode(), VirtualPedal::Mode::Bootloader);
+    QCOMPARE(f.pedal().line().parity, uint8_t(2));
+    // Every acknowledge waits out the bridge's latency timer: the link shortens it.
+    QCOMPARE(f.pedal().latencyTimerMs(), 1);
+    QVERIFY(f.comm().firmware_upgrade_mode);
+    QVERIFY(f.main().isEnabledByName(QStringLiteral("menuStartFirmwareUpgrade")));
+    QVERIFY(!f.main().btnRequest()->isEnabled());
+    QVERIFY(!f.main().Timer_USB_Read.isActive());
+    QCOMPARE(f.window().cmbFirmwareChoose()->currentText(), QStringLiteral("Firmware_17"));
+    QVERIFY(f.log().contains(QStringLiteral("Firmware Version(DEC): 17")));
+    const QString success = legacy ? QStringLiteral("Connection to bootloader succeeded, ready for firmware upgrade")
+                                   : QStringLiteral("Release SHIFT button and click OK.");
+    QCOMPARE(f.dialogs.informationTexts().last(), success);
+    QVERIFY(f.log().contains(legacy ? QStringLiteral("received Byte: 79")
+                                    : QStringLiteral("received Byte from bootloader: 79")));
+    if (legacy) {
+        QVERIFY(f.comm().legacyEntry);
+        QVERIFY(!f.writes().contains(kStatusRequest)); // no status request with the legacy entry
+    } else {
+        QCOMPARE(f.dialogs.questions(), QStringList{"Keep SHIFT button on the pedal pressed and click YES."});
+        const QList<QByteArray> w = f.writes();
+        const int entry = static_cast<int>(w.indexOf(QByteArray::fromHex("0500010203040506")));
+        QVERIFY(entry > 0);
+        QCOMPARE(w.at(entry - 1), QByteArray::fromHex("0D01"));
+        QCOMPARE(w.at(entry + 1), QByteArray::fromHex("7F"));
+        QVERIFY(f.clock.pauseLengths().contains(200));
+    }
+}
+
+void TestFirmwareUpgrade::upgradeWritesTheImageAndRestarts()
+{
+    Upgrade f;
+    f.enterByCommand();
+    const int mark = f.writeMark();
+    const int logMark = f.logMark();
+    f.clickUpgrade();
+
+    const QByteArray image = firmware17();
+    QCOMPARE(f.pedal().flash().left(image.size()), image);
+    QCOMPARE(PedalMicrocontroller::stampedVersion(f.pedal().flash()), 17);
+    QCOMPARE(f.dialogs.informationTexts().last(), QStringLiteral("Firmware Upgrade Complete, device will now restart"));
+
+    const QList<QByteArray> w = f.writesSince(mark);
+    QCOMPARE(w.at(0), QByteArray::fromHex("43BC"));
+    QCOMPARE(w.at(1), QByteArray::fromHex("FF00"));
+    QCOMPARE(w.count(QByteArray::fromHex("31")), 212); // 211 blocks and the stamp
+    QVERIFY(w.contains(QByteArray::fromHex("0800D200DA")));
+    QVERIFY(sentGo(w));
+    QCOMPARE(w.last(), kStatusRequest);
+
+    // Restarted into the new firmware, which the status request reports.
+    QCOMPARE(f.pedal().mode(), VirtualPedal::Mode::Firmware);
+    QCOMPARE(f.pedal().line().parity, uint8_t(0));
+    QCOMPARE(f.main().lblFirmwareVersion()->text(), QStringLiteral("Device Firmware: 17"));
+    QVERIFY(!f.window().isVisible());
+    QVERIFY(!f.upgradeMode()->isChecked());
+    QVERIFY(!f.comm().firmware_upgrade_mode);
+    QVERIFY(!f.main().isEnabledByName(QStringLiteral("menuStartFirmwareUpgrade")));
+    QVERIFY(f.main().Timer_USB_Read.isActive());
+    QCOMPARE(f.window().ProgressBar1()->value(), 0);
+    const QStringList log = f.logSince(logMark);
+    QVERIFY(log.contains(QStringLiteral("********************FIRMWARE UPGRADE********************")));
+    QVERIFY(log.contains(QStringLiteral("Firmware num of bytes: 53856")));
+    QVERIFY(!log.contains(QStringLiteral("TIMER IS ON!!!!!!!!!!!")));
+}
+
+void TestFirmwareUpgrade::closingWithoutUpgradeRestartsThePedal()
+{
+    Upgrade f;
+    f.enterByCommand();
+    const int mark = f.writeMark();
+    QVERIFY(f.window().close());
+
+    const QList<QByteArray> w = f.writesSince(mark);
+    QVERIFY(sentGo(w));
+    QCOMPARE(w.last(), kStatusRequest);
+    QCOMPARE(f.pedal().mode(), VirtualPedal::Mode::Firmware);
+    QCOMPARE(f.pedal().line().parity, uint8_t(0));
+    QCOMPARE(f.main().lblFirmwareVersion()->text(), QStringLiteral("Device Firmware: 16"));
+    QVERIFY(!f.comm().firmware_upgrade_mode);
+}
+
+void TestFirmwareUpgrade::failureEndsTheUpgradeWithoutGo_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("NACK") << "nack" << "the pedal refused the block";
+    QTest::newRow("silence") << "silent" << "the pedal did not answer the block";
+    QTest::newRow("unplugged") << "unplug" << "the link to the pedal was lost";
+}
+
+void TestFirmwareUpgrade::failureEndsTheUpgradeWithoutGo()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, why);
+    Upgrade f;
+    f.enterByCommand();
+    if (fault == QLatin1String("nack"))
+        f.pedal().setNackWrite(100);
+    else if (fault == QLatin1String("silent"))
+        f.pedal().setSilentFromWrite(100);
+    else
+        f.pedal().setUnplugAtWrite(100);
+    const int mark = f.writeMark();
+    f.clickUpgrade();
+
+    const QString message = f.dialogs.informationTexts().last();
+    QVERIFY2(message.startsWith(QStringLiteral("The firmware upgrade failed at block 101 of 211 (address 0x08006400): ")
+                                + why),
+             qPrintable(message));
+    QVERIFY(!f.dialogs.informationTexts().contains(QStringLiteral("Firmware Upgrade Complete, device will now restart")));
+    QVERIFY(!sentGo(f.writesSince(mark)));
+    QVERIFY(!f.writesSince(mark).contains(BootloaderClient::addressFrame(0x08006500u)));
+
+    if (fault == QLatin1String("unplug")) {
+        QVERIFY(message.contains(QStringLiteral("hold SHIFT while connecting it")));
+        QVERIFY(!f.comm().linked);
+        QVERIFY(!f.window().isVisible());
+        // Brought back as the message says: SHIFT held while connecting,
+        // "Upgrade Mode", then the link; the upgrade then goes through.
+        f.pedal().setUnplugAtWrite(-1);
+        f.pedal().replug();
+        f.upgradeMode()->trigger();
+        f.comm().scanAndLink();
+        QVERIFY(f.window().isVisible());
+    } else {
+        QVERIFY(message.contains(QStringLiteral("The pedal stays in its bootloader")));
+        QCOMPARE(f.pedal().mode(), VirtualPedal::Mode::Bootloader);
+        QVERIFY(f.window().isVisible());
+        QVERIFY(f.window().btnUpgradeFirmware()->isEnabled());
+        QCOMPARE(f.window().lblProgress()->text(), QStringLiteral("Upgrade failed at block 101 of 211"));
+        f.pedal().setNackWrite(-1);
+        if (fault == QLatin1String("silent")) {
+            // This pedal stays mute until it is powered again (SHIFT still held).
+            f.pedal().setSilentFromWrite(-1);
+            f.pedal().powerCycle();
+        }
+    }
+
+    // The upgrade again, from the erase on.
+    const int again = f.writeMark();
+    f.clickUpgrade();
+    QCOMPARE(f.dialogs.informationTexts().last(), QStringLiteral("Firmware Upgrade Complete, device will now restart"));
+    QVERIFY(f.writesSince(again).contains(QByteArray::fromHex("FF00")));
+    QCOMPARE(f.pedal().flash().left(firmware17().size()), firmware17());
+    QCOMPARE(f.pedal().mode(), VirtualPedal::Mode::Firmware);
+    QCOMPARE(f.main().lblFirmwareVersion()->text(), QStringLiteral("Device Firmware: 17"));
+}
+
+void TestFirmwareUpgrade::closingAfterAFailureLeavesThePedalInItsBootloader()
+{
+    Upgrade f;
+    f.enterByCommand();
+    f.pedal().setNackWrite(3);
+    f.clickUpgrade();
+    f.pedal().setNackWrite(-1);
+    const int mark = f.writeMark();
+    QVERIFY(f.window().close());
+
+    QVERIFY(!sentGo(f.writesSince(mark)));
+    QCOMPARE(f.pedal().mode(), VirtualPedal::Mode::Bootloader);
+    QVERIFY(f.dialogs.informationTexts().last().contains(QStringLiteral("stays in its bootloader")));
+
+    // "Upgrade Mode" finds the bootloader still listening and opens the window.
+    const int entry = f.writeMark();
+    f.upgradeMode()->trigger();
+    QVERIFY(f.window().isVisible());
+    QVERIFY(!f.writesSince(entry).contains(QByteArray::fromHex("0500010203040506")));
+    f.clickUpgrade();
+    QCOMPARE(f.main().lblFirmwareVersion()->text(), QStringLiteral("Device Firmware: 17"));
+}
+
+void TestFirmwareUpgrade::upgradeFromAFileReadsItWhole()
+{
+    Upgrade f;
+    f.enterByCommand();
+    const QByteArray image = startableImage(1000);
+    const QString path = f.documents.filePath(QStringLiteral("image.bin"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(image);
+    file.close();
+    f.dialogs.chooseFile(path);
+    const int mark = f.writeMark();
+    QTest::keyClick(&f.window(), Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+
+    QVERIFY(f.log().contains(QStringLiteral("Opening: ") + path));
+    QVERIFY(f.log().contains(QStringLiteral("num of bytes read: 1000")));
+    QCOMPARE(f.pedal().flash().left(1000), image);
+    QCOMPARE(PedalMicrocontroller::stampedVersion(f.pedal().flash()), 17);
+    QList<int> dataWrites;
+    for (const QByteArray& w : f.writesSince(mark))
+        if (w.size() >= 200)
+            dataWrites.append(static_cast<int>(w.size()));
+    QCOMPARE(dataWrites, (QList<int>{256, 256, 256, 232}));
+    QCOMPARE(f.window().OpenDialog1.initialFolder, f.documents.path());
+    QCOMPARE(f.pedal().mode(), VirtualPedal::Mode::Firmware);
+}
+
+void TestFirmwareUpgrade::filesThatCannotStartAreRefusedBeforeAnythingIsSent_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("larger than the flash") << startableImage(131073) << "larger than the pedal's flash";
+    QByteArray noTable(4096, '\xFF');
+    QTest::newRow("no vector table") << noTable << "does not start like a firmware";
+    QTest::newRow("empty") << QByteArray() << "empty";
+}
+
+void TestFirmwareUpgrade::filesThatCannotStartAreRefusedBeforeAnythingIsSent()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, why);
+    Upgrade f;
+    f.enterByCommand();
+    const QString path = f.documents.filePath(QStringLiteral("bad.bin"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    file.close();
+    f.dialogs.chooseFile(path);
+    const int mark = f.writeMark();
+    const QByteArray flash = f.pedal().flash();
+    QTest::keyClick(&f.window(), Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+
+    QVERIFY2(f.dialogs.informationTexts().last().contains(why), qPrintable(f.dialogs.informationTexts().last()));
+    QVERIFY(f.writesSince(mark).isEmpty());
+    QCOMPARE(f.pedal().flash(), flash);
+    QVERIFY(f.window().isVisible());
+}
+
+void TestFirmwareUpgrade::oneUpgradeAtATime()
+{
+    Upgrade f;
+    f.enterByCommand();
+    // Inside the first wait of the upgrade: the close box, a second click and
+    // Ctrl+Shift+O are refused.
+    bool wasVisible = false;
+    QTimer::singleShot(0, [&] {
+        f.window().close();
+        wasVisible = f.window().isVisible();
+        f.unit().btnUpgradeFirmwareClick();
+        f.unit().upgradeFromFile();
+    });
+    // The window keeps being served while it writes, and says how far it is.
+    QStringList progress;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        const QString text = f.window().lblProgress()->text();
+        if (progress.isEmpty() || progress.last() != text)
+            progress.append(text);
+    });
+    watch.start(0);
+    const int mark = f.writeMark();
+    f.clickUpgrade();
+    watch.stop();
+
+    QVERIFY(progress.contains(QStringLiteral("Writing block 1 of 211")));
+    const QRegularExpression timeLeft(QStringLiteral("^Writing block 2\\d\\d of 211, about \\d+ s left$"));
+    QVERIFY2(!progress.filter(timeLeft).isEmpty(), qPrintable(progress.join(QLatin1Char('|'))));
+    QVERIFY(wasVisible);
+    QCOMPARE(f.dialogs.informationTexts().count(QString::fromLatin1(FirmwareUpgradeUnit::kWaitText)), 3);
+    QCOMPARE(f.writesSince(mark).count(QByteArray::fromHex("43BC")), 1);
+    QCOMPARE(f.dialogs.informationTexts().last(), QStringLiteral("Firmware Upgrade Complete, device will now restart"));
+    QCOMPARE(f.pedal().mode(), VirtualPedal::Mode::Firmware);
+}
+
+void TestFirmwareUpgrade::uncheckingAfterAFailedHandshakeRestoresTheLink()
+{
+    Upgrade f;
+    f.pedal().setFirmwareVersion(16);
+    f.startLinked();
+    // A second click while the handshake waits changes nothing under it.
+    QTimer::singleShot(0, [&] { f.upgradeMode()->trigger(); });
+    f.upgradeMode()->trigger(); // SHIFT not held: the pedal stays in its firmware
+    QCOMPARE(f.dialogs.informationTexts().last(), QStringLiteral("Connection to bootloader failed"));
+    QCOMPARE(f.writes().count(QByteArray::fromHex("7F")), 2); // the handshake and its one retry
+    QVERIFY(!f.window().isVisible());
+    QCOMPARE(f.pedal().line().parity, uint8_t(2));
+    QVERIFY(f.upgradeMode()->isChecked());
+
+    f.upgradeMode()->trigger();
+    QVERIFY(!f.upgradeMode()->isChecked());
+    QVERIFY(!f.comm().firmware_upgrade_mode);
+    QCOMPARE(f.pedal().line().parity, uint8_t(0));
+    const int mark = f.logMark();
+    f.comm().requestStatus();
+    QVERIFY(f.pedal().writes().last().understood);
+    QVERIFY(f.logSince(mark).contains(QStringLiteral("Firmware Version: 16")));
+}
+
+QTEST_MAIN(TestFirmwareUpgrade)
+#include "tst_firmwareupgrade.moc"
