@@ -16,6 +16,7 @@
 #include "status/DeviceSettings.h"
 #include "link/FtdiDriver.h"
 #include "presets/LocalPresets.h"
+#include "presets/PresetLibrary.h"
 #include "presets/SaveParameters.h"
 #include "tracking/InstrumentRange.h"
 #include "tracking/NoteTrackingFilter.h"
@@ -80,6 +81,7 @@ Editor::Editor(Services s, std::unique_ptr<FtdiDriver> driver) : services(s), dr
     formNoteTrackingFilter = new NoteTrackingFilter(*this);
     formNewVersionMsg = new NewVersionMsg(*updateCheck);
     formUpdateUpdater = new UpdateUpdaterUnit(log_, dialogs(), shell());
+    formPresetLibrary = new PresetLibrary(*this);
 }
 
 Editor::~Editor()
@@ -90,6 +92,8 @@ Editor::~Editor()
         formMain->UploadCheckTimer.stop();
         formMain->TimerCheckWebVersion.stop();
     }
+    delete formPresetLibrary;
+    formPresetLibrary = nullptr;
     delete formUpdateUpdater;
     delete formNewVersionMsg;
     delete formNoteTrackingFilter;

@@ -69,6 +69,7 @@ public:
     // Handlers, named after their controls.
     void menuLoadPresetClick();
     void menuSavePresetClick();
+    void menuPresetLibraryClick();
     void menuLoadAlgorithmFromFileClick();
     void menuOpenFilesFolderClick();
     void menuScanClick();
