@@ -307,8 +307,13 @@ void TestPresetLibrary::loadAndSaveWaitForTheLink()
     EditorFixture fx;
     QVERIFY(writeFile(fx.filesPath(QStringLiteral("Preset/p.txt")), fileBytes(stateA())));
     fx.start();
-    fx.main().ui->menuPresetLibrary->trigger();
+    // Opened from the keyboard, before any pedal is linked.
+    fx.main().show();
+    QApplication::setActiveWindow(&fx.main());
+    QVERIFY(QTest::qWaitForWindowActive(&fx.main()));
+    QTest::keyClick(&fx.main(), Qt::Key_L, Qt::ControlModifier);
     PresetLibrary& lib = *fx.editor().formPresetLibrary;
+    QVERIFY(lib.isVisible());
     QVERIFY(!lib.selectedPath().isEmpty());
     QVERIFY(!lib.ui->btnLoad->isEnabled());
     QVERIFY(!lib.ui->btnSave->isEnabled());

@@ -34,6 +34,7 @@ PresetLibrary::PresetLibrary(Editor& editor) : QWidget(nullptr), ui(new Ui::form
     ui->lstPresets->header()->setStretchLastSection(false);
     ui->tblValues->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     ui->tblValues->setRowCount(0);
+    ui->tblValues->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     for (Group g : {Group::Presets, Group::Backups}) {
         auto* item = new QTreeWidgetItem(ui->lstPresets);
         item->setFlags(Qt::ItemIsEnabled);
@@ -445,6 +446,13 @@ bool PresetLibrary::eventFilter(QObject* watched, QEvent* event)
 void PresetLibrary::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        // A name being typed is dropped first; the next Escape closes.
+        if (ui->edtName->hasFocus() && (renaming_ || !ui->edtName->text().isEmpty())) {
+            renaming_ = false;
+            ui->edtName->clear();
+            ui->lstPresets->setFocus();
+            return;
+        }
         close();
         return;
     }
