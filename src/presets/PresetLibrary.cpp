@@ -125,6 +125,14 @@ void PresetLibrary::rescan()
     QTreeWidgetItem* currentGroup = current ? current->parent() : nullptr;
     const int currentRow = currentGroup ? currentGroup->indexOfChild(current) : -1;
 
+    // Folders are watched before they are read, so that a file written
+    // meanwhile is caught by one or the other.
+    if (isVisible()) {
+        const QStringList watched = watcher_.directories();
+        for (const QString& folder : {editor_.functions->filesFolder(), presetFolder(), backupFolder()})
+            if (!watched.contains(folder) && QFileInfo(folder).isDir())
+                watcher_.addPath(folder);
+    }
     entries_[0] = PresetListing::scan(presetFolder());
     entries_[1] = PresetListing::scan(backupFolder());
     const QSignalBlocker block(ui->lstPresets);
