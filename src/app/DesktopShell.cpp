@@ -1,6 +1,7 @@
 #include "app/DesktopShell.h"
 
 #include <QDesktopServices>
+#include <QFile>
 #include <QProcess>
 #include <QUrl>
 
@@ -17,6 +18,11 @@ bool DesktopShell::openFolder(const QString& path)
 bool DesktopShell::openUrl(const QString& url)
 {
     return QDesktopServices::openUrl(QUrl(url));
+}
+
+bool DesktopShell::moveToTrash(const QString& path)
+{
+    return QFile::moveToTrash(path);
 }
 
 bool DesktopShell::startProgram(const QString& program, const QStringList& arguments, bool elevated)

@@ -18,6 +18,7 @@
 #include "link/FtdiDriver.h"
 #include "presets/Backups.h"
 #include "presets/LocalPresets.h"
+#include "presets/PresetLibrary.h"
 #include "presets/SaveParameters.h"
 #include "tracking/InstrumentRange.h"
 #include "tracking/NoteTrackingFilter.h"
@@ -83,6 +84,7 @@ Editor::Editor(Services s, std::unique_ptr<FtdiDriver> driver) : services(s), dr
     formNoteTrackingFilter = new NoteTrackingFilter(*this);
     formNewVersionMsg = new NewVersionMsg(*updateCheck);
     formUpdateUpdater = new UpdateUpdaterUnit(log_, dialogs(), shell());
+    formPresetLibrary = new PresetLibrary(*this);
 
     pauseFeedback_ = std::make_unique<PauseFeedback>(formMain);
     clock().setPauseObserver(pauseFeedback_.get());
@@ -99,6 +101,8 @@ Editor::~Editor()
         formMain->UploadCheckTimer.stop();
         formMain->TimerCheckWebVersion.stop();
     }
+    delete formPresetLibrary;
+    formPresetLibrary = nullptr;
     delete formUpdateUpdater;
     delete formNewVersionMsg;
     delete formNoteTrackingFilter;

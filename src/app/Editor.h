@@ -33,6 +33,7 @@ class NoteTrackingFilter;
 class NewVersionMsg;
 class UpdateUpdaterUnit;
 class PauseFeedback;
+class PresetLibrary;
 
 // The whole editor of one run: the link, the units of every subsystem and the
 // seven windows, created once by main (and afresh by every test). Nothing of
@@ -79,6 +80,8 @@ public:
     NoteTrackingFilter* formNoteTrackingFilter = nullptr;
     NewVersionMsg* formNewVersionMsg = nullptr;
     UpdateUpdaterUnit* formUpdateUpdater = nullptr;
+    // Windows of our own, after the seven.
+    PresetLibrary* formPresetLibrary = nullptr;
 
 private:
     // Lines logged before the console exists are kept and handed to it.

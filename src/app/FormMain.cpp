@@ -11,6 +11,7 @@
 #include "status/Communication.h"
 #include "status/DeviceSettings.h"
 #include "presets/LocalPresets.h"
+#include "presets/PresetLibrary.h"
 #include "presets/SaveParameters.h"
 #include "tracking/InstrumentRange.h"
 #include "tracking/Tunings.h"
@@ -273,6 +274,7 @@ void FormMain::connectHandlers()
     };
     onItem(ui->menuLoadPreset, &FormMain::menuLoadPresetClick);
     onItem(ui->menuSavePreset, &FormMain::menuSavePresetClick);
+    onItem(ui->menuPresetLibrary, &FormMain::menuPresetLibraryClick);
     onItem(ui->menuLoadAlgorithmFromFile, &FormMain::menuLoadAlgorithmFromFileClick);
     onItem(ui->menuOpenFilesFolder, &FormMain::menuOpenFilesFolderClick);
     onItem(ui->menuScan, &FormMain::menuScanClick);
@@ -410,6 +412,7 @@ bool FormMain::eventFilter(QObject* watched, QEvent* event)
 
 void FormMain::menuLoadPresetClick() { editor_.localPresets->menuLoadPresetClick(); }
 void FormMain::menuSavePresetClick() { editor_.localPresets->menuSavePresetClick(); }
+void FormMain::menuPresetLibraryClick() { editor_.formPresetLibrary->showLibrary(); }
 void FormMain::menuLoadAlgorithmFromFileClick() { editor_.effectUpload->menuLoadAlgorithmFromFileClick(); }
 void FormMain::menuOpenFilesFolderClick() { editor_.functions->menuOpenFilesFolderClick(); }
 void FormMain::menuScanClick() { editor_.comm->scanAndLink(); }

@@ -73,6 +73,7 @@ public:
     // Handlers, named after their controls.
     void menuLoadPresetClick();
     void menuSavePresetClick();
+    void menuPresetLibraryClick();
     void menuLoadAlgorithmFromFileClick();
     void menuOpenFilesFolderClick();
     void menuScanClick();

@@ -48,11 +48,6 @@ const QString kNoTuningForBoxes = QStringLiteral("Set a tuning before using this
 const QString kNoTuningForControls =
     QStringLiteral("No tuning selected, Select a tuning before assigning this parameter");
 
-// Steps in which the pedal reports the three stepped knobs.
-constexpr int kLowPassSteps = 24;
-constexpr int kHighPassSteps = 16;
-constexpr int kRangeSteps = 22;
-
 } // namespace
 
 FXsettings::FXsettings(Editor& editor) : QWidget(nullptr), ui(new Ui::formFXsettings), editor_(editor)

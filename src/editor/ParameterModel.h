@@ -101,6 +101,12 @@ constexpr uint32_t levelWord(int level)
     return static_cast<uint32_t>(level) << 13;
 }
 
+// Steps in which the pedal reports the three stepped knobs; the window
+// always sends them as level words.
+constexpr int kLowPassSteps = 24;
+constexpr int kHighPassSteps = 16;
+constexpr int kRangeSteps = 22;
+
 // The switch and check-box codes the pedal understands.
 namespace ParameterCodes {
 constexpr uint32_t kWaveOn = 0x00400000;

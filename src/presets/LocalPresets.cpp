@@ -18,6 +18,7 @@
 namespace {
 const QString kFilter = QStringLiteral("Preset files (*.txt)");
 const QString kSuffix = QStringLiteral("txt");
+const QString kLoadBanner = QStringLiteral("********************LOAD LOCAL PRESET********************");
 
 void logValues(Log& log, const QStringList& texts)
 {
@@ -63,7 +64,7 @@ bool LocalPresets::makePresetFolder()
     return false;
 }
 
-void LocalPresets::menuSavePresetClick()
+PresetFile::Values LocalPresets::takeCurrentValues()
 {
     // The file takes the pedal's current values; it is saved whatever the request finds.
     editor_.comm->requestStatus();
@@ -72,13 +73,11 @@ void LocalPresets::menuSavePresetClick()
     log.logLine(QStringLiteral("********************SAVE LOCAL PRESET********************"));
     const PresetFile::Values values = toValues(editor_.formFXsettings->parameters().values());
     logValues(log, PresetFile::valueTexts(values));
+    return values;
+}
 
-    const bool haveFolder = makePresetFolder();
-    const QString chosen = editor_.dialogs().saveFile(editor_.formMain, QStringLiteral("Save Preset File"),
-                                                      haveFolder ? presetFolder() : QString(), kFilter, kSuffix);
-    if (chosen.isEmpty())
-        return;
-    const QString path = withPresetSuffix(chosen);
+void LocalPresets::writePresetFile(const QString& path, const PresetFile::Values& values)
+{
     // The dialog asked nothing about the name it returned: ".txt" may have been
     // added since, and the question has to name the file that is written.
     if (QFileInfo::exists(path) && !RegularFile::existsButIsNotRegular(path)
@@ -91,36 +90,51 @@ void LocalPresets::menuSavePresetClick()
         editor_.dialogs().information(editor_.formMain, QStringLiteral("Error saving file: ") + error);
 }
 
+void LocalPresets::menuSavePresetClick()
+{
+    const PresetFile::Values values = takeCurrentValues();
+    const bool haveFolder = makePresetFolder();
+    const QString chosen = editor_.dialogs().saveFile(editor_.formMain, QStringLiteral("Save Preset File"),
+                                                      haveFolder ? presetFolder() : QString(), kFilter, kSuffix);
+    if (chosen.isEmpty())
+        return;
+    writePresetFile(withPresetSuffix(chosen), values);
+}
+
 void LocalPresets::menuLoadPresetClick()
 {
-    Log& log = editor_.log();
-    const QString banner = QStringLiteral("********************LOAD LOCAL PRESET********************");
     const bool haveFolder = makePresetFolder();
     const QString path = editor_.dialogs().openFile(editor_.formMain, QStringLiteral("Open Preset File"),
                                                     haveFolder ? presetFolder() : QString(), kFilter);
-    FXsettings& fx = *editor_.formFXsettings;
     if (path.isEmpty()) {
         // Nothing chosen: no value changes, but the window's controls are put
         // back onto the values the editor holds, as after any load.
-        log.logLine(banner);
+        Log& log = editor_.log();
+        log.logLine(kLoadBanner);
         logValues(log, QStringList());
-        fx.showParameterValues(true);
+        editor_.formFXsettings->showParameterValues(true);
         return;
     }
+    loadPresetFile(path);
+}
 
+void LocalPresets::loadPresetFile(const QString& path)
+{
+    Log& log = editor_.log();
+    FXsettings& fx = *editor_.formFXsettings;
     const PresetFile::Parsed parsed = PresetFile::read(path);
     const QString& error = parsed.error;
     if (!parsed.ok) {
         // A file that is not a whole preset changes nothing, in the editor or in the pedal.
         editor_.dialogs().information(editor_.formMain, QStringLiteral("Error loading file: ") + error);
-        log.logLine(banner);
+        log.logLine(kLoadBanner);
         log.logLine(QStringLiteral("preset not loaded: ") + QDir::toNativeSeparators(path) + QStringLiteral(": ")
                     + error);
         return;
     }
 
     editor_.dialogs().information(editor_.formMain, QStringLiteral("File loaded successfully: ") + QDir::toNativeSeparators(path));
-    log.logLine(banner);
+    log.logLine(kLoadBanner);
     logValues(log, parsed.lines);
     std::array<uint32_t, kParameterCount> values{};
     std::copy(parsed.values.begin(), parsed.values.end(), values.begin());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "presets/PresetFile.h"
+
 #include <QString>
 
 class Editor;
@@ -12,6 +14,14 @@ public:
 
     void menuSavePresetClick();
     void menuLoadPresetClick();
+
+    // The two halves of a save, for a caller that knows the file already: the
+    // pedal's current values (asked for and logged as a save does), and writing
+    // them, asking before a file is replaced, with the same messages.
+    PresetFile::Values takeCurrentValues();
+    void writePresetFile(const QString& path, const PresetFile::Values& values);
+    // Loads the file into the editor and the pedal, as after the open dialog.
+    void loadPresetFile(const QString& path);
 
     // Documents/TERVO/Quarnel MK3/Preset.
     QString presetFolder() const;

@@ -2,6 +2,7 @@
 
 #include "seams/Shell.h"
 
+#include <QFile>
 #include <QStringList>
 
 // Records what the editor asked the desktop to do; succeeds unless told not to.
@@ -25,6 +26,14 @@ public:
         return succeed;
     }
 
+    // The file goes (this trash keeps nothing) unless there is no trash.
+    bool moveToTrash(const QString& path) override
+    {
+        calls << QStringLiteral("moveToTrash ") + path;
+        return hasTrash && QFile::remove(path);
+    }
+
     QStringList calls;
     bool succeed = true;
+    bool hasTrash = true;
 };
