@@ -293,7 +293,8 @@ int main(int argc, char** argv)
             ++soak.tally.operations;
             QCoreApplication::processEvents();
         }
-        std::printf("%-15s x %6d  %8.1f s\n", op.name, op.count, t.nsecsElapsed() / 1e9);
+        std::printf("%-15s x %6d  %8.1f s  resident %.1f MiB, console %lld characters\n", op.name, op.count,
+                    t.nsecsElapsed() / 1e9, residentKiB() / 1024.0, static_cast<long long>(soak.consoleChars()));
         std::fflush(stdout);
     }
     done = true;
