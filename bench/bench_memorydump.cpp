@@ -3,6 +3,8 @@
 // QPlainTextEdit (the way a log view without batching would), measured in the
 // same run. Prints the ratio; below 1 means the console is faster.
 
+#include "BenchSupport.h"
+
 #include "console/MemoryDump.h"
 #include "console/PrintConsole.h"
 
@@ -87,9 +89,12 @@ int main(int argc, char** argv)
     }
     const double consoleMs = medianMs(console);
     const double baselineMs = medianMs(baseline);
-    std::printf("memory dump of %d lines, median of %d rounds\n", MemoryDump::kMemorySize, kRounds);
-    std::printf("  console (judge + log, batched):      %9.2f ms\n", consoleMs);
-    std::printf("  baseline (QPlainTextEdit, per line): %9.2f ms\n", baselineMs);
-    std::printf("  ratio console / baseline:            %9.3f\n", consoleMs / baselineMs);
+    const bool tsv = wantsTsv(argc, argv);
+    if (!tsv) {
+        std::printf("memory dump of %d lines, median of %d rounds\n", MemoryDump::kMemorySize, kRounds);
+        figure(false, "", consoleMs, "ms", "console (judge + log, batched)");
+        figure(false, "", baselineMs, "ms", "baseline (QPlainTextEdit, per line)");
+    }
+    figure(tsv, "dump_ratio", consoleMs / baselineMs, "ratio", "dump: console / baseline");
     return 0;
 }

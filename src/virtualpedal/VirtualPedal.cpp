@@ -134,6 +134,7 @@ uint32_t VirtualPedal::setBaudRate(Handle handle, uint32_t baud)
     if (baud < 183 || baud > 3000000)
         return FT_INVALID_BAUD_RATE;
     line_.baud = baud;
+    lineEvents_.append({clock_.nowMs(), LineEvent::Kind::BaudRate, int(writes_.size()), line_});
     return FT_OK;
 }
 
@@ -146,6 +147,7 @@ uint32_t VirtualPedal::setDataCharacteristics(Handle handle, uint8_t wordLength,
     line_.wordLength = wordLength;
     line_.stopBits = stopBits;
     line_.parity = parity;
+    lineEvents_.append({clock_.nowMs(), LineEvent::Kind::DataCharacteristics, int(writes_.size()), line_});
     return FT_OK;
 }
 
@@ -164,9 +166,15 @@ uint32_t VirtualPedal::purge(Handle handle, uint32_t mask)
 {
     if (const uint32_t status = check(handle))
         return status;
-    // Writes reach the pedal at once, so there is never anything to purge on the way out.
-    if (mask & FT_PURGE_RX)
-        queue_.dropAvailable(clock_.nowMs());
+    // Writes reach the pedal at once, so there is never anything to purge on
+    // the way out; the purge is recorded all the same.
+    const qint64 now = clock_.nowMs();
+    if (mask & FT_PURGE_RX) {
+        queue_.dropAvailable(now);
+        lineEvents_.append({now, LineEvent::Kind::PurgeReceive, int(writes_.size()), line_});
+    }
+    if (mask & FT_PURGE_TX)
+        lineEvents_.append({now, LineEvent::Kind::PurgeTransmit, int(writes_.size()), line_});
     return FT_OK;
 }
 
@@ -184,6 +192,37 @@ QByteArray VirtualPedal::writtenBytes() const
     for (const Write& w : writes_)
         all += w.bytes;
     return all;
+}
+
+QStringList VirtualPedal::wireTrace(int fromMark) const
+{
+    QStringList out;
+    auto lineWord = [](const LineEvent& e) -> QString {
+        switch (e.kind) {
+        case LineEvent::Kind::PurgeReceive:
+            return QStringLiteral("purge RX");
+        case LineEvent::Kind::PurgeTransmit:
+            return QStringLiteral("purge TX");
+        case LineEvent::Kind::BaudRate:
+            return QStringLiteral("baud %1").arg(e.line.baud);
+        case LineEvent::Kind::DataCharacteristics: {
+            const char parity = "NOEMS"[e.line.parity <= 4 ? e.line.parity : 0];
+            return QStringLiteral("line %1%2%3")
+                .arg(e.line.wordLength)
+                .arg(QLatin1Char(parity))
+                .arg(e.line.stopBits == 2 ? 2 : 1);
+        }
+        }
+        return QString();
+    };
+    int e = 0;
+    for (int w = 0; w <= writes_.size(); ++w) {
+        for (; e < lineEvents_.size() && lineEvents_.at(e).beforeWrite <= w; ++e)
+            out << lineWord(lineEvents_.at(e));
+        if (w < writes_.size())
+            out << QStringLiteral("write ") + QString::fromLatin1(writes_.at(w).bytes.toHex().toUpper());
+    }
+    return out.mid(fromMark);
 }
 
 void VirtualPedal::sendUnasked(const QByteArray& bytes)

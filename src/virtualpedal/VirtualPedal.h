@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QStringList>
 
 class Clock;
 
@@ -31,6 +32,17 @@ public:
         bool understood;   // false when the line settings kept the pedal from reading it
         LineSettings line; // as the host had set them
         Mode mode;         // what ran on the pedal when the bytes came
+    };
+
+    // What the host did to the line besides writing: purges and changes of
+    // the line settings, each beside the writes it came between, so a test
+    // sees a purge that is missing or one too many.
+    struct LineEvent {
+        enum class Kind { PurgeReceive, PurgeTransmit, BaudRate, DataCharacteristics };
+        qint64 ms;         // clock time of the call
+        Kind kind;
+        int beforeWrite;   // index into writes() of the write that followed it
+        LineSettings line; // the settings after the call
     };
 
     explicit VirtualPedal(Clock& clock);
@@ -73,7 +85,19 @@ public:
     // Every write that reached the device, in order.
     const QList<Write>& writes() const { return writes_; }
     QByteArray writtenBytes() const;
-    void clearWrites() { writes_.clear(); }
+    void clearWrites()
+    {
+        writes_.clear();
+        lineEvents_.clear();
+    }
+    // Every purge and change of the line settings that reached the device, in order.
+    const QList<LineEvent>& lineEvents() const { return lineEvents_; }
+    // Writes and line events in the order they came, one word each, for
+    // comparing with an expected sequence: "write 0200", "purge TX",
+    // "purge RX", "baud 115200", "line 8N1" ("8E1" with even parity).
+    // From a mark on: traceMark() taken before the calls of interest.
+    QStringList wireTrace(int fromMark = 0) const;
+    int traceMark() const { return int(writes_.size() + lineEvents_.size()); }
 
     // The pedal sends bytes nobody asked for (as after a memory read).
     void sendUnasked(const QByteArray& bytes);
@@ -144,4 +168,5 @@ private:
     quintptr generation_ = 0;
     double inboundEndMs_ = 0;
     QList<Write> writes_;
+    QList<LineEvent> lineEvents_;
 };

@@ -1,0 +1,20 @@
+// The pedal's ASCII status reply, decoded for any expected count of values.
+
+#include "FuzzInput.h"
+
+#include "link/ReplyDecoder.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    FuzzInput in(data, size);
+    const int expected = in.byte() | (in.byte() << 8);
+    const QByteArray bytes = in.rest();
+    const ReplyDecoder::Result r = ReplyDecoder::decode(bytes, expected);
+    if (r.consumed < 0 || r.consumed > bytes.size())
+        __builtin_trap();
+    if (r.state == ReplyDecoder::State::Whole && r.values.size() != expected)
+        __builtin_trap();
+    if (r.state != ReplyDecoder::State::Malformed && !r.error.isEmpty())
+        __builtin_trap();
+    return 0;
+}

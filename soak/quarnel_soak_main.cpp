@@ -1,0 +1,316 @@
+// Runs the whole editor on the virtual pedal for many operations, each with a
+// random fault injected now and then (silence, split, late, short and garbled
+// replies, an unplugged cable), and reports what a user would suffer from:
+// operations that never end, failures reported as success, values the window
+// shows but the pedal does not hold, and memory that grows.
+//
+// The clock is virtual, so the protocol's pauses and time limits take no wall
+// time; a watchdog thread on the wall clock catches an operation that hangs.
+
+#include "BenchSupport.h"
+#include "VirtualClock.h"
+
+#include "app/Editor.h"
+#include "app/FormMain.h"
+#include "console/PrintConsole.h"
+#include "editor/DialMath.h"
+#include "editor/FXsettings.h"
+#include "editor/ParameterModel.h"
+#include "effects/Catalogue.h"
+#include "effects/EffectUpload.h"
+#include "presets/LocalPresets.h"
+#include "presets/PresetFile.h"
+#include "seams/Places.h"
+#include "status/Communication.h"
+#include "ui_FXsettings.h"
+#include "virtualpedal/VirtualPedal.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <random>
+#include <thread>
+
+namespace {
+
+// An operation that takes longer than this on the wall clock has hung: even
+// a status request that runs into every time limit ends within a second or two.
+constexpr int kHangSeconds = 60;
+
+enum class Fault { None, Silent, Split, Late, Short, Garbled, Unplug };
+const char* const kFaultNames[] = {"none", "silent", "split", "late", "short", "garbled", "unplug"};
+
+// Answers every question Yes and offers the one preset file; keeps the last
+// information text, which is how the editor reports an outcome.
+class SoakDialogs final : public Dialogs {
+public:
+    QString presetPath;
+    QStringList informations;
+    void information(QWidget*, const QString& text) override { informations.append(text); }
+    bool askYesNo(QWidget*, const QString&) override { return true; }
+    QString openFile(QWidget*, const QString&, const QString&, const QString&) override { return presetPath; }
+    QString saveFile(QWidget*, const QString&, const QString&, const QString&, const QString&) override
+    {
+        return QString();
+    }
+};
+
+struct Tally {
+    qint64 operations = 0;
+    qint64 falseSuccesses = 0;
+    qint64 unexpectedFailures = 0; // a fault-free operation that failed
+    qint64 lostValues = 0;         // a dial value shown that the pedal does not hold
+    qint64 faults[7] = {};
+};
+
+class Soak {
+public:
+    explicit Soak(unsigned seed) : rng_(seed), places_(documents_.path())
+    {
+        auto owned = std::make_unique<VirtualPedal>(clock_);
+        pedal_ = owned.get();
+        editor_ = std::make_unique<Editor>(Services{dialogs_, clock_, shell_, places_}, std::move(owned));
+        editor_->formMain->show();
+        editor_->comm->scanAndLink();
+        dialogs_.presetPath = QDir(documents_.path()).filePath(QStringLiteral("soak preset.txt"));
+    }
+
+    Tally tally;
+    std::atomic<qint64> heartbeat{0}; // operations begun, for the watchdog
+    std::atomic<const char*> current{"start"};
+
+    qint64 consoleChars() const
+    {
+        qint64 n = 0;
+        for (const QString& line : editor_->formPrint->lines())
+            n += line.size() + 1;
+        return n;
+    }
+
+    // A fault for roughly one operation in four.
+    Fault pickFault(bool withUnplug)
+    {
+        std::uniform_int_distribution<int> d(0, 23);
+        const int r = d(rng_);
+        if (r > 5 || (!withUnplug && r == 5))
+            return Fault::None;
+        return Fault(r + 1);
+    }
+
+    void inject(Fault f)
+    {
+        ++tally.faults[int(f)];
+        VirtualPedal& p = *pedal_;
+        switch (f) {
+        case Fault::None:
+            break;
+        case Fault::Silent:
+            p.setSilent(true);
+            break;
+        case Fault::Split:
+            p.setSplitReplies(40);
+            break;
+        case Fault::Late:
+            p.setReplyDelay(500);
+            break;
+        case Fault::Short:
+            p.setShortReply(60);
+            break;
+        case Fault::Garbled:
+            p.setGarbledReply(true);
+            break;
+        case Fault::Unplug:
+            p.unplug();
+            break;
+        }
+    }
+
+    // Back to a sound pedal, linked again when the cable was out.
+    void heal(Fault f)
+    {
+        VirtualPedal& p = *pedal_;
+        p.faults() = PedalFaults{};
+        if (f == Fault::Unplug) {
+            p.replug();
+            editor_->comm->Disconnect();
+            editor_->comm->scanAndLink();
+        }
+        clock_.advance(5000); // whatever a fault left on the wire is gone by now
+        p.clearWrites();
+    }
+
+    // A fault that leaves the status reply unusable.
+    static bool spoils(Fault f) { return f == Fault::Silent || f == Fault::Short || f == Fault::Garbled || f == Fault::Unplug; }
+
+    void statusRequest()
+    {
+        const Fault f = pickFault(true);
+        inject(f);
+        const bool ok = editor_->comm->requestStatus();
+        if (ok && spoils(f))
+            ++tally.falseSuccesses;
+        if (!ok && !spoils(f))
+            ++tally.unexpectedFailures;
+        heal(f);
+    }
+
+    // A burst of dial turns, then the pacing timer's tick; the pedal must then
+    // hold what the dial shows.
+    void dialBurst(int turns)
+    {
+        Dial* dial = editor_->formFXsettings->ui->dialDry;
+        std::uniform_int_distribution<int> angle(-150, 150);
+        for (int i = 0; i < turns; ++i) {
+            dial->setAngle(angle(rng_));
+            ++tally.operations;
+        }
+        editor_->formFXsettings->Timer1Timer();
+        const uint32_t shown = levelWord(DialMath::dialToLevel(dial->angle(), nullptr));
+        if (pedal_->model().values[PedalModel::Dry] != shown)
+            ++tally.lostValues;
+        tally.operations -= 1; // counted once more by the caller
+    }
+
+    void presetLoad()
+    {
+        // A fresh random preset on disk, now and then a damaged one.
+        std::uniform_int_distribution<uint32_t> word(0, 0x00FFFFFF);
+        PresetFile::Values values{};
+        for (uint32_t& v : values)
+            v = word(rng_) & 0x007FFFFF;
+        QByteArray bytes = PresetFile::bytes(values);
+        const bool damaged = std::uniform_int_distribution<int>(0, 9)(rng_) == 0;
+        if (damaged)
+            bytes.truncate(bytes.size() / 2);
+        QFile file(dialogs_.presetPath);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            return;
+        file.close();
+        dialogs_.informations.clear();
+        editor_->localPresets->menuLoadPresetClick();
+        const bool reportedOk = !dialogs_.informations.isEmpty()
+                                && dialogs_.informations.first().startsWith(QLatin1String("File loaded successfully"));
+        if (reportedOk && damaged)
+            ++tally.falseSuccesses;
+        if (!reportedOk && !damaged)
+            ++tally.unexpectedFailures;
+    }
+
+    void effectUpload()
+    {
+        const Fault f = pickFault(true);
+        inject(f);
+        pedal_->model().effectImage.clear();
+        editor_->effectUpload->btnUploadClick();
+        // The editor reports an upload as done by showing the pedal's answer;
+        // the pedal must then hold the image.
+        const QString status = editor_->formMain->lblStatus()->text();
+        const bool shownDone = status != QLatin1String("Uploading...") && !status.isEmpty()
+                               && !editor_->formMain->UploadCheckTimer.isActive();
+        const bool held = !pedal_->model().effectImage.isEmpty();
+        if (shownDone && !held && f != Fault::Unplug)
+            ++tally.falseSuccesses;
+        heal(f);
+        editor_->formMain->lblStatus()->clear();
+    }
+
+private:
+    std::mt19937 rng_;
+    QTemporaryDir documents_;
+    VirtualClock clock_;
+    SoakDialogs dialogs_;
+    QuietShell shell_;
+    FixedPlaces places_;
+    VirtualPedal* pedal_ = nullptr;
+    std::unique_ptr<Editor> editor_;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    unsigned seed = 12;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (QByteArray(argv[i]) == "--seed")
+            seed = unsigned(QByteArray(argv[i + 1]).toUInt());
+
+    Soak soak(seed);
+    std::atomic<bool> done{false};
+    std::thread watchdog([&] {
+        qint64 seen = -1;
+        int still = 0;
+        while (!done) {
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+            const qint64 now = soak.heartbeat.load();
+            still = now == seen ? still + 1 : 0;
+            seen = now;
+            if (still >= kHangSeconds) {
+                std::printf("hung: %s did not end within %d s\n", soak.current.load(), kHangSeconds);
+                std::printf("soak: %lld operations, 1 hung, %lld false successes, memory +0 %%\n",
+                            static_cast<long long>(soak.tally.operations),
+                            static_cast<long long>(soak.tally.falseSuccesses));
+                std::fflush(stdout);
+                std::_Exit(1);
+            }
+        }
+    });
+
+    // Each kind of operation: its name, how many, and one run.
+    struct Operation {
+        const char* name;
+        int count;
+        std::function<void()> run;
+    };
+    // A firmware upgrade is one more entry here, with its own faults.
+    const std::vector<Operation> operations = {
+        {"status request", 1000, [&] { soak.statusRequest(); }},
+        {"dial event", 100000 / 50, [&] { soak.dialBurst(50); }},
+        {"preset load", 100, [&] { soak.presetLoad(); }},
+        {"effect upload", 20, [&] { soak.effectUpload(); }},
+    };
+
+    const qint64 startKiB = residentKiB();
+    QElapsedTimer wall;
+    wall.start();
+    for (const Operation& op : operations) {
+        QElapsedTimer t;
+        t.start();
+        soak.current = op.name;
+        for (int i = 0; i < op.count; ++i) {
+            ++soak.heartbeat;
+            op.run();
+            ++soak.tally.operations;
+            QCoreApplication::processEvents();
+        }
+        std::printf("%-15s x %6d  %8.1f s  resident %.1f MiB, console %lld characters\n", op.name, op.count,
+                    t.nsecsElapsed() / 1e9, residentKiB() / 1024.0, static_cast<long long>(soak.consoleChars()));
+        std::fflush(stdout);
+    }
+    done = true;
+    watchdog.join();
+    const qint64 endKiB = residentKiB();
+    const double growth = startKiB > 0 ? 100.0 * double(endKiB - startKiB) / double(startKiB) : 0.0;
+    const Tally& t = soak.tally;
+    std::printf("faults injected:");
+    for (int f = 1; f < 7; ++f)
+        std::printf(" %s %lld", kFaultNames[f], static_cast<long long>(t.faults[f]));
+    std::printf("\nunexpected failures (no fault): %lld\n", static_cast<long long>(t.unexpectedFailures));
+    std::printf("dial values lost: %lld\n", static_cast<long long>(t.lostValues));
+    std::printf("resident memory: %.1f MiB at the start, %.1f MiB at the end\n", startKiB / 1024.0, endKiB / 1024.0);
+    std::printf("console kept: %lld characters\n", static_cast<long long>(soak.consoleChars()));
+    std::printf("wall time: %.1f s\n", wall.nsecsElapsed() / 1e9);
+    std::printf("soak: %lld operations, 0 hung, %lld false successes, memory %+.1f %%\n",
+                static_cast<long long>(t.operations), static_cast<long long>(t.falseSuccesses), growth);
+    return (t.falseSuccesses == 0 && t.lostValues == 0 && growth < 10.0) ? 0 : 1;
+}
