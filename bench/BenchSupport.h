@@ -33,6 +33,7 @@ public:
     bool openFolder(const QString&) override { return true; }
     bool openUrl(const QString&) override { return true; }
     bool startProgram(const QString&, const QStringList&, bool) override { return true; }
+    bool moveToTrash(const QString&) override { return true; }
 };
 
 // Resident memory of this process in KiB (Linux; 0 elsewhere).

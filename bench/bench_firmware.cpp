@@ -6,6 +6,7 @@
 // is the virtual pedal's modelled time, so the figures do not depend on the
 // machine; the editor's own processing time is printed beside them.
 
+#include "BenchSupport.h"
 #include "console/Log.h"
 #include "data/DataItems.h"
 #include "firmware/BootloaderClient.h"
@@ -110,6 +111,10 @@ int main(int argc, char** argv)
         return 1;
     }
     const double baseline = fast.wireMs + fast.flashMs;
+    if (wantsTsv(argc, argv)) {
+        figure(true, "firmware_wire_ratio", fast.upgradeMs / baseline, "ratio", "");
+        return 0;
+    }
     std::printf("firmware upgrade of FIRMWARE_17 (%lld bytes), 115200 baud 8E1, modelled FTDI latency timer\n",
                 static_cast<long long>(image.size()));
     std::printf("  wire time %.0f ms + flash time %.0f ms = %.0f ms (baseline)\n", fast.wireMs, fast.flashMs,
