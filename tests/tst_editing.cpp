@@ -3,6 +3,7 @@
 // is sent and ends up playing.
 
 #include "EditorFixture.h"
+#include "PedalStates.h"
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
@@ -21,35 +22,7 @@
 #include <QtTest>
 
 namespace {
-using Values = std::array<uint32_t, PedalModel::kValueCount>;
-
-constexpr uint32_t level(int l)
-{
-    return uint32_t(l) << 13;
-}
-
-// Values the window shows without losing a step.
-Values stateA()
-{
-    return {level(513), level(1023), 0,         level(27), 0x00600000, 0,          0, level(517), 1, 0,
-            level(1023), 0x00555558, level(4),  1,         0,          level(8),   1, 1,          level(1000),
-            0x00000800};
-}
-
-// Differs from A in every value.
-Values stateB()
-{
-    return {0, 0, level(1023), 0, 0x00400000, 12, 8, 0, 0, 11,
-            0, 0x00400000, level(1023), 0, 1, 0, 0, 0, 0, 0x00008000};
-}
-
-QByteArray presetBytes(const Values& v)
-{
-    QList<QByteArray> lines;
-    for (uint32_t x : v)
-        lines << QByteArray::number(x, 16).toUpper().rightJustified(8, '0');
-    return QByteArray("\xEF\xBB\xBF") + lines.join("\r");
-}
+using namespace PedalStates;
 
 QByteArray parameterWrite(uint16_t address, uint32_t value)
 {
@@ -168,7 +141,7 @@ void TestEditing::presetLoadIsOneStep()
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(presetBytes(stateB()));
+    file.write(fileBytes(stateB()));
     file.close();
 
     f.dialogs.chooseFile(path);
@@ -338,7 +311,7 @@ void TestEditing::writeAtOnceDropsAPendingKnobMessage()
         QDir().mkpath(QFileInfo(path).path());
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(presetBytes(preset));
+        file.write(fileBytes(preset));
         file.close();
         f.dialogs.chooseFile(path);
         f.main().ui->menuLoadPreset->trigger();

@@ -3,6 +3,7 @@
 // the plain listing beneath it (values in the window's units, names).
 
 #include "EditorFixture.h"
+#include "PedalStates.h"
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
@@ -17,35 +18,7 @@
 #include <QtTest>
 
 namespace {
-using Values = std::array<uint32_t, PedalModel::kValueCount>;
-
-constexpr uint32_t level(int l)
-{
-    return uint32_t(l) << 13;
-}
-
-// States whose values the window shows without losing a step (as in the
-// preset menu tests), differing in every value.
-Values stateA()
-{
-    return {level(513), level(1023), 0,         level(27), 0x00600000, 0,          0, level(517), 1, 0,
-            level(1023), 0x00555558, level(4),  1,         0,          level(8),   1, 1,          level(1000),
-            0x00000800};
-}
-
-Values stateB()
-{
-    return {0, 0, level(1023), 0, 0x00400000, 12, 8, 0, 0, 11,
-            0, 0x00400000, level(1023), 0, 1, 0, 0, 0, 0, 0x00008000};
-}
-
-QByteArray fileBytes(const Values& v)
-{
-    QList<QByteArray> lines;
-    for (uint32_t x : v)
-        lines << QByteArray::number(x, 16).toUpper().rightJustified(8, '0');
-    return QByteArray("\xEF\xBB\xBF") + lines.join('\r');
-}
+using namespace PedalStates;
 
 bool writeFile(const QString& path, const QByteArray& bytes, const QDateTime& modified = QDateTime())
 {

@@ -2,6 +2,7 @@
 // and loaded into the editor, on the virtual pedal through the real windows.
 
 #include "EditorFixture.h"
+#include "PedalStates.h"
 #include "NamedPipe.h"
 
 #include "app/Editor.h"
@@ -17,36 +18,7 @@
 #include <QtTest>
 
 namespace {
-using Values = std::array<uint32_t, PedalModel::kValueCount>;
-
-constexpr uint32_t level(int l)
-{
-    return uint32_t(l) << 13;
-}
-
-// A pedal state whose every value the window shows without losing a step, so
-// that it comes back exactly after travelling through the controls.
-Values stateA()
-{
-    return {level(513), level(1023), 0,         level(27), 0x00600000, 0,          0, level(517), 1, 0,
-            level(1023), 0x00555558, level(4),  1,         0,          level(8),   1, 1,          level(1000),
-            0x00000800};
-}
-
-// A state that differs from A in every value.
-Values stateB()
-{
-    return {0, 0, level(1023), 0, 0x00400000, 12, 8, 0, 0, 11,
-            0, 0x00400000, level(1023), 0, 1, 0, 0, 0, 0, 0x00008000};
-}
-
-QByteArray fileBytes(const Values& v, const QByteArray& separator = "\r", bool bom = true)
-{
-    QList<QByteArray> lines;
-    for (uint32_t x : v)
-        lines << QByteArray::number(x, 16).toUpper().rightJustified(8, '0');
-    return (bom ? QByteArray("\xEF\xBB\xBF") : QByteArray()) + lines.join(separator);
-}
+using namespace PedalStates;
 
 Values modelValues(EditorFixture& fx)
 {

@@ -4,6 +4,7 @@
 // reads the reply as it comes.
 
 #include "EditorFixture.h"
+#include "PedalStates.h"
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
@@ -29,26 +30,7 @@
 #include <QtTest>
 
 namespace {
-using Values = std::array<uint32_t, PedalModel::kValueCount>;
-
-constexpr uint32_t level(int l)
-{
-    return uint32_t(l) << 13;
-}
-
-// Values the window shows without losing a step.
-Values stateA()
-{
-    return {level(513), level(1023), 0,         level(27), 0x00600000, 0,          0, level(517), 1, 0,
-            level(1023), 0x00555558, level(4),  1,         0,          level(8),   1, 1,          level(1000),
-            0x00000800};
-}
-
-Values stateB()
-{
-    return {0, 0, level(1023), 0, 0x00400000, 12, 8, 0, 0, 11,
-            0, 0x00400000, level(1023), 0, 1, 0, 0, 0, 0, 0x00008000};
-}
+using namespace PedalStates;
 
 void writePreset(const QString& path, const Values& v)
 {
