@@ -3,6 +3,7 @@
 // windows.
 
 #include "EditorFixture.h"
+#include "PedalBehindLine.h"
 
 #include "app/FormMain.h"
 #include "console/PrintConsole.h"
@@ -42,9 +43,9 @@ QStringList enabledOf(FormMain& main, const QStringList& names, bool wanted)
 }
 // Two FTDI devices on the bus, both leading to the one virtual pedal; like a
 // real device, it cannot be opened twice.
-class TwoDevices final : public FtdiDriver {
+class TwoDevices final : public PedalBehindLine {
 public:
-    explicit TwoDevices(VirtualPedal& pedal) : pedal_(pedal) {}
+    using PedalBehindLine::PedalBehindLine;
     QString name() const override { return QStringLiteral("two"); }
     uint32_t listDeviceCount(uint32_t& count) override
     {
@@ -73,43 +74,22 @@ public:
         ++closes;
         return pedal_.close(h);
     }
-    uint32_t read(Handle h, uint8_t* b, uint32_t n, uint32_t& r) override { return pedal_.read(h, b, n, r); }
-    uint32_t write(Handle h, const uint8_t* b, uint32_t n, uint32_t& w) override { return pedal_.write(h, b, n, w); }
-    uint32_t setBaudRate(Handle h, uint32_t baud) override { return pedal_.setBaudRate(h, baud); }
-    uint32_t setDataCharacteristics(Handle h, uint8_t w, uint8_t s, uint8_t p) override
-    {
-        return pedal_.setDataCharacteristics(h, w, s, p);
-    }
     uint32_t purge(Handle h, uint32_t mask) override
     {
         const uint32_t status = pedal_.purge(h, mask);
         return (mask & FT_PURGE_RX) && receivePurgeFails ? uint32_t(FT_IO_ERROR) : status;
     }
-    uint32_t queueStatus(Handle h, uint32_t& rx) override { return pedal_.queueStatus(h, rx); }
 
     int opens = 0;
     int closes = 0;
     QByteArray refused; // the serial number whose open fails
     bool receivePurgeFails = false;
-
-private:
-    VirtualPedal& pedal_;
 };
 // The pedal behind a line that shapes what comes back from a status request:
 // bytes right behind the reply, or other bytes in its place.
-class ReplyShaper final : public FtdiDriver {
+class ReplyShaper final : public PedalBehindLine {
 public:
-    explicit ReplyShaper(VirtualPedal& pedal) : pedal_(pedal) {}
-    QString name() const override { return pedal_.name(); }
-    uint32_t listDeviceCount(uint32_t& count) override { return pedal_.listDeviceCount(count); }
-    uint32_t listSerialNumber(uint32_t i, char area[64]) override { return pedal_.listSerialNumber(i, area); }
-    uint32_t listDescription(uint32_t i, char area[64]) override { return pedal_.listDescription(i, area); }
-    uint32_t openBySerialNumber(const char* serial, Handle& handle) override
-    {
-        return pedal_.openBySerialNumber(serial, handle);
-    }
-    uint32_t close(Handle h) override { return pedal_.close(h); }
-    uint32_t read(Handle h, uint8_t* b, uint32_t n, uint32_t& r) override { return pedal_.read(h, b, n, r); }
+    using PedalBehindLine::PedalBehindLine;
     uint32_t write(Handle h, const uint8_t* b, uint32_t n, uint32_t& w) override
     {
         const bool request = n == 2 && b[0] == 0x02 && b[1] == 0x00;
@@ -123,19 +103,9 @@ public:
             pedal_.sendUnasked(after);
         return status;
     }
-    uint32_t setBaudRate(Handle h, uint32_t baud) override { return pedal_.setBaudRate(h, baud); }
-    uint32_t setDataCharacteristics(Handle h, uint8_t w, uint8_t s, uint8_t p) override
-    {
-        return pedal_.setDataCharacteristics(h, w, s, p);
-    }
-    uint32_t purge(Handle h, uint32_t mask) override { return pedal_.purge(h, mask); }
-    uint32_t queueStatus(Handle h, uint32_t& rx) override { return pedal_.queueStatus(h, rx); }
 
     QByteArray after;
     QByteArray instead;
-
-private:
-    VirtualPedal& pedal_;
 };
 } // namespace
 

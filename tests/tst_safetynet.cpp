@@ -4,6 +4,7 @@
 // reads the reply as it comes.
 
 #include "EditorFixture.h"
+#include "PedalBehindLine.h"
 #include "PedalStates.h"
 
 #include "app/Editor.h"
@@ -44,31 +45,10 @@ void writePreset(const QString& path, const Values& v)
 
 // The virtual pedal, except that closing a device that is gone fails, as
 // some drivers do.
-class CloseFailsWhenGone final : public FtdiDriver {
+class CloseFailsWhenGone final : public PedalBehindLine {
 public:
-    explicit CloseFailsWhenGone(VirtualPedal& pedal) : pedal_(pedal) {}
-    QString name() const override { return pedal_.name(); }
-    uint32_t listDeviceCount(uint32_t& count) override { return pedal_.listDeviceCount(count); }
-    uint32_t listSerialNumber(uint32_t i, char area[64]) override { return pedal_.listSerialNumber(i, area); }
-    uint32_t listDescription(uint32_t i, char area[64]) override { return pedal_.listDescription(i, area); }
-    uint32_t openBySerialNumber(const char* serial, Handle& handle) override
-    {
-        return pedal_.openBySerialNumber(serial, handle);
-    }
+    using PedalBehindLine::PedalBehindLine;
     uint32_t close(Handle h) override { return pedal_.isPlugged() ? pedal_.close(h) : FT_IO_ERROR; }
-    uint32_t read(Handle h, uint8_t* b, uint32_t n, uint32_t& r) override { return pedal_.read(h, b, n, r); }
-    uint32_t write(Handle h, const uint8_t* b, uint32_t n, uint32_t& w) override { return pedal_.write(h, b, n, w); }
-    uint32_t setBaudRate(Handle h, uint32_t baud) override { return pedal_.setBaudRate(h, baud); }
-    uint32_t setDataCharacteristics(Handle h, uint8_t w, uint8_t s, uint8_t p) override
-    {
-        return pedal_.setDataCharacteristics(h, w, s, p);
-    }
-    uint32_t purge(Handle h, uint32_t mask) override { return pedal_.purge(h, mask); }
-    uint32_t queueStatus(Handle h, uint32_t& rx) override { return pedal_.queueStatus(h, rx); }
-    void waitForData(Handle h, int ms) override { pedal_.waitForData(h, ms); }
-
-private:
-    VirtualPedal& pedal_;
 };
 
 // Counts paint events of one window and notes what held while it painted.
