@@ -7,6 +7,7 @@
 #include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
 #include "app/Editor.h"
+#include "app/MainWindowFirst.h"
 #include "console/PrintConsole.h"
 #include "editor/FXsettings.h"
 #include "firmware/FirmwareUpgrade.h"
@@ -67,6 +68,9 @@ private Q_SLOTS:
     void controls_data();
     void controls();
     void windowsAtStart();
+    void mainWindowIsPaintedBeforeTheOthersAreBuilt();
+    void userActionBeforeTheOtherWindowsBuildsThemFirst_data();
+    void userActionBeforeTheOtherWindowsBuildsThemFirst();
     void keysShowConsoleAndOpenFilesFolder();
 };
 
@@ -437,6 +441,81 @@ void TestFoundation::windowsAtStart()
     QCOMPARE(e.formMain->ui->lblFirmwareVersion->toolTip(),
              QStringLiteral("Shows which firmware is currently installed on the pedal"));
     QVERIFY(fx.log().isEmpty()); // nothing of the start-up is logged
+}
+
+void TestFoundation::mainWindowIsPaintedBeforeTheOthersAreBuilt()
+{
+    EditorFixture fx;
+    fx.mainWindowFirst = true;
+    fx.start();
+    Editor& e = fx.editor();
+    e.log().logLine(QStringLiteral("before the console"));
+    QVERIFY(!e.formPrint && !e.formFXsettings && !e.formPresetLibrary);
+
+    MainWindowFirst startUp(e);
+    QStringList order;
+    connect(&startUp, &MainWindowFirst::mainWindowShown, this, [&] {
+        order << (e.allWindowsCreated() ? QStringLiteral("shown after") : QStringLiteral("shown"));
+    });
+    connect(&startUp, &MainWindowFirst::ready, this, [&] { order << QStringLiteral("ready"); });
+    startUp.start();
+    QVERIFY(!e.allWindowsCreated()); // nothing is built before the event loop paints
+    QTRY_VERIFY(e.allWindowsCreated());
+    QCOMPARE(order, (QStringList{QStringLiteral("shown"), QStringLiteral("ready")}));
+    QVERIFY(e.formMain->isVisible());
+    QVERIFY(!e.formFXsettings->isVisible());
+    // What was logged before the console existed is in it.
+    QCOMPARE(fx.log(), QStringList{QStringLiteral("before the console")});
+}
+
+void TestFoundation::userActionBeforeTheOtherWindowsBuildsThemFirst_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::newRow("key") << int(QEvent::KeyPress);
+    QTest::newRow("click") << int(QEvent::MouseButtonPress);
+    QTest::newRow("close") << int(QEvent::Close);
+}
+
+void TestFoundation::userActionBeforeTheOtherWindowsBuildsThemFirst()
+{
+    QFETCH(int, type);
+    EditorFixture fx;
+    fx.mainWindowFirst = true;
+    fx.start();
+    Editor& e = fx.editor();
+    MainWindowFirst startUp(e);
+    startUp.start();
+    QVERIFY(!e.allWindowsCreated());
+
+    // A handler behind the action may reach any window: they exist by the
+    // time the action is delivered.
+    bool builtWhenDelivered = false;
+    struct Probe : QObject {
+        Editor* editor;
+        bool* built;
+        int type;
+        bool eventFilter(QObject*, QEvent* ev) override
+        {
+            if (ev->type() == type)
+                *built = editor->allWindowsCreated();
+            return false;
+        }
+    } probe;
+    probe.editor = &e;
+    probe.built = &builtWhenDelivered;
+    probe.type = type;
+    e.formMain->installEventFilter(&probe);
+
+    std::unique_ptr<QEvent> ev;
+    if (type == QEvent::KeyPress)
+        ev = std::make_unique<QKeyEvent>(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier);
+    else if (type == QEvent::MouseButtonPress)
+        ev = std::make_unique<QMouseEvent>(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                                           Qt::LeftButton, Qt::NoModifier);
+    else
+        ev = std::make_unique<QCloseEvent>();
+    QCoreApplication::sendEvent(e.formMain, ev.get());
+    QVERIFY(builtWhenDelivered);
 }
 
 void TestFoundation::keysShowConsoleAndOpenFilesFolder()

@@ -53,7 +53,8 @@ void Editor::ConsoleLog::attach(Log* console)
     early_.clear();
 }
 
-Editor::Editor(Services s, std::unique_ptr<FtdiDriver> driver) : services(s), driver_(std::move(driver))
+Editor::Editor(Services s, std::unique_ptr<FtdiDriver> driver, Windows windows)
+    : services(s), driver_(std::move(driver))
 {
     d2xx = std::make_unique<D2XXUnit>(*driver_, log_);
     transport = std::make_unique<Transport>(*d2xx, services.clock, log_);
@@ -76,6 +77,16 @@ Editor::Editor(Services s, std::unique_ptr<FtdiDriver> driver) : services(s), dr
     // any other window exists.
     formMain = new FormMain(*this);
     formMain->FormCreate();
+    pauseFeedback_ = std::make_unique<PauseFeedback>(formMain);
+    clock().setPauseObserver(pauseFeedback_.get());
+    if (windows == Windows::All)
+        createOtherWindows();
+}
+
+void Editor::createOtherWindows()
+{
+    if (allWindowsCreated())
+        return;
     formFirmwareUpgrade = new FirmwareUpgrade(*this);
     formPrint = new PrintConsole();
     formPrint->setTools(consoleTools.get());
@@ -85,9 +96,6 @@ Editor::Editor(Services s, std::unique_ptr<FtdiDriver> driver) : services(s), dr
     formNewVersionMsg = new NewVersionMsg(*updateCheck);
     formUpdateUpdater = new UpdateUpdaterUnit(log_, dialogs(), shell());
     formPresetLibrary = new PresetLibrary(*this);
-
-    pauseFeedback_ = std::make_unique<PauseFeedback>(formMain);
-    clock().setPauseObserver(pauseFeedback_.get());
 }
 
 Editor::~Editor()

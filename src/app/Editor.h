@@ -41,8 +41,15 @@ class PresetLibrary;
 // it needs from it.
 class Editor {
 public:
-    Editor(Services services, std::unique_ptr<FtdiDriver> driver);
+    // MainWindowFirst makes only the main window (and runs its start-up
+    // steps); createOtherWindows() then makes the rest, so the program can show
+    // its main window before building windows that are hidden at start.
+    enum class Windows { All, MainWindowFirst };
+    Editor(Services services, std::unique_ptr<FtdiDriver> driver, Windows windows = Windows::All);
     ~Editor();
+    // The windows after the main one, in their order; once.
+    void createOtherWindows();
+    bool allWindowsCreated() const { return formPresetLibrary != nullptr; }
     Editor(const Editor&) = delete;
     Editor& operator=(const Editor&) = delete;
 

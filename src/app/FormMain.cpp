@@ -53,11 +53,14 @@ const QStringList kDisabledAtDesign = {
 };
 } // namespace
 
-FormMain::FormMain(Editor& editor) : QMainWindow(nullptr), ui(new Ui::formMain), editor_(editor)
+FormMain::FormMain(Editor& editor)
+    // The flags go with the construction: set afterwards, they re-create the
+    // window and restyle every control once more.
+    : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                               | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      ui(new Ui::formMain), editor_(editor)
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     ui->centralWidget->setFixedSize(kClientWidth, kClientHeight);
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     move(37, 31);

@@ -1,6 +1,7 @@
 #include "app/Editor.h"
 #include "app/DesktopShell.h"
 #include "app/FormMain.h"
+#include "app/MainWindowFirst.h"
 #include "app/QtDialogs.h"
 #include "app/DriverChoice.h"
 #include "link/FtdiDriver.h"
@@ -54,7 +55,9 @@ int main(int argc, char* argv[])
     QtDialogs dialogs;
     DesktopShell shell;
     StandardPlaces places;
-    Editor editor(Services{dialogs, clock, shell, places}, chooseDriver(virtualPedal, clock));
-    editor.formMain->show();
+    Editor editor(Services{dialogs, clock, shell, places}, chooseDriver(virtualPedal, clock),
+                  Editor::Windows::MainWindowFirst);
+    MainWindowFirst startUp(editor);
+    startUp.start();
     return QApplication::exec();
 }

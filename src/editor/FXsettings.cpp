@@ -50,12 +50,21 @@ const QString kNoTuningForControls =
 
 } // namespace
 
-FXsettings::FXsettings(Editor& editor) : QWidget(nullptr), ui(new Ui::formFXsettings), editor_(editor)
+FXsettings::FXsettings(Editor& editor)
+    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      ui(new Ui::formFXsettings), editor_(editor)
 {
-    ui->setupUi(this);
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(440, 448);
+    // The form keeps its size and places under the Edit menu's bar: its
+    // controls live in an area of their own, which the bar sits above. They
+    // are made there rather than moved there, since every move of a styled
+    // control restyles it.
+    formArea = new QWidget(this);
+    ui->setupUi(formArea);
+    setObjectName(formArea->objectName()); // the looks dress the window by this name
+    formArea->setObjectName(QStringLiteral("formArea"));
+    setWindowTitle(formArea->windowTitle());
+    formArea->setFixedSize(440, 448);
     setFonts();
     buildEditMenu();
 
@@ -820,18 +829,6 @@ void FXsettings::menuEnableAllParametersClick()
 
 void FXsettings::buildEditMenu()
 {
-    // The form keeps its size and places under the menu bar: its controls
-    // move into an area of their own, which the bar sits above.
-    formArea = new QWidget(this);
-    formArea->setFixedSize(440, 448);
-    // A copy: each move takes the child out of the list being walked.
-    const QObjectList formChildren = children();
-    for (QObject* child : formChildren) {
-        auto* w = qobject_cast<QWidget*>(child);
-        if (w && w != formArea)
-            w->setParent(formArea);
-    }
-
     editMenuBar = new QMenuBar(this);
     QMenu* edit = editMenuBar->addMenu(QStringLiteral("Edit"));
     edit->setObjectName(QStringLiteral("menuEdit"));

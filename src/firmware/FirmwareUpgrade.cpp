@@ -14,11 +14,11 @@ constexpr double kTextSize = 11.0; // 1/96 inch, as in the main window
 } // namespace
 
 FirmwareUpgrade::FirmwareUpgrade(Editor& editor)
-    : QWidget(nullptr), ui(new Ui::formFirmwareUpgrade), editor_(editor)
+    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
+                           | Qt::MSWindowsFixedSizeDialogHint),
+      ui(new Ui::formFirmwareUpgrade), editor_(editor)
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
-                   | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(kClientWidth, kClientHeight);
     QFont arial(QStringLiteral("Arial"));
     arial.setPointSizeF(kTextSize * 0.75);

@@ -234,7 +234,6 @@ bool Communication::linkBySerialNumber()
 
 void Communication::Disconnect()
 {
-    FormMain& main = *editor_.formMain;
     if (d2xx().closeDevice() != FtdiDriver::FT_OK)
         return;
     enterUnlinkedState();

@@ -10,11 +10,11 @@ constexpr double kTextSize = 11.0; // 1/96 inch, as in the main window
 } // namespace
 
 NewVersionMsg::NewVersionMsg(UpdateCheck& check)
-    : QWidget(nullptr), ui(new Ui::formNewVersionMsg), check_(check)
+    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      ui(new Ui::formNewVersionMsg), check_(check)
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(kClientWidth, kClientHeight);
     QFont arial(QStringLiteral("Arial"));
     arial.setPointSizeF(kTextSize * 0.75);

@@ -22,7 +22,8 @@ void EditorFixture::start()
 {
     if (editor_)
         return;
-    editor_ = std::make_unique<Editor>(Services{dialogs, clock, shell, places}, std::move(ownedPedal_));
+    editor_ = std::make_unique<Editor>(Services{dialogs, clock, shell, places}, std::move(ownedPedal_),
+                                       mainWindowFirst ? Editor::Windows::MainWindowFirst : Editor::Windows::All);
     settle();
 }
 

@@ -40,6 +40,9 @@ public:
     // after start. Off by default: it would add its line to the log of any
     // test that runs past that second.
     bool webVersionCheck = false;
+    // Build the main window alone, as the program starts; the other windows
+    // then come from MainWindowFirst or Editor::createOtherWindows().
+    bool mainWindowFirst = false;
 
     QTemporaryDir documents;
     VirtualClock clock;

@@ -1,0 +1,77 @@
+#include "app/MainWindowFirst.h"
+
+#include "app/Editor.h"
+#include "app/FormMain.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+
+namespace {
+constexpr int kFallbackMs = 250;
+
+bool isUserAction(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::Wheel:
+    case QEvent::TouchBegin:
+    case QEvent::ContextMenu:
+    case QEvent::Close:
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
+MainWindowFirst::MainWindowFirst(Editor& editor) : editor_(editor)
+{
+    fallback_.setSingleShot(true);
+    fallback_.setInterval(kFallbackMs);
+    connect(&fallback_, &QTimer::timeout, this, &MainWindowFirst::finish);
+}
+
+MainWindowFirst::~MainWindowFirst()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->removeEventFilter(this);
+}
+
+void MainWindowFirst::start()
+{
+    if (editor_.allWindowsCreated()) {
+        editor_.formMain->show();
+        Q_EMIT ready();
+        return;
+    }
+    QCoreApplication::instance()->installEventFilter(this);
+    fallback_.start();
+    editor_.formMain->show();
+}
+
+void MainWindowFirst::finish()
+{
+    fallback_.stop();
+    if (editor_.allWindowsCreated())
+        return;
+    QCoreApplication::instance()->removeEventFilter(this);
+    editor_.createOtherWindows();
+    Q_EMIT ready();
+}
+
+bool MainWindowFirst::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!shown_ && watched == editor_.formMain && event->type() == QEvent::Paint) {
+        shown_ = true;
+        // After this paint has reached the screen.
+        QMetaObject::invokeMethod(this, &MainWindowFirst::mainWindowShown, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &MainWindowFirst::finish, Qt::QueuedConnection);
+    } else if (isUserAction(event->type())) {
+        finish();
+    }
+    return false;
+}
