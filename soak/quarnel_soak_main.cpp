@@ -87,13 +87,8 @@ public:
     std::atomic<qint64> heartbeat{0}; // operations begun, for the watchdog
     std::atomic<const char*> current{"start"};
 
-    qint64 consoleChars() const
-    {
-        qint64 n = 0;
-        for (const QString& line : editor_->formPrint->lines())
-            n += line.size() + 1;
-        return n;
-    }
+    qint64 consoleChars() const { return editor_->formPrint->kept().chars(); }
+    qint64 consoleHeldKiB() const { return editor_->formPrint->kept().heldBytes() / 1024; }
 
     // A fault for roughly one operation in four.
     Fault pickFault(bool withUnplug)
@@ -293,8 +288,9 @@ int main(int argc, char** argv)
             ++soak.tally.operations;
             QCoreApplication::processEvents();
         }
-        std::printf("%-15s x %6d  %8.1f s  resident %.1f MiB, console %lld characters\n", op.name, op.count,
-                    t.nsecsElapsed() / 1e9, residentKiB() / 1024.0, static_cast<long long>(soak.consoleChars()));
+        std::printf("%-15s x %6d  %8.1f s  resident %.1f MiB, console %lld characters in %lld KiB\n", op.name,
+                    op.count, t.nsecsElapsed() / 1e9, residentKiB() / 1024.0,
+                    static_cast<long long>(soak.consoleChars()), static_cast<long long>(soak.consoleHeldKiB()));
         std::fflush(stdout);
     }
     done = true;
@@ -308,7 +304,8 @@ int main(int argc, char** argv)
     std::printf("\nunexpected failures (no fault): %lld\n", static_cast<long long>(t.unexpectedFailures));
     std::printf("dial values lost: %lld\n", static_cast<long long>(t.lostValues));
     std::printf("resident memory: %.1f MiB at the start, %.1f MiB at the end\n", startKiB / 1024.0, endKiB / 1024.0);
-    std::printf("console kept: %lld characters\n", static_cast<long long>(soak.consoleChars()));
+    std::printf("console kept: %lld characters in %lld KiB\n", static_cast<long long>(soak.consoleChars()),
+                static_cast<long long>(soak.consoleHeldKiB()));
     std::printf("wall time: %.1f s\n", wall.nsecsElapsed() / 1e9);
     std::printf("soak: %lld operations, 0 hung, %lld false successes, memory %+.1f %%\n",
                 static_cast<long long>(t.operations), static_cast<long long>(t.falseSuccesses), growth);

@@ -13,6 +13,7 @@ class TestConsole : public QObject {
 private Q_SLOTS:
     void linesAreKeptExactlyAndJoinedWithCrLf();
     void aBurstReachesTheViewInOneBatch();
+    void aHiddenViewIsFilledWhenShown();
     void scrollingFollowsTheCheckBox_data();
     void scrollingFollowsTheCheckBox();
     void clearDropsEverything();
@@ -33,12 +34,41 @@ void TestConsole::linesAreKeptExactlyAndJoinedWithCrLf()
 void TestConsole::aBurstReachesTheViewInOneBatch()
 {
     PrintConsole console;
+    console.show();
     for (int p = 0; p < 16384; ++p)
         console.logLine(QString::number(p) + QStringLiteral(": FF"));
     QCOMPARE(console.ui->Memo1->blockCount(), 1); // nothing drawn yet
     QTRY_COMPARE(console.ui->Memo1->blockCount(), 16384);
     QCOMPARE(console.ui->Memo1->document()->lastBlock().text(), QStringLiteral("16383: FF"));
     QCOMPARE(console.lines().size(), 16384);
+}
+
+void TestConsole::aHiddenViewIsFilledWhenShown()
+{
+    PrintConsole console;
+    const int count = PrintConsole::kMaxViewLines + 10;
+    for (int i = 0; i < count; ++i)
+        console.logLine(QStringLiteral("line %1").arg(i));
+    QCoreApplication::processEvents();
+    QCOMPARE(console.ui->Memo1->blockCount(), 1); // nobody sees it, nothing is laid out
+    QCOMPARE(console.lines().size(), count);
+
+    console.show();
+    QCOMPARE(console.ui->Memo1->blockCount(), PrintConsole::kMaxViewLines);
+    QCOMPARE(console.ui->Memo1->document()->firstBlock().text(), QStringLiteral("line 10"));
+    QCOMPARE(console.ui->Memo1->document()->lastBlock().text(), QStringLiteral("line %1").arg(count - 1));
+    QScrollBar* bar = console.ui->Memo1->verticalScrollBar();
+    QCOMPARE(bar->value(), bar->maximum());
+
+    // Shown, it follows again line by line; hidden and shown, it is not doubled.
+    console.logLine(QStringLiteral("newest"));
+    console.flush();
+    QCOMPARE(console.ui->Memo1->document()->lastBlock().text(), QStringLiteral("newest"));
+    console.hide();
+    console.logLine(QStringLiteral("while hidden"));
+    console.show();
+    QCOMPARE(console.ui->Memo1->blockCount(), PrintConsole::kMaxViewLines);
+    QCOMPARE(console.ui->Memo1->document()->lastBlock().text(), QStringLiteral("while hidden"));
 }
 
 void TestConsole::scrollingFollowsTheCheckBox_data()

@@ -59,33 +59,18 @@ void PrintConsole::appendDirect(const QString& text)
 
 void PrintConsole::append(const QString& text, bool scroll)
 {
-    lines_.append(text);
-    keptChars_ += text.size() + 2;
-    if (keptChars_ > maxKeptChars_)
-        trimKept();
+    kept_.append(text);
+    if (!isVisible()) {
+        // A hidden view is filled from the kept log when it is shown: a run
+        // with the console closed keeps no document of tens of thousands of
+        // lines that nobody sees.
+        viewStale_ = true;
+        return;
+    }
     pending_.append(text);
     pendingScroll_ = pendingScroll_ || (scroll && autoScroll_);
     if (!flushTimer_.isActive())
         flushTimer_.start();
-}
-
-void PrintConsole::trimKept()
-{
-    // Drop the oldest tenth at once so that trimming stays rare.
-    if (droppedLines_ > 0) {
-        keptChars_ -= lines_.constFirst().size() + 2; // the previous marker
-        lines_.removeFirst();
-    }
-    qsizetype drop = 0;
-    while (drop < lines_.size() - 1 && keptChars_ > maxKeptChars_ / 10 * 9) {
-        keptChars_ -= lines_.at(drop).size() + 2;
-        ++drop;
-    }
-    lines_.remove(0, drop);
-    droppedLines_ += drop;
-    const QString marker = QStringLiteral("[%1 earlier lines dropped to bound memory]").arg(droppedLines_);
-    lines_.prepend(marker);
-    keptChars_ += marker.size() + 2;
 }
 
 void PrintConsole::flush()
@@ -105,29 +90,24 @@ void PrintConsole::flush()
     pendingScroll_ = false;
 }
 
-QString PrintConsole::text() const
-{
-    QString out;
-    out.reserve(keptChars_);
-    for (const QString& line : lines_) {
-        out += line;
-        out += QLatin1String("\r\n");
-    }
-    return out;
-}
-
 void PrintConsole::showEvent(QShowEvent* event)
 {
+    if (viewStale_) {
+        viewStale_ = false;
+        pending_.clear();
+        pendingScroll_ = false;
+        ui->Memo1->setPlainText(kept_.lastLines(kMaxViewLines).join(QLatin1Char('\n')));
+        ui->Memo1->verticalScrollBar()->setValue(autoScroll_ ? ui->Memo1->verticalScrollBar()->maximum() : 0);
+    }
     flush();
     QWidget::showEvent(event);
 }
 
 void PrintConsole::btnClearClick()
 {
-    lines_.clear();
+    kept_.clear();
     pending_.clear();
-    keptChars_ = 0;
-    droppedLines_ = 0;
+    viewStale_ = false;
     ui->Memo1->clear();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "console/KeptLog.h"
 #include "console/Log.h"
 
 #include <QStringList>
@@ -14,16 +15,15 @@ class formPrint;
 class ConsoleTools;
 
 // The debug console (formPrint): the log of the whole run, shown in Memo1.
-// Every line is kept for log.txt; the view is filled in batches so a dump of
-// thousands of lines costs one repaint, not one per line.
+// Every line is kept for log.txt (KeptLog); the view is filled in batches so a
+// dump of thousands of lines costs one repaint, not one per line.
 class PrintConsole : public QWidget, public Log {
     Q_OBJECT
 public:
-    // Memory bound of the kept log: about 64 MiB of text. Beyond it the oldest
-    // lines go (a marker line says how many), so a week-long session cannot
-    // eat the machine. log.txt is trimmed at 5 MB on every start anyway.
-    static constexpr qsizetype kMaxKeptChars = 32 * 1024 * 1024;
-    // The view holds the newest lines only; the kept log has all of them.
+    // log.txt is trimmed at 5 MB on every start anyway.
+    static constexpr qsizetype kMaxKeptChars = KeptLog::kDefaultMaxChars;
+    // The view holds the newest lines only, and only while it is shown; the
+    // kept log has all of them.
     static constexpr int kMaxViewLines = 50000;
 
     explicit PrintConsole(QWidget* parent = nullptr);
@@ -36,15 +36,16 @@ public:
     void appendDirect(const QString& text) override;
 
     // Every kept line, in order.
-    const QStringList& lines() const { return lines_; }
+    QStringList lines() const { return kept_.lines(); }
     // The console text as log.txt receives it: every line followed by CR LF.
-    QString text() const;
+    QString text() const { return kept_.text(); }
+    const KeptLog& kept() const { return kept_; }
     // Puts the pending lines into the view now (otherwise done on the next event loop turn).
     void flush();
 
     bool autoScroll() const { return autoScroll_; }
     // Tests lower the bound to see the trimming without filling 64 MiB.
-    void setMaxKeptChars(qsizetype chars) { maxKeptChars_ = chars; }
+    void setMaxKeptChars(qsizetype chars) { kept_.setMaxChars(chars); }
 
     // The maintenance tools behind the console's buttons.
     void setTools(ConsoleTools* tools) { tools_ = tools; }
@@ -67,13 +68,10 @@ protected:
 
 private:
     void append(const QString& text, bool scroll);
-    void trimKept();
 
-    QStringList lines_;
-    qsizetype maxKeptChars_ = kMaxKeptChars;
-    qsizetype keptChars_ = 0;
-    qsizetype droppedLines_ = 0;
+    KeptLog kept_;
     QStringList pending_;
+    bool viewStale_ = false;
     bool pendingScroll_ = false;
     bool autoScroll_ = true;
     QTimer flushTimer_;

@@ -1,0 +1,130 @@
+// The run's kept log: packed blocks must give back exactly what went in, in
+// order, and the bound must drop only the oldest lines.
+
+#include "console/KeptLog.h"
+
+#include <QRegularExpression>
+#include <QtTest>
+
+namespace {
+// Lines of every awkward kind, enough to fill several packed blocks.
+QStringList sampleLines(int count)
+{
+    const QStringList odd = {QString(), QStringLiteral("answer\r\nin two lines"), QString(QChar(0)) + QStringLiteral("x"),
+                             QStringLiteral("Größe \t\u00E9\U0001F3B8")};
+    QStringList lines;
+    for (int i = 0; i < count; ++i)
+        lines.append(i % 97 < int(odd.size()) ? odd.at(i % 97) : QStringLiteral("%1: sent 03 00 %2").arg(i).arg(i % 256, 2, 16));
+    return lines;
+}
+
+QString crLfJoined(const QStringList& lines)
+{
+    QString s;
+    for (const QString& l : lines)
+        s += l + QLatin1String("\r\n");
+    return s;
+}
+} // namespace
+
+class TestKeptLog : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void givesBackWhatWentIn_data();
+    void givesBackWhatWentIn();
+    void lastLinesAcrossBlocks_data();
+    void lastLinesAcrossBlocks();
+    void boundDropsTheOldestWithOneMarker_data();
+    void boundDropsTheOldestWithOneMarker();
+    void clearStartsAfresh();
+};
+
+void TestKeptLog::givesBackWhatWentIn_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::newRow("none") << 0;
+    QTest::newRow("a few, unpacked") << 5;
+    QTest::newRow("several blocks and an open tail") << 20000;
+}
+
+void TestKeptLog::givesBackWhatWentIn()
+{
+    QFETCH(int, count);
+    const QStringList in = sampleLines(count);
+    KeptLog log;
+    for (const QString& l : in)
+        log.append(l);
+    QCOMPARE(log.lines(), in);
+    QCOMPARE(log.lineCount(), in.size());
+    const QString text = crLfJoined(in);
+    QCOMPARE(log.text(), text);
+    QCOMPARE(log.chars(), text.size());
+}
+
+void TestKeptLog::lastLinesAcrossBlocks_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::newRow("none") << 0;
+    QTest::newRow("one") << 1;
+    QTest::newRow("reaching into the packed blocks") << 5000;
+    QTest::newRow("all") << 20000;
+    QTest::newRow("more than there are") << 30000;
+}
+
+void TestKeptLog::lastLinesAcrossBlocks()
+{
+    QFETCH(int, count);
+    const QStringList in = sampleLines(20000);
+    KeptLog log;
+    for (const QString& l : in)
+        log.append(l);
+    QCOMPARE(log.lastLines(count), in.mid(in.size() - qMin(count, int(in.size()))));
+}
+
+void TestKeptLog::boundDropsTheOldestWithOneMarker_data()
+{
+    QTest::addColumn<qsizetype>("maxChars");
+    QTest::newRow("below one block: single lines go") << qsizetype(1000);
+    QTest::newRow("several blocks: whole blocks go") << qsizetype(300000);
+}
+
+void TestKeptLog::boundDropsTheOldestWithOneMarker()
+{
+    QFETCH(qsizetype, maxChars);
+    const QStringList in = sampleLines(40000);
+    KeptLog log(maxChars);
+    for (const QString& l : in)
+        log.append(l);
+    QVERIFY(log.chars() <= maxChars);
+    QCOMPARE(log.chars(), log.text().size());
+
+    const QStringList kept = log.lines();
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("^\\[(\\d+) earlier lines dropped to bound memory\\]$")).match(kept.first());
+    QVERIFY2(m.hasMatch(), qPrintable(kept.first()));
+    const int dropped = m.captured(1).toInt();
+    // The marker counts exactly the lines that went, and the rest is the
+    // unbroken newest part.
+    QCOMPARE(dropped + kept.size() - 1, in.size());
+    QCOMPARE(kept.mid(1), in.mid(dropped));
+
+    log.setMaxChars(maxChars / 2);
+    QVERIFY(log.chars() <= maxChars / 2);
+    QCOMPARE(log.lines().filter(QStringLiteral("earlier lines dropped")).size(), 1);
+    QCOMPARE(log.lines().constLast(), in.constLast());
+}
+
+void TestKeptLog::clearStartsAfresh()
+{
+    KeptLog log(1000);
+    for (const QString& l : sampleLines(500))
+        log.append(l);
+    log.clear();
+    QCOMPARE(log.lines(), QStringList());
+    QCOMPARE(log.chars(), 0);
+    log.append(QStringLiteral("after"));
+    QCOMPARE(log.lines(), QStringList{QStringLiteral("after")});
+}
+
+QTEST_MAIN(TestKeptLog)
+#include "tst_keptlog.moc"
