@@ -13,11 +13,14 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "console/PrintConsole.h"
+#include "data/DataItems.h"
 #include "editor/DialMath.h"
 #include "editor/FXsettings.h"
 #include "editor/ParameterModel.h"
 #include "effects/Catalogue.h"
 #include "effects/EffectUpload.h"
+#include "firmware/FirmwareImage.h"
+#include "firmware/FirmwareUpgrade.h"
 #include "presets/LocalPresets.h"
 #include "presets/PresetFile.h"
 #include "seams/Places.h"
@@ -25,10 +28,13 @@
 #include "ui_FXsettings.h"
 #include "virtualpedal/VirtualPedal.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <atomic>
@@ -217,6 +223,99 @@ public:
         editor_->formMain->lblStatus()->clear();
     }
 
+    // "Upgrade Mode" with SHIFT held, then "Upgrade Firmware" with the pedal
+    // refusing a block, going mute from one, losing its cable at one, or
+    // none of these. Done is the success message; the pedal must then hold
+    // the image and its stamp, and no fault may have hit. Afterwards the pedal
+    // is brought back as a user would (the upgrade once more, after a power
+    // cycle or a reconnection), runs its firmware and is linked.
+    void firmwareUpgrade()
+    {
+        enum { None, Nack, Silent, Unplug };
+        VirtualPedal& p = *pedal_;
+        FirmwareUpgrade& window = *editor_->formFirmwareUpgrade;
+        QAction* upgradeMode = editor_->formMain->item(QStringLiteral("menuFirmwareUpgradeMode"));
+        const QString done = QStringLiteral("Firmware Upgrade Complete, device will now restart");
+        // An older firmware with a flash that differs from the image, so only a
+        // write can make it hold the image.
+        p.model().flash = PedalModel::factoryFlash(16);
+        p.model().firmwareVersion = 16;
+        editor_->comm->requestStatus();
+
+        p.setShiftHeld(true);
+        dialogs_.informations.clear();
+        upgradeMode->trigger();
+        if (!window.isVisible()) {
+            ++tally.unexpectedFailures;
+            return restoreAfterUpgrade();
+        }
+        const QString entry = window.cmbFirmwareChoose()->currentText();
+        const int version = FirmwareImage::versionFromEntry(entry, -1);
+        const QByteArray image = DataItems::bytes(entry);
+        const int blocks = static_cast<int>(FirmwareImage::chunks(image).size());
+        const int fault = std::uniform_int_distribution<int>(None, Unplug)(rng_);
+        const int at = std::uniform_int_distribution<int>(0, blocks)(rng_); // blocks: the stamp's
+        switch (fault) {
+        case Nack: p.setNackWrite(at); break;
+        case Silent: p.setSilentFromWrite(at); break;
+        case Unplug: p.setUnplugAtWrite(at); break;
+        default: break;
+        }
+        const auto holdsImage = [&] {
+            return p.flash().left(image.size()) == image && PedalMicrocontroller::stampedVersion(p.flash()) == version;
+        };
+
+        window.btnUpgradeFirmware()->click();
+        const bool reportedDone = dialogs_.informations.contains(done);
+        if (reportedDone && (fault != None || !holdsImage()))
+            ++tally.falseSuccesses;
+
+        if (!reportedDone) {
+            if (fault == None)
+                ++tally.unexpectedFailures;
+            // Brought back as the failure message says, then the upgrade again.
+            p.faults() = PedalFaults{};
+            if (fault == Unplug) {
+                p.replug();
+                upgradeMode->trigger();
+                editor_->comm->scanAndLink();
+            } else if (fault == Silent) {
+                p.powerCycle();
+            }
+            dialogs_.informations.clear();
+            if (window.isVisible())
+                window.btnUpgradeFirmware()->click();
+            const bool again = dialogs_.informations.contains(done);
+            if (again && !holdsImage())
+                ++tally.falseSuccesses;
+            if (!again)
+                ++tally.unexpectedFailures;
+        }
+        restoreAfterUpgrade();
+    }
+
+    // The pedal released from the upgrade: its firmware runs and is linked,
+    // whatever state the upgrade left it in.
+    void restoreAfterUpgrade()
+    {
+        VirtualPedal& p = *pedal_;
+        p.setShiftHeld(false);
+        p.faults() = PedalFaults{};
+        const bool sound = p.mode() == VirtualPedal::Mode::Firmware && editor_->comm->linked
+                           && !editor_->formFirmwareUpgrade->isVisible() && !editor_->comm->firmware_upgrade_mode;
+        if (!sound) {
+            ++tally.unexpectedFailures;
+            editor_->formFirmwareUpgrade->hide();
+            p.model().flash = PedalModel::factoryFlash(17);
+            p.replug();
+            p.powerCycle();
+            editor_->comm->Disconnect();
+            editor_->comm->scanAndLink();
+        }
+        clock_.advance(5000);
+        p.clearWrites();
+    }
+
 private:
     std::mt19937 rng_;
     QTemporaryDir documents_;
@@ -267,12 +366,12 @@ int main(int argc, char** argv)
         int count;
         std::function<void()> run;
     };
-    // A firmware upgrade is one more entry here, with its own faults.
     const std::vector<Operation> operations = {
         {"status request", 1000, [&] { soak.statusRequest(); }},
         {"dial event", 100000 / 50, [&] { soak.dialBurst(50); }},
         {"preset load", 100, [&] { soak.presetLoad(); }},
         {"effect upload", 20, [&] { soak.effectUpload(); }},
+        {"firmware upgrade", 20, [&] { soak.firmwareUpgrade(); }},
     };
 
     const qint64 startKiB = residentKiB();
