@@ -3,7 +3,9 @@
 
 #include "console/KeptLog.h"
 
+#include <QDir>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -37,6 +39,9 @@ private Q_SLOTS:
     void boundDropsTheOldestWithOneMarker_data();
     void boundDropsTheOldestWithOneMarker();
     void clearStartsAfresh();
+    void packedBlocksGoToTheTemporaryFile_data();
+    void packedBlocksGoToTheTemporaryFile();
+    void aSpoiledTemporaryFileCostsOnlyItsLines();
 };
 
 void TestKeptLog::givesBackWhatWentIn_data()
@@ -92,7 +97,8 @@ void TestKeptLog::boundDropsTheOldestWithOneMarker()
 {
     QFETCH(qsizetype, maxChars);
     const QStringList in = sampleLines(40000);
-    KeptLog log(maxChars);
+    QTemporaryDir folder;
+    KeptLog log(maxChars, folder.path());
     for (const QString& l : in)
         log.append(l);
     QVERIFY(log.chars() <= maxChars);
@@ -107,6 +113,8 @@ void TestKeptLog::boundDropsTheOldestWithOneMarker()
     // unbroken newest part.
     QCOMPARE(dropped + kept.size() - 1, in.size());
     QCOMPARE(kept.mid(1), in.mid(dropped));
+    // Dropped blocks do not pile up in the temporary file.
+    QVERIFY(QFileInfo(log.spillFileName()).size() <= log.spilledBytes() + qMax<qint64>(1 << 20, log.spilledBytes()));
 
     log.setMaxChars(maxChars / 2);
     QVERIFY(log.chars() <= maxChars / 2);
@@ -124,6 +132,53 @@ void TestKeptLog::clearStartsAfresh()
     QCOMPARE(log.chars(), 0);
     log.append(QStringLiteral("after"));
     QCOMPARE(log.lines(), QStringList{QStringLiteral("after")});
+}
+
+void TestKeptLog::packedBlocksGoToTheTemporaryFile_data()
+{
+    QTest::addColumn<bool>("writable");
+    QTest::newRow("a folder to write in") << true;
+    QTest::newRow("no such folder: kept in memory") << false;
+}
+
+void TestKeptLog::packedBlocksGoToTheTemporaryFile()
+{
+    QFETCH(bool, writable);
+    QTemporaryDir folder;
+    const QString where = writable ? folder.path() : folder.filePath(QStringLiteral("missing/deeper"));
+    const QStringList in = sampleLines(20000);
+    QString name;
+    {
+        KeptLog log(KeptLog::kDefaultMaxChars, where);
+        for (const QString& l : in)
+            log.append(l);
+        QCOMPARE(log.lines(), in);
+        QCOMPARE(log.text(), crLfJoined(in));
+        QCOMPARE(log.spilledBytes() > 0, writable);
+        name = log.spillFileName();
+        QCOMPARE(name.startsWith(folder.path()), writable);
+        if (writable)
+            QCOMPARE(QFileInfo(name).size(), log.spilledBytes());
+    }
+    if (writable)
+        QVERIFY(!QFileInfo::exists(name)); // gone with the log
+}
+
+void TestKeptLog::aSpoiledTemporaryFileCostsOnlyItsLines()
+{
+    QTemporaryDir folder;
+    const QStringList in = sampleLines(20000);
+    KeptLog log(KeptLog::kDefaultMaxChars, folder.path());
+    for (const QString& l : in)
+        log.append(l);
+    QVERIFY(QFile::resize(log.spillFileName(), 0)); // as if a cleaner had been at the temporary folder
+
+    const QStringList lines = log.lines();
+    QVERIFY(!lines.isEmpty());
+    QVERIFY2(lines.first().contains(QStringLiteral("could not be read back")), qPrintable(lines.first()));
+    QCOMPARE(lines.constLast(), in.constLast()); // the unpacked newest lines are whole
+    log.append(QStringLiteral("still logging"));
+    QCOMPARE(log.lastLines(1), QStringList{QStringLiteral("still logging")});
 }
 
 QTEST_MAIN(TestKeptLog)

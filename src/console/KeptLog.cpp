@@ -1,7 +1,9 @@
 #include "console/KeptLog.h"
 
 #include <QDataStream>
+#include <QDir>
 #include <QIODevice>
+#include <QTemporaryFile>
 
 namespace {
 qsizetype charsOf(const QString& line)
@@ -9,6 +11,13 @@ qsizetype charsOf(const QString& line)
     return line.size() + 2; // CR LF
 }
 } // namespace
+
+KeptLog::KeptLog(qsizetype maxChars, const QString& spillFolder)
+    : spillFolder_(spillFolder.isEmpty() ? QDir::tempPath() : spillFolder), maxChars_(maxChars)
+{
+}
+
+KeptLog::~KeptLog() = default;
 
 void KeptLog::append(const QString& line)
 {
@@ -24,6 +33,9 @@ void KeptLog::append(const QString& line)
 void KeptLog::clear()
 {
     blocks_.clear();
+    spillFile_.reset();
+    spilledBytes_ = 0;
+    deadBytes_ = 0;
     open_.clear();
     openChars_ = 0;
     chars_ = 0;
@@ -59,23 +71,118 @@ void KeptLog::pack()
 {
     QByteArray raw;
     {
-        // The lines with their lengths, so any character (a line break in a
-        // pedal's answer, a NUL) comes back as it went in.
+        // Each line as UTF-8 with its length, so any character (a line break
+        // in a pedal's answer, a NUL) comes back as it went in; UTF-8 packs
+        // a log's mostly ASCII text far tighter than its UTF-16.
         QDataStream out(&raw, QIODevice::WriteOnly);
-        out << open_;
+        out << qint32(open_.size());
+        for (const QString& line : open_)
+            out << line.toUtf8();
     }
     QByteArray packed = qCompress(raw);
-    packed.squeeze(); // the compressor's buffer is made for the worst case, many times the result
-    blocks_.append(Block{packed, open_.size(), openChars_});
+    Block block;
+    block.packed = packed;
+    block.packed.squeeze(); // the compressor's buffer is made for the worst case, many times the result
+    block.lines = open_.size();
+    block.chars = openChars_;
+    spill(block);
+    blocks_.append(block);
     open_.clear();
     openChars_ = 0;
 }
 
-QStringList KeptLog::unpack(const Block& block)
+bool KeptLog::spill(Block& block)
 {
+    if (spillUnusable_)
+        return false;
+    if (!spillFile_) {
+        auto file = std::make_unique<QTemporaryFile>(QDir(spillFolder_).filePath(QStringLiteral("quarnel-log-XXXXXX")));
+        if (!file->open()) {
+            spillUnusable_ = true;
+            return false;
+        }
+        spillFile_ = std::move(file);
+    }
+    const qint64 at = spillFile_->size();
+    if (!spillFile_->seek(at) || spillFile_->write(block.packed) != block.packed.size() || !spillFile_->flush()) {
+        // A full disk: keep this block and the ones to come in memory.
+        spillUnusable_ = true;
+        return false;
+    }
+    block.offset = at;
+    block.size = block.packed.size();
+    block.packed = QByteArray();
+    spilledBytes_ += block.size;
+    return true;
+}
+
+QString KeptLog::spillFileName() const
+{
+    return spillFile_ ? spillFile_->fileName() : QString();
+}
+
+QByteArray KeptLog::packedOf(const Block& block) const
+{
+    if (block.offset < 0)
+        return block.packed;
+    QByteArray bytes;
+    if (spillFile_ && spillFile_->seek(block.offset))
+        bytes = spillFile_->read(block.size);
+    return bytes.size() == block.size ? bytes : QByteArray();
+}
+
+void KeptLog::dropFirstBlock()
+{
+    const Block& first = blocks_.constFirst();
+    chars_ -= first.chars;
+    droppedLines_ += first.lines;
+    if (first.offset >= 0) {
+        spilledBytes_ -= first.size;
+        deadBytes_ += first.size;
+    }
+    blocks_.removeFirst();
+}
+
+void KeptLog::compactSpill()
+{
+    // Dropped blocks leave their bytes in the file; once they outweigh the
+    // kept ones the file is written anew, so it stays as bounded as the log.
+    if (deadBytes_ < (1 << 20) || deadBytes_ < spilledBytes_)
+        return;
+    auto file = std::make_unique<QTemporaryFile>(QDir(spillFolder_).filePath(QStringLiteral("quarnel-log-XXXXXX")));
+    if (!file->open())
+        return;
+    QList<Block> moved = blocks_;
+    for (Block& b : moved) {
+        if (b.offset < 0)
+            continue;
+        const QByteArray bytes = packedOf(b);
+        b.offset = file->pos();
+        if (file->write(bytes) != bytes.size())
+            return; // keep the old file as it is
+    }
+    if (!file->flush())
+        return;
+    blocks_ = moved;
+    spillFile_ = std::move(file);
+    deadBytes_ = 0;
+}
+
+QStringList KeptLog::unpack(const Block& block) const
+{
+    const QByteArray packed = packedOf(block);
+    if (packed.isEmpty())
+        return {QStringLiteral("[%1 lines could not be read back from the log's temporary file]").arg(block.lines)};
     QStringList lines;
-    QDataStream in(qUncompress(block.packed));
-    in >> lines;
+    QDataStream in(qUncompress(packed));
+    qint32 count = 0;
+    in >> count;
+    lines.reserve(count);
+    for (qint32 i = 0; i < count; ++i) {
+        QByteArray utf8;
+        in >> utf8;
+        lines.append(QString::fromUtf8(utf8));
+    }
     return lines;
 }
 
@@ -85,11 +192,9 @@ void KeptLog::trim()
     // first, then single lines, always keeping the newest line.
     const qsizetype target = maxChars_ / 10 * 9;
     chars_ -= marker_.isEmpty() ? 0 : charsOf(marker_);
-    while (!blocks_.isEmpty() && chars_ > target) {
-        chars_ -= blocks_.constFirst().chars;
-        droppedLines_ += blocks_.constFirst().lines;
-        blocks_.removeFirst();
-    }
+    while (!blocks_.isEmpty() && chars_ > target)
+        dropFirstBlock();
+    compactSpill();
     qsizetype drop = 0;
     while (drop < open_.size() - 1 && chars_ > target) {
         const qsizetype c = charsOf(open_.at(drop));

@@ -5,10 +5,16 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+class QTemporaryFile;
+
 // Every line of the run's log, kept for log.txt, in little memory: the newest
-// lines as they are, older ones packed (compressed) in blocks, since a log is
-// written far more than it is read. Bounded as well: past the limit the
-// oldest lines go, and one marker line at the top says how many.
+// lines as they are, older ones packed (compressed) in blocks that go to a
+// temporary file, since a log is written far more than it is read. Where no
+// temporary file can be written the blocks stay in memory. Bounded as well:
+// past the limit the oldest lines go, and one marker line at the top says
+// how many.
 class KeptLog {
 public:
     // About 64 MiB of text: a week-long session cannot eat the machine.
@@ -16,7 +22,11 @@ public:
     // Lines stay unpacked until this many characters have gathered.
     static constexpr qsizetype kBlockChars = 64 * 1024;
 
-    explicit KeptLog(qsizetype maxChars = kDefaultMaxChars) : maxChars_(maxChars) {}
+    // spillFolder: where the temporary file goes (empty: the system's).
+    explicit KeptLog(qsizetype maxChars = kDefaultMaxChars, const QString& spillFolder = QString());
+    ~KeptLog();
+    KeptLog(const KeptLog&) = delete;
+    KeptLog& operator=(const KeptLog&) = delete;
 
     void append(const QString& line);
     void clear();
@@ -25,8 +35,12 @@ public:
     qsizetype lineCount() const;
     // The characters of text(): every line and its CR LF.
     qsizetype chars() const { return chars_; }
-    // What the kept text takes in memory, roughly.
+    // What the kept text takes in memory, roughly, and in the temporary file.
     qsizetype heldBytes() const;
+    qint64 spilledBytes() const { return spilledBytes_; }
+    // The temporary file's path, empty while there is none. Where the system
+    // can, the file has no name in the folder until this is asked.
+    QString spillFileName() const;
 
     QStringList lines() const;
     // The newest count lines, oldest first.
@@ -36,13 +50,25 @@ public:
 
 private:
     struct Block {
-        QByteArray packed;
+        QByteArray packed;    // in memory, or
+        qint64 offset = -1;   // where it is in the temporary file
+        qint64 size = 0;
         qsizetype lines = 0;
         qsizetype chars = 0;
     };
-    static QStringList unpack(const Block& block);
+    QByteArray packedOf(const Block& block) const;
+    QStringList unpack(const Block& block) const;
     void pack();
+    bool spill(Block& block);
+    void dropFirstBlock();
+    void compactSpill();
     void trim();
+
+    QString spillFolder_;
+    std::unique_ptr<QTemporaryFile> spillFile_;
+    bool spillUnusable_ = false;
+    qint64 spilledBytes_ = 0; // of blocks still kept
+    qint64 deadBytes_ = 0;    // of blocks dropped since
 
     qsizetype maxChars_;
     qsizetype chars_ = 0;
