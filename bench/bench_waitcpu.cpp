@@ -13,14 +13,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
-namespace {
-class NullLog final : public Log {
-public:
-    void logLine(const QString&) override {}
-    void appendDirect(const QString&) override {}
-};
-} // namespace
-
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);

@@ -26,11 +26,6 @@
 
 namespace {
 
-class NullLog final : public Log {
-public:
-    void logLine(const QString&) override {}
-    void appendDirect(const QString&) override {}
-};
 
 // The line in front of the pedal. Every receive purge ends one reply as the
 // host took it (the client purges after each acknowledge it reads), so the

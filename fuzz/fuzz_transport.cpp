@@ -15,11 +15,6 @@
 
 namespace {
 
-class NullLog final : public Log {
-public:
-    void logLine(const QString&) override {}
-    void appendDirect(const QString&) override {}
-};
 
 // A device whose answer arrives in pieces, each after a gap; the queue query
 // may start failing (the cable pulled) after a number of calls.
