@@ -22,8 +22,6 @@
 #include <QAction>
 #include <QPushButton>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QShowEvent>
@@ -251,8 +249,7 @@ void FXsettings::FormShow()
 
 void FXsettings::enableEffectControls(bool enabled)
 {
-    controlsEnabled_ = enabled;
-    updateEditMenu();
+    editMenu_->setControlsEnabled(enabled);
     for (QWidget* w : findChildren<QWidget*>()) {
         // Only the window's own controls: a list's popup is the list's business.
         if (!w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_")))
@@ -650,11 +647,7 @@ int FXsettings::getParameterValues(int index)
     showParameterValues(false);
     // The pedal's own values: what "Compare" goes back to, and where the
     // history starts afresh.
-    history_.clear();
-    comparing_ = false;
-    reference_ = model_.values();
-    referenceKnown_ = true;
-    updateEditMenu();
+    editMenu_->startFrom(model_.values());
     return kParameterCount;
 }
 
@@ -755,7 +748,7 @@ void FXsettings::btnSetTuningClick()
 void FXsettings::setDefaultAssignableParameterValues()
 {
     editor_.backups->backUpBefore(QStringLiteral("the assignable defaults"));
-    const EditHistory::Values before = beginWholeChange();
+    const EditHistory::Values before = editMenu_->beginWholeChange();
     ++wholeChange_;
     ParameterModel& m = model_;
     m.inputLevel.value = 0x00800000;
@@ -802,9 +795,7 @@ void FXsettings::setDefaultAssignableParameterValues()
 
     showParameterValues(false);
     --wholeChange_;
-    history_.record(QStringLiteral("Assignable Defaults"), before, model_.values(), EditHistory::assignable(),
-                    EditHistory::kNoMerge, editor_.clock().nowMs());
-    updateEditMenu();
+    editMenu_->recordWholeChange(QStringLiteral("Assignable Defaults"), before, EditHistory::assignable());
 }
 
 void FXsettings::menuSetAssignableParamsToDefaultClick()
@@ -825,74 +816,39 @@ void FXsettings::menuEnableAllParametersClick()
         d->setEnabled(true);
 }
 
-// ---------------------------------------------------------------- undo, redo and compare
+// ---------------------------------------------------------------- the Edit menu
 
 void FXsettings::buildEditMenu()
 {
-    editMenuBar = new QMenuBar(this);
-    QMenu* edit = editMenuBar->addMenu(QStringLiteral("Edit"));
-    edit->setObjectName(QStringLiteral("menuEdit"));
-    menuUndo = edit->addAction(QStringLiteral("Undo"));
-    menuUndo->setObjectName(QStringLiteral("menuUndo"));
-    menuUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    menuRedo = edit->addAction(QStringLiteral("Redo"));
-    menuRedo->setObjectName(QStringLiteral("menuRedo"));
-    // Ctrl+Shift+Z is redo here; on the main window it keeps its own meaning.
-    menuRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    edit->addSeparator();
-    menuCompare = edit->addAction(QStringLiteral("Compare"));
-    menuCompare->setObjectName(QStringLiteral("menuCompare"));
-    menuCompare->setCheckable(true);
-    menuCompare->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
-    for (QAction* a : {menuUndo, menuRedo, menuCompare})
-        a->setShortcutContext(Qt::WindowShortcut);
-    connect(menuUndo, &QAction::triggered, this, &FXsettings::menuUndoClick);
-    connect(menuRedo, &QAction::triggered, this, &FXsettings::menuRedoClick);
-    connect(menuCompare, &QAction::triggered, this, &FXsettings::menuCompareClick);
-
-    lblComparing = new QLabel(QStringLiteral("Comparing"), editMenuBar);
-    QFont bold = lblComparing->font();
-    bold.setBold(true);
-    lblComparing->setFont(bold);
-    lblComparing->setContentsMargins(0, 0, 8, 0);
-    lblComparing->setToolTip(QStringLiteral("The pedal plays the values of the last status reply or preset; "
-                                            "Compare again (Ctrl+K) brings your edits back."));
-    editMenuBar->setCornerWidget(lblComparing, Qt::TopRightCorner);
-    lblComparing->hide();
+    EditMenu::Window& window = *this; // a private base, seen only from here
+    editMenu_ = std::make_unique<EditMenu>(*this, window);
+    editMenuBar = editMenu_->bar();
+    menuUndo = editMenu_->undoAction();
+    menuRedo = editMenu_->redoAction();
+    menuCompare = editMenu_->compareAction();
+    lblComparing = editMenu_->comparingLabel();
 
     const int barHeight = editMenuBar->sizeHint().height();
     editMenuBar->setGeometry(0, 0, 440, barHeight);
     formArea->move(0, barHeight);
     setFixedSize(440, 448 + barHeight);
-    updateEditMenu();
-}
-
-void FXsettings::updateEditMenu()
-{
-    if (!menuUndo)
-        return;
-    const bool canEdit = controlsEnabled_ && !comparing_;
-    menuUndo->setText(history_.canUndo() ? QStringLiteral("Undo ") + history_.undoName() : QStringLiteral("Undo"));
-    menuRedo->setText(history_.canRedo() ? QStringLiteral("Redo ") + history_.redoName() : QStringLiteral("Redo"));
-    menuUndo->setEnabled(canEdit && history_.canUndo());
-    menuRedo->setEnabled(canEdit && history_.canRedo());
-    menuCompare->setEnabled(controlsEnabled_ && referenceKnown_);
-    menuCompare->setChecked(comparing_);
-    lblComparing->setVisible(comparing_);
 }
 
 void FXsettings::recordEdit(ParameterId id, const EditHistory::Values& before, int mergeKey)
 {
     if (quiet_ || wholeChange_ > 0 || editor_.comm->updatingFromPedal)
         return;
-    // Touching a control while comparing keeps what is shown and goes on from there.
-    if (comparing_) {
-        comparing_ = false;
-        log(QStringLiteral("comparison ended by a change of ") + model_.name(id));
-    }
-    history_.record(model_.name(id), before, model_.values(), EditHistory::only(id), mergeKey,
-                    editor_.clock().nowMs());
-    updateEditMenu();
+    editMenu_->recordEdit(id, model_.name(id), before, mergeKey);
+}
+
+EditHistory::Values FXsettings::shownValues() const
+{
+    return model_.values();
+}
+
+qint64 FXsettings::nowMs()
+{
+    return editor_.clock().nowMs();
 }
 
 void FXsettings::putValues(const EditHistory::Values& target, const EditHistory::Touched& send)
@@ -916,81 +872,18 @@ void FXsettings::putValues(const EditHistory::Values& target, const EditHistory:
     }
 }
 
-EditHistory::Values FXsettings::beginWholeChange()
-{
-    if (!comparing_)
-        return model_.values();
-    // The pedal plays the reference values and the controls show them; the
-    // change goes on from there, but what it replaces are the user's edits.
-    comparing_ = false;
-    log(QStringLiteral("comparison ended"));
-    updateEditMenu();
-    return edits_;
-}
-
-void FXsettings::menuUndoClick()
-{
-    if (comparing_ || !controlsEnabled_)
-        return;
-    const EditHistory::Values current = model_.values();
-    const EditHistory::Step* step = history_.undo();
-    if (!step)
-        return;
-    log(QStringLiteral("Undo ") + step->name);
-    putValues(EditHistory::apply(current, step->before, step->touched), step->touched);
-    updateEditMenu();
-}
-
-void FXsettings::menuRedoClick()
-{
-    if (comparing_ || !controlsEnabled_)
-        return;
-    const EditHistory::Values current = model_.values();
-    const EditHistory::Step* step = history_.redo();
-    if (!step)
-        return;
-    log(QStringLiteral("Redo ") + step->name);
-    putValues(EditHistory::apply(current, step->after, step->touched), step->touched);
-    updateEditMenu();
-}
-
-void FXsettings::menuCompareClick()
-{
-    if (!referenceKnown_ || !controlsEnabled_) {
-        updateEditMenu();
-        return;
-    }
-    if (!comparing_) {
-        edits_ = model_.values();
-        comparing_ = true;
-        log(QStringLiteral("Comparing: the values of the last status reply or preset"));
-        putValues(reference_, EditHistory::differing(edits_, reference_));
-    } else {
-        comparing_ = false;
-        log(QStringLiteral("Comparison ended: your edits again"));
-        putValues(edits_, EditHistory::differing(edits_, model_.values()));
-    }
-    updateEditMenu();
-}
-
 void FXsettings::loadPresetValues(const std::array<uint32_t, kParameterCount>& values)
 {
-    const EditHistory::Values before = beginWholeChange();
+    const EditHistory::Values before = editMenu_->beginWholeChange();
     model_.setValues(values);
     ++wholeChange_;
     showParameterValues(true);
     --wholeChange_;
-    history_.record(QStringLiteral("Load Preset"), before, model_.values(), EditHistory::all(),
-                    EditHistory::kNoMerge, editor_.clock().nowMs());
-    reference_ = model_.values();
-    referenceKnown_ = true;
-    updateEditMenu();
+    editMenu_->recordWholeChange(QStringLiteral("Load Preset"), before, EditHistory::all());
+    editMenu_->setReference(model_.values());
 }
 
 bool FXsettings::valuesToKeep(std::array<uint32_t, kParameterCount>& out) const
 {
-    if (!referenceKnown_)
-        return false;
-    out = comparing_ ? edits_ : model_.values();
-    return true;
+    return editMenu_->valuesToKeep(out);
 }

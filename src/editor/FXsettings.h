@@ -1,11 +1,13 @@
 #pragma once
 
-#include "editor/EditHistory.h"
+#include "editor/EditMenu.h"
 #include "editor/ParameterModel.h"
 
 #include <QList>
 #include <QTimer>
 #include <QWidget>
+
+#include <memory>
 
 namespace Ui {
 class formFXsettings;
@@ -21,7 +23,7 @@ class QMenuBar;
 // knobs, switches, boxes and lists, the assignment lists, the footswitch mode
 // and the tuning. Every change of a parameter control goes to the pedal at
 // once; the knobs are paced through Timer1 to one message per 100 ms.
-class FXsettings : public QWidget {
+class FXsettings : public QWidget, private EditMenu::Window {
     Q_OBJECT
 public:
     explicit FXsettings(Editor& editor);
@@ -43,6 +45,7 @@ public:
 
     // The Edit menu above the controls: undo and redo of parameter edits, and
     // the comparison with the values the last status reply or preset brought.
+    // EditMenu runs it; these are its bar and actions.
     QMenuBar* editMenuBar = nullptr;
     QAction* menuUndo = nullptr;
     QAction* menuRedo = nullptr;
@@ -51,11 +54,8 @@ public:
     QLabel* lblComparing = nullptr;
     // The controls as the form places them, below the menu bar.
     QWidget* formArea = nullptr;
-    void menuUndoClick();
-    void menuRedoClick();
-    void menuCompareClick();
-    bool comparing() const { return comparing_; }
-    const EditHistory& history() const { return history_; }
+    bool comparing() const { return editMenu_->comparing(); }
+    const EditHistory& history() const { return editMenu_->history(); }
 
     // A loaded preset's values onto the controls, every change sent at once;
     // one step of the history, and the reference of "Compare".
@@ -138,7 +138,9 @@ private:
     bool FormKeyDown(QKeyEvent* event);
 
     bool updating() const;
-    void log(const QString& text);
+    void log(const QString& text) override;
+    EditHistory::Values shownValues() const override;
+    qint64 nowMs() override;
     // False (and logged) when no address table could ever be read, or the
     // pedal runs an effect the catalogue does not hold: a message would then
     // go to an address that belongs to no parameter of the running effect.
@@ -154,10 +156,7 @@ private:
     void recordEdit(ParameterId id, const EditHistory::Values& before, int mergeKey = EditHistory::kNoMerge);
     // Shows target on the controls without their handlers sending, then sends
     // the values marked in send, paced.
-    void putValues(const EditHistory::Values& target, const EditHistory::Touched& send);
-    // The values of the user's edits before a whole-set change; ends a comparison.
-    EditHistory::Values beginWholeChange();
-    void updateEditMenu();
+    void putValues(const EditHistory::Values& target, const EditHistory::Touched& send) override;
     void noteCutChange(ParameterId id);
     void assignChange(Control control, QComboBox* list, bool tuningGate);
     QComboBox* assignList(Control control) const;
@@ -170,17 +169,12 @@ private:
         int repeats;
     };
     QList<PendingWrite> pending_;
-    EditHistory history_;
-    EditHistory::Values reference_{};
-    EditHistory::Values edits_{};
-    bool referenceKnown_ = false;
-    bool comparing_ = false;
+    std::unique_ptr<EditMenu> editMenu_;
     // Raised while undo, redo or Compare put values on the controls: the
     // handlers then neither send nor record.
     bool quiet_ = false;
     // Inside a preset load or the defaults: recorded as one step at the end.
     int wholeChange_ = 0;
-    bool controlsEnabled_ = true;
     bool addressesRead_ = false;
     bool addressTableBroken_ = false;
 };
