@@ -14,7 +14,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
-#include <QRegularExpression>
+
+#include <algorithm>
 
 namespace {
 constexpr qint64 kLogTrimLimit = 4999999;
@@ -163,9 +164,10 @@ void FunctionsUnit::applySavedLook()
         applyTheme(QStringLiteral("Style_0"));
         return;
     }
-    static const QRegularExpression plainNumber(QStringLiteral("^[0-9]{1,9}$"));
     const QString text = TextFiles::read(path, kLargestSettingFile).trimmed();
-    if (!plainNumber.match(text).hasMatch() || !applyTheme(QStringLiteral("Style_") + QString::number(text.toInt())))
+    const bool plainNumber = !text.isEmpty() && text.size() <= 9
+                             && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    if (!plainNumber || !applyTheme(QStringLiteral("Style_") + QString::number(text.toInt())))
         applyTheme(QStringLiteral("Style_0"));
 }
 

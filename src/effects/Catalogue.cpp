@@ -9,7 +9,6 @@
 #include "seams/Dialogs.h"
 
 #include <QListWidget>
-#include <QRegularExpression>
 
 Catalogue::Catalogue(Editor& editor) : editor_(editor) {}
 
@@ -34,8 +33,11 @@ int Catalogue::versionOf(const QString& entryText)
 
 QStringList Catalogue::splitLines(const QString& text)
 {
-    static const QRegularExpression breaks(QStringLiteral("\r\n|\n|\r"));
-    QStringList lines = text.split(breaks);
+    // CR LF, LF or CR alone: each ends a line. Plain replacing rather than a
+    // regular expression, which would load and compile its engine at start-up.
+    QString normal = text;
+    normal.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QStringList lines = normal.split(QLatin1Char('\n'));
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;
