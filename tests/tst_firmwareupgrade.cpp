@@ -352,14 +352,17 @@ void TestFirmwareUpgrade::oneUpgradeAtATime()
 {
     Upgrade f;
     f.enterByCommand();
-    // Inside the first wait of the upgrade: the close box, a second click and
-    // Ctrl+Shift+O are refused.
+    // Inside the first wait of the upgrade: the close box, a second click,
+    // Ctrl+Shift+O and closing the main window (which would end the program)
+    // are refused.
     bool wasVisible = false;
+    bool mainClosed = true;
     QTimer::singleShot(0, [&] {
         f.window().close();
         wasVisible = f.window().isVisible();
         f.unit().btnUpgradeFirmwareClick();
         f.unit().upgradeFromFile();
+        mainClosed = f.editor().formMain->close();
     });
     // The window keeps being served while it writes, and says how far it is.
     QStringList progress;
@@ -378,7 +381,8 @@ void TestFirmwareUpgrade::oneUpgradeAtATime()
     const QRegularExpression timeLeft(QStringLiteral("^Writing block 2\\d\\d of 211, about \\d+ s left$"));
     QVERIFY2(!progress.filter(timeLeft).isEmpty(), qPrintable(progress.join(QLatin1Char('|'))));
     QVERIFY(wasVisible);
-    QCOMPARE(f.dialogs.informationTexts().count(QString::fromLatin1(FirmwareUpgradeUnit::kWaitText)), 3);
+    QVERIFY(!mainClosed);
+    QCOMPARE(f.dialogs.informationTexts().count(QString::fromLatin1(FirmwareUpgradeUnit::kWaitText)), 4);
     QCOMPARE(f.writesSince(mark).count(QByteArray::fromHex("43BC")), 1);
     QCOMPARE(f.dialogs.informationTexts().last(), QStringLiteral("Firmware Upgrade Complete, device will now restart"));
     QCOMPARE(f.pedal().mode(), VirtualPedal::Mode::Firmware);

@@ -353,6 +353,12 @@ void FormMain::FormCreate()
 
 void FormMain::closeEvent(QCloseEvent* event)
 {
+    // Ending the program mid-write would leave the pedal in its bootloader
+    // with half a program; the upgrade window refuses its close box likewise.
+    if (editor_.firmware && !editor_.firmware->formCloseQuery()) {
+        event->ignore();
+        return;
+    }
     FormClose();
     QMainWindow::closeEvent(event);
     if (event->isAccepted()) {
