@@ -41,6 +41,7 @@ private Q_SLOTS:
     void clearStartsAfresh();
     void packedBlocksGoToTheTemporaryFile_data();
     void packedBlocksGoToTheTemporaryFile();
+    void aSpoiledTemporaryFileCostsOnlyItsLines_data();
     void aSpoiledTemporaryFileCostsOnlyItsLines();
 };
 
@@ -164,14 +165,29 @@ void TestKeptLog::packedBlocksGoToTheTemporaryFile()
         QVERIFY(!QFileInfo::exists(name)); // gone with the log
 }
 
+void TestKeptLog::aSpoiledTemporaryFileCostsOnlyItsLines_data()
+{
+    QTest::addColumn<QByteArray>("spoil"); // empty: the file emptied
+    QTest::newRow("emptied") << QByteArray();
+    QTest::newRow("overwritten with other bytes") << QByteArray(1 << 20, '\xFF');
+}
+
 void TestKeptLog::aSpoiledTemporaryFileCostsOnlyItsLines()
 {
+    QFETCH(QByteArray, spoil);
     QTemporaryDir folder;
     const QStringList in = sampleLines(20000);
     KeptLog log(KeptLog::kDefaultMaxChars, folder.path());
     for (const QString& l : in)
         log.append(l);
-    QVERIFY(QFile::resize(log.spillFileName(), 0)); // as if a cleaner had been at the temporary folder
+    // As if a cleaner or another program had been at the temporary folder.
+    if (spoil.isEmpty()) {
+        QVERIFY(QFile::resize(log.spillFileName(), 0));
+    } else {
+        QFile file(log.spillFileName());
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.write(spoil.left(file.size())) > 0);
+    }
 
     const QStringList lines = log.lines();
     QVERIFY(!lines.isEmpty());

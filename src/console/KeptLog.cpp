@@ -170,17 +170,25 @@ void KeptLog::compactSpill()
 
 QStringList KeptLog::unpack(const Block& block) const
 {
+    const QStringList lost{
+        QStringLiteral("[%1 lines could not be read back from the log's temporary file]").arg(block.lines)};
     const QByteArray packed = packedOf(block);
     if (packed.isEmpty())
-        return {QStringLiteral("[%1 lines could not be read back from the log's temporary file]").arg(block.lines)};
-    QStringList lines;
+        return lost;
+    // The file is outside our hands while the program runs: its bytes are
+    // checked, not trusted.
     QDataStream in(qUncompress(packed));
     qint32 count = 0;
     in >> count;
+    if (in.status() != QDataStream::Ok || count != block.lines)
+        return lost;
+    QStringList lines;
     lines.reserve(count);
     for (qint32 i = 0; i < count; ++i) {
         QByteArray utf8;
         in >> utf8;
+        if (in.status() != QDataStream::Ok)
+            return lost;
         lines.append(QString::fromUtf8(utf8));
     }
     return lines;
