@@ -69,6 +69,7 @@ private Q_SLOTS:
     void controls();
     void windowsAtStart();
     void mainWindowIsPaintedBeforeTheOthersAreBuilt();
+    void firstPaintAfterTheOthersIsStillReported();
     void userActionBeforeTheOtherWindowsBuildsThemFirst_data();
     void userActionBeforeTheOtherWindowsBuildsThemFirst();
     void keysShowConsoleAndOpenFilesFolder();
@@ -466,6 +467,24 @@ void TestFoundation::mainWindowIsPaintedBeforeTheOthersAreBuilt()
     QVERIFY(!e.formFXsettings->isVisible());
     // What was logged before the console existed is in it.
     QCOMPARE(fx.log(), QStringList{QStringLiteral("before the console")});
+}
+
+void TestFoundation::firstPaintAfterTheOthersIsStillReported()
+{
+    // On a slow machine the fallback may build the windows before the first
+    // paint; whoever waits for the window to be shown must still hear of it.
+    EditorFixture fx;
+    fx.mainWindowFirst = true;
+    fx.start();
+    MainWindowFirst startUp(fx.editor());
+    QSignalSpy shown(&startUp, &MainWindowFirst::mainWindowShown);
+    QSignalSpy ready(&startUp, &MainWindowFirst::ready);
+    startUp.start();
+    startUp.finish(); // what the fallback does
+    QCOMPARE(ready.count(), 1);
+    QVERIFY(fx.editor().allWindowsCreated());
+    QTRY_COMPARE(shown.count(), 1);
+    QCOMPARE(ready.count(), 1);
 }
 
 void TestFoundation::userActionBeforeTheOtherWindowsBuildsThemFirst_data()

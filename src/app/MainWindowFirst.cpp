@@ -58,8 +58,11 @@ void MainWindowFirst::finish()
     fallback_.stop();
     if (editor_.allWindowsCreated())
         return;
-    QCoreApplication::instance()->removeEventFilter(this);
     editor_.createOtherWindows();
+    // The first paint may still be to come (the fallback or a user's action
+    // came first); it is still watched for, to say the window was shown.
+    if (shown_)
+        QCoreApplication::instance()->removeEventFilter(this);
     Q_EMIT ready();
 }
 
@@ -69,8 +72,11 @@ bool MainWindowFirst::eventFilter(QObject* watched, QEvent* event)
         shown_ = true;
         // After this paint has reached the screen.
         QMetaObject::invokeMethod(this, &MainWindowFirst::mainWindowShown, Qt::QueuedConnection);
-        QMetaObject::invokeMethod(this, &MainWindowFirst::finish, Qt::QueuedConnection);
-    } else if (isUserAction(event->type())) {
+        if (editor_.allWindowsCreated())
+            QCoreApplication::instance()->removeEventFilter(this);
+        else
+            QMetaObject::invokeMethod(this, &MainWindowFirst::finish, Qt::QueuedConnection);
+    } else if (!editor_.allWindowsCreated() && isUserAction(event->type())) {
         finish();
     }
     return false;
