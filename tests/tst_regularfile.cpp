@@ -11,6 +11,11 @@
 
 #include <memory>
 
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 using RegularFile::Failure;
 
 namespace {
@@ -25,10 +30,12 @@ QString make(const QTemporaryDir& dir, const QString& kind, const QByteArray& co
         QDir().mkpath(path);
     } else if (kind == QLatin1String("pipe")) {
         pipe = std::make_unique<NamedPipe>(path);
-    } else if (kind == QLatin1String("file")) {
-        QFile f(path);
+    } else if (kind == QLatin1String("file") || kind == QLatin1String("link")) {
+        QFile f(dir.filePath(QStringLiteral("file")));
         if (f.open(QIODevice::WriteOnly))
             f.write(content);
+        if (kind == QLatin1String("link"))
+            QFile::link(dir.filePath(QStringLiteral("file")), path);
     }
     return path; // "missing": nothing made
 }
@@ -41,6 +48,7 @@ private Q_SLOTS:
     void reads();
     void writesRefuseWhatIsNotAFile_data();
     void writesRefuseWhatIsNotAFile();
+    void aFailedWriteLeavesTheOldFile();
 };
 
 void TestRegularFile::reads_data()
@@ -97,6 +105,7 @@ void TestRegularFile::writesRefuseWhatIsNotAFile_data()
     QTest::addColumn<QString>("reason"); // empty: written
     QTest::newRow("new file") << "missing" << QString();
     QTest::newRow("file") << "file" << QString();
+    QTest::newRow("link to a file: the file is written") << "link" << QString();
     QTest::newRow("folder") << "folder" << "is a folder, not a file";
     QTest::newRow("named pipe") << "pipe" << "is not a regular file (it is a device, a pipe or a socket)";
 }
@@ -122,12 +131,49 @@ void TestRegularFile::writesRefuseWhatIsNotAFile()
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), QByteArray("text+"));
+        QCOMPARE(QFileInfo(path).isSymLink(), kind == QLatin1String("link"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), kind == QLatin1String("link") ? 2 : 1);
         return;
     }
     QVERIFY(!written && !textWritten && !appended);
     QCOMPARE(writeError, path + QLatin1Char(' ') + reason);
     QCOMPARE(textError, writeError);
     QCOMPARE(appendError, writeError);
+}
+
+void TestRegularFile::aFailedWriteLeavesTheOldFile()
+{
+#ifdef Q_OS_UNIX
+    // A disk that fills half way through the write: the process may write no
+    // file larger than 100 bytes (and is told so by an error, not a signal).
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Preset.txt"));
+    const QByteArray old(60, 'o');
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(old);
+    }
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 100;
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString error;
+    const bool written = RegularFile::write(path, QByteArray(203, 'n'), &error);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+
+    QVERIFY(!written);
+    QVERIFY2(error.contains(QStringLiteral("203")), qPrintable(error));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), old);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Preset.txt")});
+#else
+    QSKIP("needs a file size limit");
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestRegularFile)

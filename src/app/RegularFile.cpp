@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSaveFile>
 #include <QFileInfo>
 
 namespace RegularFile {
@@ -67,9 +68,31 @@ bool write(const QString& path, const QByteArray& bytes, QString* error)
             *error = notRegularText(path);
         return false;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()
-        || !file.flush()) {
+    // Written beside it and put in its place only when whole: a full disk or
+    // a crash half way leaves the old file as it was, not half a preset.
+    QSaveFile file(path);
+    // A folder the user may not create files in, holding a file they may
+    // write: written in place, as before.
+    file.setDirectWriteFallback(true);
+    // Unbuffered, so that a short write is seen: a buffered one can end short
+    // at a full disk or a size limit and still be flushed "successfully".
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    const qint64 written = file.write(bytes);
+    if (written != bytes.size()) {
+        if (error)
+            *error = file.error() != QFileDevice::NoError && written < 0
+                         ? file.errorString()
+                         : QStringLiteral("only %1 of %2 bytes could be written (is the disk full?)")
+                               .arg(qMax<qint64>(written, 0))
+                               .arg(bytes.size());
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
         if (error)
             *error = file.errorString();
         return false;

@@ -36,8 +36,9 @@ bool existsButIsNotRegular(const QString& path);
 // refused as TooLarge.
 Read read(const QString& path, qint64 largest);
 
-// Replaces the file with the bytes (creating it when missing). A path that
-// names something other than a regular file is refused without opening it.
+// Replaces the file with the bytes (creating it when missing), all at once:
+// when the write fails the old file stays as it was. A path that names
+// something other than a regular file is refused without opening it.
 // Returns false and fills error (the reason, as a phrase) when it cannot.
 bool write(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
