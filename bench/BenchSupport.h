@@ -13,9 +13,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <vector>
 
 class QuietDialogs final : public Dialogs {
 public:
@@ -35,6 +37,20 @@ public:
     bool startProgram(const QString&, const QStringList&, bool) override { return true; }
     bool moveToTrash(const QString&) override { return true; }
 };
+
+// The middle of a run's measurements: one slow round (a page fault, another
+// process) does not move it.
+template <typename T> T median(std::vector<T> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Nanoseconds measured, their median in milliseconds.
+inline double medianMs(const std::vector<qint64>& ns)
+{
+    return double(median(ns)) / 1e6;
+}
 
 // Resident memory of this process in KiB (Linux; 0 elsewhere).
 inline qint64 residentKiB()

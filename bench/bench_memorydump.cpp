@@ -66,12 +66,6 @@ qint64 oneLineAtATime(const QByteArray& wire)
     QCoreApplication::processEvents();
     return timer.nsecsElapsed();
 }
-
-double medianMs(std::vector<qint64> ns)
-{
-    std::sort(ns.begin(), ns.end());
-    return ns[ns.size() / 2] / 1e6;
-}
 } // namespace
 
 int main(int argc, char** argv)

@@ -139,12 +139,6 @@ Start startOnce(const QString& self, const QString& kind)
     p.waitForFinished(30000);
     return s;
 }
-
-template <typename T> T median(std::vector<T> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 } // namespace
 
 int main(int argc, char** argv)

@@ -24,12 +24,6 @@
 
 namespace {
 constexpr int kRounds = 31;
-
-double medianMs(std::vector<qint64> ns)
-{
-    std::sort(ns.begin(), ns.end());
-    return ns[ns.size() / 2] / 1e6;
-}
 } // namespace
 
 int main(int argc, char** argv)
