@@ -1,24 +1,38 @@
 #include "data/DataItems.h"
 
-#include <QDir>
 #include <QFile>
+#include <QResource>
 
 namespace {
 const QString kRoot = QStringLiteral(":/data");
-}
+
+// Listing the folder through QDir opens every item, and opening one reads
+// its size from the front of its bytes: at start-up that pulled the whole
+// firmware collection into memory. The resource tree alone knows the names.
+class ResourceFolder : public QResource {
+public:
+    using QResource::QResource;
+    using QResource::children;
+};
+} // namespace
 
 namespace DataItems {
 
 QStringList names()
 {
-    return QDir(kRoot).entryList(QDir::Files, QDir::Name);
+    QStringList found = ResourceFolder(kRoot).children();
+    found.sort();
+    return found;
 }
 
 QString path(const QString& name)
 {
     if (name.isEmpty())
         return QString();
-    for (const QString& entry : names()) {
+    const QStringList stored = names();
+    if (stored.contains(name))
+        return kRoot + QLatin1Char('/') + name;
+    for (const QString& entry : stored) {
         if (entry.compare(name, Qt::CaseInsensitive) == 0)
             return kRoot + QLatin1Char('/') + entry;
     }
