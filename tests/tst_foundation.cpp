@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
@@ -453,12 +454,15 @@ void TestFoundation::mainWindowIsPaintedBeforeTheOthersAreBuilt()
     e.log().logLine(QStringLiteral("before the console"));
     QVERIFY(!e.formPrint && !e.formFXsettings && !e.formPresetLibrary);
 
+    QApplication::setWindowIcon(QIcon());
     MainWindowFirst startUp(e);
     QStringList order;
     connect(&startUp, &MainWindowFirst::mainWindowShown, this, [&] {
         order << (e.allWindowsCreated() ? QStringLiteral("shown after") : QStringLiteral("shown"));
     });
-    connect(&startUp, &MainWindowFirst::ready, this, [&] { order << QStringLiteral("ready"); });
+    connect(&startUp, &MainWindowFirst::ready, this, [&] {
+        order << (QApplication::windowIcon().isNull() ? QStringLiteral("ready without icon") : QStringLiteral("ready"));
+    });
     startUp.start();
     QVERIFY(!e.allWindowsCreated()); // nothing is built before the event loop paints
     QTRY_VERIFY(e.allWindowsCreated());

@@ -3,11 +3,21 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEvent>
+#include <QIcon>
 
 namespace {
 constexpr int kFallbackMs = 250;
+
+// Rendering the scalable icon at each size the window system asks for loads
+// the SVG renderer; the window is shown first, and the icon joins it a moment
+// later.
+void giveTheProgramItsIcon()
+{
+    if (QApplication::windowIcon().isNull())
+        QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quarnel-editor.svg")));
+}
 
 bool isUserAction(QEvent::Type type)
 {
@@ -45,6 +55,7 @@ void MainWindowFirst::start()
 {
     if (editor_.allWindowsCreated()) {
         editor_.formMain->show();
+        giveTheProgramItsIcon();
         Q_EMIT ready();
         return;
     }
@@ -58,6 +69,7 @@ void MainWindowFirst::finish()
     fallback_.stop();
     if (editor_.allWindowsCreated())
         return;
+    giveTheProgramItsIcon();
     editor_.createOtherWindows();
     // The first paint may still be to come (the fallback or a user's action
     // came first); it is still watched for, to say the window was shown.

@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QIcon>
 
 namespace {
 void nameTheProgram()
@@ -49,7 +48,7 @@ int main(int argc, char* argv[])
     nameTheProgram();
     // No application display name: the platform would add it to every window's
     // caption ("Debug Console — Quarnel Editor"), and the captions are fixed.
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quarnel-editor.svg")));
+    // The program's icon comes with the hidden windows, after the first paint.
 
     SystemClock clock;
     QtDialogs dialogs;
