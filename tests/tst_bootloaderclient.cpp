@@ -12,6 +12,7 @@
 
 #include "RecordingLog.h"
 #include "VirtualClock.h"
+#include "WriteFaults.h"
 
 #include <QtTest>
 
@@ -381,12 +382,7 @@ void TestBootloaderClient::writerStopsAtTheFirstRefusal()
     QFETCH(QString, fault);
     QFETCH(QString, message);
     Link link;
-    if (fault == QLatin1String("nack"))
-        link.pedal.setNackWrite(2);
-    else if (fault == QLatin1String("silent"))
-        link.pedal.setSilentFromWrite(2);
-    else
-        link.pedal.setUnplugAtWrite(2);
+    failWriteAt(link.pedal, fault, 2);
     QVERIFY(link.client.handshake().ok);
     FirmwareWriter writer(link.client, link.clock, link.log);
     QList<int> progress;

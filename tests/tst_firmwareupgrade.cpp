@@ -4,6 +4,7 @@
 // goes silent or is unplugged in the middle.
 
 #include "EditorFixture.h"
+#include "WriteFaults.h"
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
@@ -214,12 +215,7 @@ void TestFirmwareUpgrade::failureEndsTheUpgradeWithoutGo()
     QFETCH(QString, why);
     Upgrade f;
     f.enterByCommand();
-    if (fault == QLatin1String("nack"))
-        f.pedal().setNackWrite(100);
-    else if (fault == QLatin1String("silent"))
-        f.pedal().setSilentFromWrite(100);
-    else
-        f.pedal().setUnplugAtWrite(100);
+    failWriteAt(f.pedal(), fault, 100);
     const int mark = f.writeMark();
     f.clickUpgrade();
 
@@ -237,7 +233,7 @@ void TestFirmwareUpgrade::failureEndsTheUpgradeWithoutGo()
         QVERIFY(!f.window().isVisible());
         // Brought back as the message says: SHIFT held while connecting,
         // "Upgrade Mode", then the link; the upgrade then goes through.
-        f.pedal().setUnplugAtWrite(-1);
+        failWriteAt(f.pedal(), fault, -1);
         f.pedal().replug();
         f.upgradeMode()->trigger();
         f.comm().scanAndLink();
@@ -248,12 +244,9 @@ void TestFirmwareUpgrade::failureEndsTheUpgradeWithoutGo()
         QVERIFY(f.window().isVisible());
         QVERIFY(f.window().btnUpgradeFirmware()->isEnabled());
         QCOMPARE(f.window().lblProgress()->text(), QStringLiteral("Upgrade failed at block 101 of 211"));
-        f.pedal().setNackWrite(-1);
-        if (fault == QLatin1String("silent")) {
-            // This pedal stays mute until it is powered again (SHIFT still held).
-            f.pedal().setSilentFromWrite(-1);
-            f.pedal().powerCycle();
-        }
+        failWriteAt(f.pedal(), fault, -1);
+        if (fault == QLatin1String("silent"))
+            f.pedal().powerCycle(); // this pedal stays mute until it is powered again (SHIFT still held)
     }
 
     // The upgrade again, from the erase on.
