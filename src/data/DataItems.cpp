@@ -29,10 +29,7 @@ QString path(const QString& name)
 {
     if (name.isEmpty())
         return QString();
-    const QStringList stored = names();
-    if (stored.contains(name))
-        return kRoot + QLatin1Char('/') + name;
-    for (const QString& entry : stored) {
+    for (const QString& entry : names()) {
         if (entry.compare(name, Qt::CaseInsensitive) == 0)
             return kRoot + QLatin1Char('/') + entry;
     }
