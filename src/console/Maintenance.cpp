@@ -131,11 +131,8 @@ bool Maintenance::dumpBytesStillQueued()
     if (!editor_.formMain || !editor_.formMain->Timer_USB_Read.isActive())
         return false;
     D2XXUnit& d2xx = *editor_.d2xx;
-    const bool report = d2xx.reportErrors;
-    d2xx.reportErrors = false;
-    const bool queued = d2xx.queryQueue() == FtdiDriver::FT_OK && d2xx.rxQueueCount > 0;
-    d2xx.reportErrors = report;
-    return queued;
+    D2XXUnit::QuietErrors quiet(d2xx);
+    return d2xx.queryQueue() == FtdiDriver::FT_OK && d2xx.rxQueueCount > 0;
 }
 
 void Maintenance::judgeWholeDump()

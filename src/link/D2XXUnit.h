@@ -64,6 +64,20 @@ public:
     std::array<char, 50> openBySerialText{};
     bool reportErrors = false; // the FTDI error-report switch, off at start
 
+    // The error-report switch off for the life of the object, then back as it
+    // was: asking after a device that may be gone is not an error worth a line.
+    class QuietErrors {
+    public:
+        explicit QuietErrors(D2XXUnit& d2xx) : d2xx_(d2xx), was_(d2xx.reportErrors) { d2xx_.reportErrors = false; }
+        ~QuietErrors() { d2xx_.reportErrors = was_; }
+        QuietErrors(const QuietErrors&) = delete;
+        QuietErrors& operator=(const QuietErrors&) = delete;
+
+    private:
+        D2XXUnit& d2xx_;
+        bool was_;
+    };
+
     uint8_t* send_buffer() { return send_.get(); }
     uint8_t* receive_buffer() { return receive_.get(); }
     const uint8_t* receive_buffer() const { return receive_.get(); }

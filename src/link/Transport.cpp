@@ -20,19 +20,6 @@ QString trueFalse(bool b)
     return b ? QStringLiteral("True") : QStringLiteral("False");
 }
 
-// The error-report switch off for the life of the object: looking at the queue
-// of a device that may be gone is not an error worth a line.
-class QuietErrors {
-public:
-    explicit QuietErrors(D2XXUnit& d2xx) : d2xx_(d2xx), was_(d2xx.reportErrors) { d2xx_.reportErrors = false; }
-    ~QuietErrors() { d2xx_.reportErrors = was_; }
-    QuietErrors(const QuietErrors&) = delete;
-    QuietErrors& operator=(const QuietErrors&) = delete;
-
-private:
-    D2XXUnit& d2xx_;
-    bool was_;
-};
 } // namespace
 
 Transport::Transport(D2XXUnit& d2xx, Clock& clock, Log& log) : d2xx_(d2xx), clock_(clock), log_(log) {}
@@ -91,7 +78,7 @@ Transport::Wait Transport::waitForQueuedBytes(int timeoutMs)
 
 int Transport::dropStaleBytes(const QString& before)
 {
-    QuietErrors quiet(d2xx_);
+    D2XXUnit::QuietErrors quiet(d2xx_);
     int dropped = 0;
     while (d2xx_.queryQueue() == FtdiDriver::FT_OK && d2xx_.rxQueueCount > 0) {
         const uint32_t n = d2xx_.readDevice();

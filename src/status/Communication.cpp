@@ -273,10 +273,8 @@ void Communication::connectionLost()
     {
         // Closing a device that is gone may fail; the handle is released as far
         // as the driver can, and the window is unlinked whatever it says.
-        const bool wasReporting = d2xx().reportErrors;
-        d2xx().reportErrors = false;
+        D2XXUnit::QuietErrors quiet(d2xx());
         const uint32_t status = d2xx().closeDevice();
-        d2xx().reportErrors = wasReporting;
         if (status != FtdiDriver::FT_OK)
             log().logLine(QStringLiteral("closing the lost device failed (status %1); unlinked anyway").arg(status));
     }
@@ -293,10 +291,8 @@ void Communication::watchForDevice()
         deviceWatch.stop();
         return;
     }
-    const bool wasReporting = d2xx().reportErrors;
-    d2xx().reportErrors = false;
+    D2XXUnit::QuietErrors quiet(d2xx());
     const bool listed = d2xx().GetFTDeviceCount() == FtdiDriver::FT_OK;
-    d2xx().reportErrors = wasReporting;
     if (!listed || d2xx().deviceCount == 0)
         return;
     deviceWatch.stop();
