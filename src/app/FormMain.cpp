@@ -17,6 +17,7 @@
 #include "tracking/Tunings.h"
 #include "ui_FormMain.h"
 #include "update/UpdateCheck.h"
+#include "virtualpedal/VirtualPedal.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
@@ -349,6 +350,79 @@ void FormMain::FormCreate()
     comm.mostRecentFirmware = Communication::kMostRecentFirmware;
     ui->btnSaveParameters->setToolTip(                               // 15
         QStringLiteral("Saves current status of assignable parameters to pedal."));
+}
+
+void FormMain::addVirtualPedalMenu()
+{
+    auto* pedal = dynamic_cast<VirtualPedal*>(&editor_.driver());
+    if (!pedal || menuVirtualPedal_)
+        return;
+    // Under Connection: the menu bar has no room left in the window's width,
+    // and pulling the cable is a matter of the connection.
+    ui->menuConnection->addSeparator();
+    QMenu* menu = ui->menuConnection->addMenu(QStringLiteral("Virtual Pedal"));
+    menuVirtualPedal_ = menu;
+    menu->setObjectName(QStringLiteral("menuVirtualPedal"));
+    menu->setToolTipsVisible(true);
+    const auto addItem = [menu](const char* name, const QString& text) {
+        QAction* a = menu->addAction(text);
+        a->setObjectName(QString::fromLatin1(name));
+        return a;
+    };
+
+    // What the pedal is doing now: when it does not answer after a power-up
+    // with SHIFT held, the reason is in sight.
+    QAction* state = addItem("menuVirtualPedalState", QString());
+    state->setEnabled(false);
+    menu->addSeparator();
+
+    // Held from the start: "Upgrade Mode" asks for SHIFT, and a newcomer
+    // trying it should get as far as a pedal whose owner holds it.
+    QAction* shift = addItem("menuHoldShift", QStringLiteral("Hold SHIFT"));
+    shift->setCheckable(true);
+    shift->setChecked(true);
+    shift->setToolTip(QStringLiteral("SHIFT held down on the pedal: Upgrade Mode needs it, and a pedal powered up "
+                                     "with it held starts its bootloader."));
+    pedal->setShiftHeld(true);
+    connect(shift, &QAction::toggled, this, [pedal](bool held) { pedal->setShiftHeld(held); });
+
+    QAction* plug = addItem("menuPlug", QStringLiteral("Unplug"));
+    QAction* power = addItem("menuPowerCycle", QStringLiteral("Power Cycle"));
+    power->setToolTip(QStringLiteral("Off and on again: the pedal starts its bootloader while SHIFT is held, "
+                                     "otherwise the program in its flash."));
+
+    const auto show = [pedal, state, plug, power] {
+        QString what;
+        switch (pedal->mode()) {
+        case VirtualPedal::Mode::Firmware: what = QStringLiteral("running its firmware"); break;
+        case VirtualPedal::Mode::Bootloader: what = QStringLiteral("in its bootloader"); break;
+        case VirtualPedal::Mode::Halted:
+            what = QStringLiteral("silent (its flash holds no program that starts)");
+            break;
+        }
+        const bool plugged = pedal->isPlugged();
+        state->setText(QStringLiteral("Pedal: ") + (plugged ? what : QStringLiteral("unplugged")));
+        plug->setText(plugged ? QStringLiteral("Unplug") : QStringLiteral("Plug In"));
+        plug->setToolTip(plugged ? QStringLiteral("Pulls the USB cable, and with it the pedal's power.")
+                                 : QStringLiteral("Plugs the USB cable back in: the pedal powers up, in its "
+                                                  "bootloader while SHIFT is held."));
+        // Without its cable the pedal has no power to switch.
+        power->setEnabled(plugged);
+    };
+    connect(plug, &QAction::triggered, this, [pedal, show] {
+        if (pedal->isPlugged())
+            pedal->unplug();
+        else
+            pedal->replug();
+        show();
+    });
+    connect(power, &QAction::triggered, this, [pedal, show] {
+        pedal->powerCycle();
+        show();
+    });
+    // The editor moves the pedal between its firmware and its bootloader too.
+    connect(menu, &QMenu::aboutToShow, this, show);
+    show();
 }
 
 void FormMain::closeEvent(QCloseEvent* event)

@@ -36,6 +36,13 @@ public:
     // The start-up steps, run once right after the window is built.
     void FormCreate();
 
+    // On the virtual pedal, the "Virtual Pedal" menu under Connection: what a
+    // person does to a real pedal (hold SHIFT, pull or plug in the cable,
+    // switch it off and on), so that the upgrade and its faults can be tried
+    // without one. On any other driver there is no such menu and this adds
+    // nothing. Once, before the window is shown.
+    void addVirtualPedalMenu();
+
     // Menu items, submenus (by their own name) and widgets, found by name.
     QAction* item(const QString& name) const;
     QWidget* control(const QString& name) const;
@@ -123,4 +130,5 @@ private:
 
     Editor& editor_;
     QLabel* lblLinkState_ = nullptr;
+    QMenu* menuVirtualPedal_ = nullptr;
 };

@@ -56,6 +56,8 @@ int main(int argc, char* argv[])
     StandardPlaces places;
     Editor editor(Services{dialogs, clock, shell, places}, chooseDriver(virtualPedal, clock),
                   Editor::Windows::MainWindowFirst);
+    // Only when the driver chosen is the virtual pedal.
+    editor.formMain->addVirtualPedalMenu();
     MainWindowFirst startUp(editor);
     startUp.start();
     return QApplication::exec();

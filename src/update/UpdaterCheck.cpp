@@ -41,10 +41,15 @@ UpdaterCheck::Outcome UpdaterCheck::run(QNetworkAccessManager& network, const Up
     bool cancelled = false;
     if (!localExists) {
         log_.logLine(QStringLiteral("Local updater not found, proceed with download..."));
-        // Without an updater a failed download leaves nothing to start.
         if (!downloadUpdater(network, server, setup, parent, &cancelled))
             return Outcome::Stop;
-        return Outcome::HandOver;
+        // The download is only ever taken in by the updater it replaces; with
+        // none beside the editor, starting it by that name would fail and
+        // the editor would end for nothing. The user is told where it is.
+        const QString text = noUpdaterText(setup);
+        log_.logLine(text);
+        dialogs_.information(parent, text);
+        return Outcome::Stop;
     }
     // Without the server's version we cannot tell whether the local updater
     // is good enough, so nothing is started.
@@ -60,7 +65,14 @@ UpdaterCheck::Outcome UpdaterCheck::run(QNetworkAccessManager& network, const Up
     if (UpdateVersion::isNewer(serverVersion, localVersion)) {
         log_.logLine(QStringLiteral("New version of the updater found on server, downloading the new updater..."));
         // A failed download keeps the updater we have; the hand-over goes on with it.
-        downloadUpdater(network, server, setup, parent, &cancelled);
+        if (downloadUpdater(network, server, setup, parent, &cancelled)) {
+            dialogs_.information(parent,
+                                 QStringLiteral("New updater downloaded! Click OK to proceed with the update."));
+            // Started without parameters, the updater takes in the new copy of
+            // itself. Whether this start worked shows when the editor hands
+            // over to it.
+            shell_.startProgram(QDir::toNativeSeparators(setup.updaterPath()), {}, true);
+        }
         if (cancelled)
             return Outcome::Stop;
     }
@@ -79,9 +91,13 @@ bool UpdaterCheck::downloadUpdater(QNetworkAccessManager& network, const UpdateS
         dialogs_.information(parent, QStringLiteral("Download failed: ") + saved.error);
         return false;
     }
-    dialogs_.information(parent, QStringLiteral("New updater downloaded! Click OK to proceed with the update."));
-    // Started without parameters, the updater takes in the new copy of itself.
-    // Whether this start worked shows when the editor hands over to it.
-    shell_.startProgram(QDir::toNativeSeparators(setup.updaterPath()), {}, true);
     return true;
+}
+
+QString UpdaterCheck::noUpdaterText(const UpdateSetup& setup)
+{
+    return QStringLiteral("The new updater was downloaded to %1, but there is no updater "
+                          "(Quarnel_Win_Updater.exe) beside the editor to install it, so the update stops here. "
+                          "Rename the download to Quarnel_Win_Updater.exe, then choose Update Now again.")
+        .arg(QDir::toNativeSeparators(setup.updaterDownloadPath()));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class Dialogs;
 class Log;
 class QNetworkAccessManager;
@@ -24,8 +26,12 @@ public:
     Outcome run(QNetworkAccessManager& network, const UpdateServer& server, const UpdateSetup& setup,
                 QWidget* parent);
 
+    // Said when an updater was downloaded but there is none beside the
+    // editor to take it in: where the download is, and what to do with it.
+    static QString noUpdaterText(const UpdateSetup& setup);
+
 private:
-    // True when a new updater was saved and started.
+    // True when a new updater was saved; a failure has been shown.
     bool downloadUpdater(QNetworkAccessManager& network, const UpdateServer& server, const UpdateSetup& setup,
                          QWidget* parent, bool* cancelled);
 
