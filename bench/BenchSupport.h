@@ -23,6 +23,7 @@ class QuietDialogs final : public Dialogs {
 public:
     void information(QWidget*, const QString&) override {}
     bool askYesNo(QWidget*, const QString&) override { return true; }
+    bool askNumber(QWidget*, const QString&, int&, int, int) override { return true; }
     QString openFile(QWidget*, const QString&, const QString&, const QString&) override { return QString(); }
     QString saveFile(QWidget*, const QString&, const QString&, const QString&, const QString&) override
     {

@@ -1,12 +1,15 @@
 // How long the firmware upgrade of FIRMWARE_17 takes over a modelled FTDI
-// bridge at 115200 baud, 8E1, against the wire time of the same bytes plus the
-// flash's own erase and programming time, measured in the same run: once with
+// bridge at 115200 baud, 8E1 (erase, every block written and read back, the
+// stamp written and read back), against the wire time of every byte it sends
+// and receives plus the flash's own erase and programming time, measured in
+// the same run: once with
 // the latency timer the editor sets (1 ms) and once as a bridge left at its
 // factory 16 ms (an older D2XX library without FT_SetLatencyTimer). Time here
 // is the virtual pedal's modelled time, so the figures do not depend on the
 // machine; the editor's own processing time is printed beside them.
 
 #include "BenchSupport.h"
+#include "PedalBehindLine.h"
 #include "console/Log.h"
 #include "data/DataItems.h"
 #include "firmware/BootloaderClient.h"
@@ -35,15 +38,17 @@ private:
     qint64 now_ = 0;
 };
 
-class CountingLog final : public Log {
+// Counts what the host reads: every acknowledge and every byte read back.
+class CountingLine final : public PedalBehindLine {
 public:
-    void logLine(const QString&) override {}
-    void appendDirect(const QString& text) override
+    using PedalBehindLine::PedalBehindLine;
+    uint32_t read(Handle h, uint8_t* buffer, uint32_t toRead, uint32_t& returned) override
     {
-        if (text.startsWith(QLatin1String("received: ")))
-            ++replies;
+        const uint32_t status = pedal_.read(h, buffer, toRead, returned);
+        received += returned;
+        return status;
     }
-    int replies = 0;
+    qint64 received = 0;
 };
 
 struct Run {
@@ -61,8 +66,9 @@ Run upgrade(const QByteArray& image, bool setLatencyTimer)
     pedal.setWireTimeModel(true, 16);
     pedal.setShiftHeld(true);
     pedal.powerCycle();
-    CountingLog log;
-    D2XXUnit d2xx(pedal, log);
+    NullLog log;
+    CountingLine line(pedal);
+    D2XXUnit d2xx(line, log);
     Transport transport(d2xx, clock, log);
     BootloaderClient client(d2xx, transport, log);
 
@@ -77,7 +83,7 @@ Run upgrade(const QByteArray& image, bool setLatencyTimer)
 
     const QList<FirmwareImage::Chunk> chunks = FirmwareImage::chunks(image);
     pedal.clearWrites();
-    log.replies = 0;
+    line.received = 0;
     FirmwareWriter writer(client, clock, log);
     QElapsedTimer cpu;
     cpu.start();
@@ -87,7 +93,7 @@ Run upgrade(const QByteArray& image, bool setLatencyTimer)
     run.cpuMs = cpu.elapsed();
 
     const double msPerByte = 11 * 1000.0 / 115200; // start, 8 data, parity, stop
-    run.wireMs = (pedal.writtenBytes().size() + log.replies) * msPerByte;
+    run.wireMs = double(pedal.writtenBytes().size() + line.received) * msPerByte;
     // Erase all, then every half-word of the image and the stamp programmed.
     run.flashMs = PedalBootloader::kMassEraseMs
         + PedalBootloader::kHalfWordProgramMs * (image.size() / 2.0 + PedalModel::kStampSize / 2.0);

@@ -7,7 +7,8 @@
 // Whatever comes back, the write ends (the clock is virtual, so time limits
 // pass at once) and reports success only when every step was acknowledged
 // with 79. On the pedal's own bootloader, a success leaves the image and the
-// stamp in its flash, and a fault that must stop the write does.
+// stamp in its flash, even when acknowledges were changed on their way (the
+// write reads back what it wrote), and a fault that must stop the write does.
 
 #include "FuzzInput.h"
 #include "PedalBehindLine.h"
@@ -240,9 +241,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const FirmwareWriter::Outcome outcome = writer.write(chunks, version, {});
 
     // Success only on an acknowledge, and nothing else, for every step: the
-    // erase's two, three for each block, three for the stamp.
+    // erase's two, three for each block and three for reading it back, three
+    // for the stamp and three for reading it back.
     if (outcome.ok) {
-        if (line.replies.size() != 2 + 3 * count + 3)
+        if (line.replies.size() != 2 + 6 * count + 6)
             __builtin_trap();
         for (const QByteArray& r : line.replies)
             if (r.isEmpty() || uint8_t(r.at(0)) != BootloaderClient::kAck)
@@ -251,9 +253,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         __builtin_trap();
     }
 
+    if (!scripted && outcome.ok && !flashHolds(pedal.flash(), chunks, version))
+        __builtin_trap();
     if (!scripted && !line.lied) {
-        if (outcome.ok && !flashHolds(pedal.flash(), chunks, version))
-            __builtin_trap();
         // A refusal, a silence or a pulled cable at one of the write's blocks stops it.
         const bool hits = at <= count;
         const bool stops = hits

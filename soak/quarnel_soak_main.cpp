@@ -62,6 +62,7 @@ public:
     QStringList informations;
     void information(QWidget*, const QString& text) override { informations.append(text); }
     bool askYesNo(QWidget*, const QString&) override { return true; }
+    bool askNumber(QWidget*, const QString&, int&, int, int) override { return true; }
     QString openFile(QWidget*, const QString&, const QString&, const QString&) override { return presetPath; }
     QString saveFile(QWidget*, const QString&, const QString&, const QString&, const QString&) override
     {

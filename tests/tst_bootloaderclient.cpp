@@ -86,6 +86,15 @@ private Q_SLOTS:
     void versionFromEntry();
     void writerStopsAtTheFirstRefusal_data();
     void writerStopsAtTheFirstRefusal();
+    void readMemory_data();
+    void readMemory();
+    void writerReadsEveryBlockBackBeforeTheStamp();
+    void writerStopsAtTheFirstDifference_data();
+    void writerStopsAtTheFirstDifference();
+    void startableOnlyWithStampAndVectorTable_data();
+    void startableOnlyWithStampAndVectorTable();
+    void versionFromFileName_data();
+    void versionFromFileName();
 };
 
 void TestBootloaderClient::writeCommandSendsAddressAndChecksum_data()
@@ -243,9 +252,11 @@ void TestBootloaderClient::handshake_data()
     QTest::addColumn<bool>("shiftHeld");
     QTest::addColumn<bool>("syncedBefore");
     QTest::addColumn<bool>("ok");
-    QTest::newRow("fresh bootloader") << true << false << true;
-    QTest::newRow("bootloader synchronised before") << true << true << true;
-    QTest::newRow("firmware running, no bootloader") << false << false << false;
+    QTest::addColumn<QString>("reply"); // what the console is shown
+    QTest::newRow("fresh bootloader") << true << false << true << "79";
+    // The second 0x7F completes a command 7F 7F, which the bootloader refuses.
+    QTest::newRow("bootloader synchronised before") << true << true << true << "1F";
+    QTest::newRow("firmware running, no bootloader") << false << false << false << "";
 }
 
 void TestBootloaderClient::handshake()
@@ -253,12 +264,15 @@ void TestBootloaderClient::handshake()
     QFETCH(bool, shiftHeld);
     QFETCH(bool, syncedBefore);
     QFETCH(bool, ok);
+    QFETCH(QString, reply);
     Link link(shiftHeld);
     if (syncedBefore)
         QVERIFY(link.client.handshake().ok);
     const qint64 before = link.clock.nowMs();
     const BootloaderClient::Handshake h = link.client.handshake();
     QCOMPARE(h.ok, ok);
+    QCOMPARE(h.reply, reply);
+    QCOMPARE(link.client.handshakeFailed(), !ok);
     QCOMPARE(link.pedal.line().parity, uint8_t(2));
     QCOMPARE(link.pedal.line().baud, 115200u);
     QVERIFY(link.clock.nowMs() - before
@@ -387,7 +401,8 @@ void TestBootloaderClient::writerStopsAtTheFirstRefusal()
     FirmwareWriter writer(link.client, link.clock, link.log);
     QList<int> progress;
     const FirmwareWriter::Outcome outcome = writer.write(
-        FirmwareImage::chunks(startableImage(1024)), 17, [&](int block, int) { progress.append(block); });
+        FirmwareImage::chunks(startableImage(1024)), 17,
+        [&](FirmwareWriter::Phase, int block, int) { progress.append(block); });
     QVERIFY(!outcome.ok);
     QVERIFY(outcome.erased);
     QCOMPARE(outcome.block, 2);
@@ -396,6 +411,171 @@ void TestBootloaderClient::writerStopsAtTheFirstRefusal()
     // Nothing after the refused block: not the next block, not the stamp.
     QCOMPARE(link.pedal.writes().last().bytes.size(), 1);
     QVERIFY(!link.pedal.writtenBytes().contains(BootloaderClient::addressFrame(0x08000300u)));
+}
+
+void TestBootloaderClient::readMemory_data()
+{
+    QTest::addColumn<uint32_t>("address");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QList<QByteArray>>("writes");
+    QTest::newRow("a whole block") << 0x08000000u << 256 << true
+                                   << QList<QByteArray>{hex("11EE"), hex("0800000008"), hex("FF00")};
+    QTest::newRow("the stamp") << 0x0801FC00u << 8 << true
+                               << QList<QByteArray>{hex("11EE"), hex("0801FC00F5"), hex("07F8")};
+    QTest::newRow("outside the flash: the address is refused")
+        << 0x20000000u << 4 << false << QList<QByteArray>{hex("11EE"), hex("2000000020")};
+}
+
+void TestBootloaderClient::readMemory()
+{
+    QFETCH(uint32_t, address);
+    QFETCH(int, count);
+    QFETCH(bool, ok);
+    QFETCH(QList<QByteArray>, writes);
+    Link link;
+    QVERIFY(link.client.handshake().ok);
+    link.pedal.clearWrites();
+    link.log.clear();
+    QByteArray bytes;
+    QCOMPARE(link.client.readMemory(address, count, bytes), ok);
+    QCOMPARE(link.writes(), writes);
+    if (ok) {
+        QCOMPARE(bytes, link.pedal.flash().mid(int(address - 0x08000000u), count));
+        QCOMPARE(link.log.directLines, (QStringList{"received: 79", "ACK", "received: 79", "ACK", "received: 79", "ACK"}));
+        QVERIFY(link.log.lines.contains(QStringLiteral("num of bytes read back: %1").arg(count)));
+    } else {
+        QCOMPARE(int(link.client.failure().kind), int(BootloaderClient::Failure::Kind::Nack));
+        QVERIFY(bytes.isEmpty());
+    }
+    // Whatever happened, the bootloader takes a command next.
+    QVERIFY(link.client.sendWriteCommand(0x08000000u));
+}
+
+void TestBootloaderClient::writerReadsEveryBlockBackBeforeTheStamp()
+{
+    Link link;
+    QVERIFY(link.client.handshake().ok);
+    link.pedal.clearWrites();
+    FirmwareWriter writer(link.client, link.clock, link.log);
+    QStringList progress;
+    const QByteArray image = startableImage(1000);
+    const FirmwareWriter::Outcome outcome =
+        writer.write(FirmwareImage::chunks(image), 16, [&](FirmwareWriter::Phase phase, int block, int count) {
+            const char* name[] = {"write", "check", "stamp"};
+            progress << QStringLiteral("%1 %2/%3").arg(QLatin1String(name[int(phase)])).arg(block).arg(count);
+        });
+    QVERIFY2(outcome.ok, qPrintable(outcome.message));
+    QCOMPARE(progress, (QStringList{"write 0/4", "write 1/4", "write 2/4", "write 3/4", "check 0/4", "check 1/4",
+                                    "check 2/4", "check 3/4", "stamp 4/4"}));
+    // Every block is read back after the last is written, and the stamp after it is written.
+    const QList<QByteArray> w = link.writes();
+    const int lastBlock = static_cast<int>(w.indexOf(hex("080003000B")));
+    const int firstRead = static_cast<int>(w.indexOf(hex("11EE")));
+    const int stamp = static_cast<int>(w.indexOf(hex("0801FC00F5")));
+    QVERIFY2(lastBlock >= 0 && lastBlock < firstRead && firstRead < stamp,
+             qPrintable(QStringLiteral("%1 %2 %3").arg(lastBlock).arg(firstRead).arg(stamp)));
+    QCOMPARE(w.count(hex("11EE")), 5);
+    QCOMPARE(w.mid(stamp + 1).count(hex("11EE")), 1);
+    QCOMPARE(w.last(), hex("07F8"));
+    QCOMPARE(link.pedal.flash().left(1000), image);
+    QCOMPARE(PedalMicrocontroller::stampedVersion(link.pedal.flash()), 16);
+}
+
+void TestBootloaderClient::writerStopsAtTheFirstDifference_data()
+{
+    QTest::addColumn<qint64>("worn");
+    QTest::addColumn<int>("block");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("byte 5 of block 3") << qint64(0x08000205) << 2
+                                       << "while checking block 3 of 4 (address 0x08000205): the flash read back "
+                                          "differs from what was written there";
+    QTest::newRow("the stamp's version byte") << qint64(0x0801FC07) << -1
+                                              << "while checking the version stamp (address 0x0801FC07): the flash "
+                                                 "read back differs from what was written there";
+}
+
+void TestBootloaderClient::writerStopsAtTheFirstDifference()
+{
+    QFETCH(qint64, worn);
+    QFETCH(int, block);
+    QFETCH(QString, message);
+    Link link;
+    link.pedal.setCorruptAt(worn);
+    QVERIFY(link.client.handshake().ok);
+    link.pedal.clearWrites();
+    FirmwareWriter writer(link.client, link.clock, link.log);
+    const FirmwareWriter::Outcome outcome = writer.write(FirmwareImage::chunks(startableImage(1024)), 17, {});
+    QVERIFY(!outcome.ok);
+    QVERIFY(outcome.differs);
+    QCOMPARE(outcome.block, block);
+    QCOMPARE(qint64(outcome.address), worn);
+    QVERIFY2(outcome.message.startsWith(QStringLiteral("The firmware upgrade failed ") + message),
+             qPrintable(outcome.message));
+    QVERIFY(outcome.message.contains(QStringLiteral("The pedal stays in its bootloader")));
+    // A difference in a block stops the write before the stamp.
+    QCOMPARE(link.writes().contains(hex("0801FC00F5")), block < 0);
+    // Every block was read back whole before the stamp: only then is there a
+    // program to start.
+    QCOMPARE(writer.checkStartable().ok, block < 0);
+}
+
+void TestBootloaderClient::startableOnlyWithStampAndVectorTable_data()
+{
+    QTest::addColumn<QString>("flash");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("the factory's program and stamp") << "factory" << true << QString();
+    QTest::newRow("erased") << "erased" << false << "no firmware version stamp";
+    QTest::newRow("image written, no stamp") << "image" << false << "no firmware version stamp";
+    QTest::newRow("stamp over an erased start") << "stamp" << false << "does not start like a firmware";
+    QTest::newRow("stamp half written") << "half stamp" << false << "no firmware version stamp";
+}
+
+void TestBootloaderClient::startableOnlyWithStampAndVectorTable()
+{
+    QFETCH(QString, flash);
+    QFETCH(bool, ok);
+    QFETCH(QString, why);
+    Link link;
+    QByteArray& f = link.pedal.model().flash;
+    const int stampAt = int(FirmwareImage::kStampAddress - FirmwareImage::kFlashBase);
+    if (flash != QLatin1String("factory"))
+        f.fill(char(0xFF));
+    if (flash == QLatin1String("image"))
+        f.replace(0, 1024, startableImage(1024));
+    if (flash == QLatin1String("stamp"))
+        PedalModel::stamp(f, 17);
+    if (flash == QLatin1String("half stamp")) {
+        f.replace(0, 1024, startableImage(1024));
+        f.replace(stampAt, 4, QByteArray(4, '\0'));
+    }
+    QVERIFY(link.client.handshake().ok);
+    FirmwareWriter writer(link.client, link.clock, link.log);
+    const FirmwareWriter::Startable startable = writer.checkStartable();
+    QCOMPARE(startable.ok, ok);
+    QVERIFY2(startable.why.contains(why), qPrintable(startable.why));
+}
+
+void TestBootloaderClient::versionFromFileName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("version");
+    QTest::newRow("as embedded") << "FIRMWARE_16" << 16;
+    QTest::newRow("any case, an extension") << "firmware_9.bin" << 9;
+    QTest::newRow("three digits") << "Firmware_123" << 123;
+    QTest::newRow("no number") << "FIRMWARE_" << -1;
+    QTest::newRow("more after the number") << "FIRMWARE_16_test.bin" << -1;
+    QTest::newRow("other name") << "image.bin" << -1;
+    QTest::newRow("not a stamp's version") << "FIRMWARE_255" << -1;
+    QTest::newRow("zero") << "FIRMWARE_0" << -1;
+}
+
+void TestBootloaderClient::versionFromFileName()
+{
+    QFETCH(QString, name);
+    QFETCH(int, version);
+    QCOMPARE(FirmwareImage::versionFromFileName(name), version);
 }
 
 QTEST_GUILESS_MAIN(TestBootloaderClient)

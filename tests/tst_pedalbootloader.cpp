@@ -543,6 +543,9 @@ void TestPedalBootloader::writeFaults_data()
     QTest::newRow("silent from block 1") << "silent 1" << hex("790000") << QList<bool>{true, true, false} << false;
     QTest::newRow("unplugged at block 1") << "unplug 1" << hex("790000") << QList<bool>{true, false, false}
                                           << false;
+    // 0x08000105: byte 5 of block 1, acknowledged but kept with a bit flipped.
+    QTest::newRow("worn byte in block 1") << "corruptAt 134217989" << hex("797979") << QList<bool>{true, false, true}
+                                          << true;
 }
 
 void TestPedalBootloader::writeFaults()
@@ -563,6 +566,8 @@ void TestPedalBootloader::writeFaults()
         link.pedal.setSilentFromWrite(int(arg));
     else if (kind == "unplug")
         link.pedal.setUnplugAtWrite(int(arg));
+    else if (kind == "corruptAt")
+        link.pedal.setCorruptAt(arg);
 
     QByteArray got;
     for (int b = 0; b < 3; ++b) {
@@ -589,6 +594,13 @@ void TestPedalBootloader::writeFaults()
     } else if (kind == "silent") {
         link.pedal.powerCycle();
     } else {
+        if (kind == "corruptAt") {
+            // Read Memory shows the one byte as the flash kept it.
+            const QByteArray block = pattern(256, 2);
+            QByteArray kept = block;
+            kept[5] = char(uint8_t(kept.at(5)) ^ 0x01);
+            QCOMPARE(link.readMemory(PedalModel::kFlashBase + 256, 256), kept);
+        }
         return;
     }
     QCOMPARE(link.exchange(hex("7F")), hex("79"));

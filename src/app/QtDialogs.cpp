@@ -1,6 +1,7 @@
 #include "app/QtDialogs.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace {
@@ -20,6 +21,15 @@ bool QtDialogs::askYesNo(QWidget* parent, const QString& text)
     return QMessageBox::question(parent, caption(), text, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::Yes)
         != QMessageBox::No;
+}
+
+bool QtDialogs::askNumber(QWidget* parent, const QString& text, int& value, int min, int max)
+{
+    bool ok = false;
+    const int chosen = QInputDialog::getInt(parent, caption(), text, value, min, max, 1, &ok);
+    if (ok)
+        value = chosen;
+    return ok;
 }
 
 QString QtDialogs::openFile(QWidget* parent, const QString& title, const QString& folder, const QString& filter)

@@ -459,6 +459,11 @@ void FXsettings::swtSplitSwitch()
     recordEdit(ParameterId::Split, before);
 }
 
+bool FXsettings::isBypassOn() const
+{
+    return ui->swtBypass->isOn();
+}
+
 void FXsettings::swtBypassSwitch()
 {
     if (!updating())

@@ -78,6 +78,8 @@ public:
     uint32_t sendParameterLevel(Dial* dial, ParameterId id);
     void sendParameterValue(uint32_t value, ParameterId id);
     void sendBypass(bool on);
+    // What the Bypass switch shows: the pedal's bypass as far as the editor knows.
+    bool isBypassOn() const;
 
     // Assignments, footswitch mode and defaults.
     QString buildAssignMessage();

@@ -3,6 +3,7 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "console/Log.h"
+#include "data/Placeholders.h"
 #include "editor/FXsettings.h"
 #include "effects/Catalogue.h"
 #include "effects/UploadImage.h"
@@ -66,6 +67,10 @@ void EffectUpload::btnUploadClick()
         main.Timer_USB_Read.start();
         return;
     }
+    if (refusePlaceholder(image.bytes, effect, false)) {
+        main.Timer_USB_Read.start();
+        return;
+    }
 
     if (!editor_.dialogs().askYesNo(&main, kQuestion)) {
         main.Timer_USB_Read.start();
@@ -111,6 +116,8 @@ void EffectUpload::menuLoadAlgorithmFromFileClick()
         editor_.dialogs().information(&main, file.error);
         return;
     }
+    if (refusePlaceholder(file.bytes, QDir::toNativeSeparators(path), true))
+        return;
     if (!editor_.dialogs().askYesNo(&main, kQuestion))
         return;
 
@@ -128,6 +135,17 @@ void EffectUpload::menuLoadAlgorithmFromFileClick()
         return;
     main.UploadCheckTimer.stop();
     main.Timer_USB_Read.start();
+}
+
+bool EffectUpload::refusePlaceholder(const QByteArray& image, const QString& name, bool fromFile)
+{
+    if (!Placeholders::isPlaceholder(image) || editor_.driver().isVirtualPedal())
+        return false;
+    const QString text = Placeholders::refusal(
+        Placeholders::Kind::Effect, fromFile ? Placeholders::Source::File : Placeholders::Source::Embedded, name);
+    editor_.log().logLine(QStringLiteral("upload refused: ") + text.simplified());
+    editor_.dialogs().information(editor_.formMain, text);
+    return true;
 }
 
 uint32_t EffectUpload::writeImage(const QByteArray& image)

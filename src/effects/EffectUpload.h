@@ -27,6 +27,9 @@ private:
 
     // Refuses (and logs) an upload started inside the wait of another.
     bool refuseReentry();
+    // True (and the user told why) for a placeholder image on its way to a
+    // pedal that is not the virtual one; before anything of the upload is sent.
+    bool refusePlaceholder(const QByteArray& image, const QString& name, bool fromFile);
     // The whole image in one write; the count the write reports.
     uint32_t writeImage(const QByteArray& image);
     // Waits for the pedal's answer and shows it; false when none came (the

@@ -65,6 +65,11 @@ QByteArray BootloaderClient::stampFrame(int version)
     return frame;
 }
 
+QByteArray BootloaderClient::stampBytes(int version)
+{
+    return stampFrame(version).mid(1, 8);
+}
+
 // ---------------------------------------------------------------- steps
 
 bool BootloaderClient::write(const QByteArray& bytes)
@@ -85,6 +90,11 @@ bool BootloaderClient::waitForAcknowledge(const QString& step, int timeoutMs)
 {
     Transport::Wait wait = Transport::Wait::Bytes;
     const QString reply = transport_.readReplyByte(true, timeoutMs, &wait);
+    return acknowledged(reply, step, wait);
+}
+
+bool BootloaderClient::acknowledged(const QString& reply, const QString& step, Transport::Wait wait)
+{
     log_.appendDirect(QStringLiteral("received: ") + reply);
     if (reply == QLatin1String("79")) {
         log_.appendDirect(QStringLiteral("ACK"));
@@ -106,6 +116,13 @@ BootloaderClient::Handshake BootloaderClient::handshake()
         bool& flag;
         ~Done() { flag = false; }
     } done{inHandshake_};
+    const Handshake result = greet();
+    handshakeFailed_ = !result.ok;
+    return result;
+}
+
+BootloaderClient::Handshake BootloaderClient::greet()
+{
     clearFailure();
     useBootloaderSettings();
     // A late answer to an earlier command must not pass for the answer to this one.
@@ -134,7 +151,7 @@ BootloaderClient::Handshake BootloaderClient::handshake()
     if (again == QLatin1String("1F") || isAck(again)) {
         log_.logLine(QStringLiteral("the bootloader was already synchronised"));
         result.ok = true;
-        result.reply = QStringLiteral("79");
+        result.reply = again; // the byte that came, for the console
         return result;
     }
     fail(again.isEmpty() ? (wait == Transport::Wait::Failed ? Failure::Kind::LinkLost : Failure::Kind::NoReply)
@@ -149,10 +166,49 @@ bool BootloaderClient::sendWriteCommand(uint32_t address)
     if (!writeByte(0x31) || !writeByte(0xCE) || !waitForAcknowledge(QStringLiteral("the write command")))
         return false;
     const QByteArray frame = addressFrame(address);
+    logAddress(frame, address);
+    return write(frame) && waitForAcknowledge(QStringLiteral("the address"));
+}
+
+void BootloaderClient::logAddress(const QByteArray& frame, uint32_t address)
+{
     log_.logLine(QStringLiteral("SEND ADDRESS + CHECKSUM"));
     log_.logLine(QStringLiteral("Address: ") + Hex::hex(address, 8));
     log_.logLine(QStringLiteral("address checksum: ") + Hex::hex(static_cast<uint8_t>(frame.at(4)), 2));
-    return write(frame) && waitForAcknowledge(QStringLiteral("the address"));
+}
+
+bool BootloaderClient::readMemory(uint32_t address, int count, QByteArray& bytes)
+{
+    bytes.clear();
+    log_.logLine(QStringLiteral("SEND READ COMMAND"));
+    if (!write(QByteArray::fromRawData("\x11\xEE", 2)) || !waitForAcknowledge(QStringLiteral("the read command")))
+        return false;
+    const QByteArray frame = addressFrame(address);
+    logAddress(frame, address);
+    if (!write(frame) || !waitForAcknowledge(QStringLiteral("the read address")))
+        return false;
+    const auto n = static_cast<uint8_t>(count - 1);
+    log_.logLine(QStringLiteral("N_byte: ") + Hex::hex(n, 2));
+    QByteArray length(1, char(n));
+    length.append(char(~n));
+    if (!write(length))
+        return false;
+    // The ACK, then the bytes right behind it; a refusal is one byte alone.
+    const int whole = count + 1;
+    Transport::Wait wait = Transport::Wait::Bytes;
+    const QByteArray reply = transport_.readBytes(
+        [whole](const QByteArray& got) {
+            return got.size() >= whole || (!got.isEmpty() && uint8_t(got.at(0)) != kAck);
+        },
+        kAckTimeoutMs, &wait);
+    const QString step = QStringLiteral("the read of %1 bytes at %2").arg(count).arg(Hex::hex(address, 8));
+    if (!acknowledged(reply.isEmpty() ? QString() : Hex::toHex(reply.left(1)), step, wait))
+        return false;
+    if (reply.size() < whole)
+        return fail(wait == Transport::Wait::Failed ? Failure::Kind::LinkLost : Failure::Kind::NoReply, step);
+    bytes = reply.mid(1, count);
+    log_.logLine(QStringLiteral("num of bytes read back: ") + QString::number(bytes.size()));
+    return true;
 }
 
 bool BootloaderClient::sendBlock(const QByteArray& data)
@@ -196,9 +252,7 @@ bool BootloaderClient::go()
     if (!writeByte(0x21) || !writeByte(0xDE) || !waitForAcknowledge(QStringLiteral("the Go command")))
         return false;
     const QByteArray frame = addressFrame(address);
-    log_.logLine(QStringLiteral("SEND ADDRESS + CHECKSUM"));
-    log_.logLine(QStringLiteral("Address: ") + Hex::hex(address, 8));
-    log_.logLine(QStringLiteral("address checksum: ") + Hex::hex(static_cast<uint8_t>(frame.at(4)), 2));
+    logAddress(frame, address);
     for (const char b : frame)
         if (!writeByte(static_cast<uint8_t>(b)))
             return false;

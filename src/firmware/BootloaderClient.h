@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/Transport.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -7,13 +9,14 @@
 
 class D2XXUnit;
 class Log;
-class Transport;
 
 // The pedal microcontroller's factory bootloader (the STM32 USART bootloader)
 // as the editor speaks to it: the serial settings of both modes, the
-// handshake, and the three commands an upgrade needs (erase all, write memory,
-// go), byte for byte and write for write as the pedal has always been sent
-// them. No window: the upgrade procedure and the linking use it.
+// handshake, and the commands an upgrade needs (erase all, write memory, go),
+// byte for byte and write for write as the pedal has always been sent them;
+// and read memory, with which the upgrade checks what it wrote and the
+// restart what it is about to start. No window: the upgrade procedure and the
+// linking use it.
 //
 // Unlike the old editor, every step here stops at the first reply that is not
 // an acknowledge (or at none), and says why in failure(): a bootloader that
@@ -24,6 +27,8 @@ public:
     static constexpr uint8_t kAck = 0x79;
     static constexpr uint8_t kNack = 0x1F;
     static constexpr uint32_t kFlashBase = 0x08000000u;
+    // Read Memory returns at most this many bytes at once.
+    static constexpr int kMaxRead = 256;
 
     // The bootloader acknowledges a command, an address or a block at once; a
     // block's ACK comes after its flash is programmed (a few ms).
@@ -53,7 +58,7 @@ public:
 
     struct Handshake {
         bool ok = false;
-        QString reply; // the first reply's text, for the console
+        QString reply; // the text of the reply that decided, for the console
     };
     // Bootloader settings, 0x7F, the reply. A bootloader that was synchronised
     // before (a second link, an upgrade run again) takes that 0x7F as the
@@ -62,6 +67,9 @@ public:
     Handshake handshake();
     // True while a handshake waits for its reply (window events run meanwhile).
     bool inHandshake() const { return inHandshake_; }
+    // The last handshake got no answer from a bootloader: the link speaks its
+    // even parity to a pedal that may run its firmware.
+    bool handshakeFailed() const { return handshakeFailed_; }
 
     // Wait for acknowledge: the reply, its console lines, and whether it is ACK.
     bool waitForAcknowledge(const QString& step, int timeoutMs = kAckTimeoutMs);
@@ -75,11 +83,17 @@ public:
     bool eraseAll();
     // Go to the start of flash, as five one-byte writes of address and checksum.
     bool go();
+    // Read Memory: 11 EE, the address and its checksum, N - 1 and its
+    // complement, each acknowledged, then the ACK and the count bytes (1 to
+    // kMaxRead) of flash from address into bytes.
+    bool readMemory(uint32_t address, int count, QByteArray& bytes);
 
     // The frames on the wire, for the writers above and for tests.
     static QByteArray addressFrame(uint32_t address);
     static uint8_t blockChecksum(const QByteArray& data);
     static QByteArray stampFrame(int version);
+    // The eight bytes at the stamp's address after the stamp for version.
+    static QByteArray stampBytes(int version);
     static bool isAck(const QString& replyText) { return replyText == QLatin1String("79"); }
 
     const Failure& failure() const { return failure_; }
@@ -89,11 +103,16 @@ private:
     // One write from send_buffer; false (and a lost link) when it did not go out whole.
     bool write(const QByteArray& bytes);
     bool writeByte(uint8_t byte) { return write(QByteArray(1, char(byte))); }
+    // The console lines of a reply and whether it is ACK; a failure otherwise.
+    bool acknowledged(const QString& reply, const QString& step, Transport::Wait wait);
+    void logAddress(const QByteArray& frame, uint32_t address);
     bool fail(Failure::Kind kind, const QString& step, const QString& reply = QString());
+    Handshake greet();
 
     D2XXUnit& d2xx_;
     Transport& transport_;
     Log& log_;
     Failure failure_;
     bool inHandshake_ = false;
+    bool handshakeFailed_ = false;
 };

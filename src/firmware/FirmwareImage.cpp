@@ -3,6 +3,8 @@
 #include "console/Log.h"
 #include "link/Hex.h"
 
+#include <QRegularExpression>
+
 namespace FirmwareImage {
 
 namespace {
@@ -25,6 +27,17 @@ int versionFromEntry(const QString& entry, int previous)
     return ok ? version : previous;
 }
 
+int versionFromFileName(const QString& fileName)
+{
+    static const QRegularExpression name(QStringLiteral("^firmware_(\\d{1,3})(\\.[^.]*)?$"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = name.match(fileName);
+    if (!m.hasMatch())
+        return -1;
+    const int version = m.captured(1).toInt();
+    return version >= kLowestVersion && version <= kHighestVersion ? version : -1;
+}
+
 QString check(const QByteArray& image)
 {
     if (image.isEmpty())
@@ -40,18 +53,33 @@ QString check(const QByteArray& image)
             .arg(kMaxImageSize);
     if (image.size() < 8)
         return QStringLiteral("The firmware file is too short to be a firmware.");
-    const uint32_t stack = wordAt(image, 0);
-    const uint32_t reset = wordAt(image, 4);
-    if (stack <= kRamBase || stack > kRamEnd)
+    switch (vectorTable(image, image.size())) {
+    case VectorTable::Sound:
+        break;
+    case VectorTable::BadStack:
         return QStringLiteral("The firmware file does not start like a firmware of the pedal "
                               "(its stack address %1 is not in the pedal's memory).")
-            .arg(QStringLiteral("0x") + Hex::hex(stack, 8));
-    const qint64 entry = qint64(reset & ~1u) - qint64(kFlashBase);
-    if (!(reset & 1u) || entry < 8 || entry + 2 > image.size())
+            .arg(QStringLiteral("0x") + Hex::hex(wordAt(image, 0), 8));
+    case VectorTable::BadReset:
         return QStringLiteral("The firmware file does not start like a firmware of the pedal "
                               "(its start address %1 is not inside the file).")
-            .arg(QStringLiteral("0x") + Hex::hex(reset, 8));
+            .arg(QStringLiteral("0x") + Hex::hex(wordAt(image, 4), 8));
+    }
     return QString();
+}
+
+VectorTable vectorTable(const QByteArray& start, qint64 size)
+{
+    if (start.size() < 8)
+        return VectorTable::BadStack;
+    const uint32_t stack = wordAt(start, 0);
+    const uint32_t reset = wordAt(start, 4);
+    if (stack <= kRamBase || stack > kRamEnd)
+        return VectorTable::BadStack;
+    const qint64 entry = qint64(reset & ~1u) - qint64(kFlashBase);
+    if (!(reset & 1u) || entry < 8 || entry + 2 > size)
+        return VectorTable::BadReset;
+    return VectorTable::Sound;
 }
 
 QList<Chunk> chunks(const QByteArray& image)

@@ -34,9 +34,23 @@ struct Chunk {
 // text 10 to 12 characters long; any other length gives previous.
 int versionFromEntry(const QString& entry, int previous);
 
+// The version a firmware file names: "FIRMWARE_16" (any case, with or without
+// an extension) gives 16; any other name gives -1.
+int versionFromFileName(const QString& fileName);
+
+// The versions a stamp can carry: one byte, and erased flash (FF) is none.
+constexpr int kLowestVersion = 1;
+constexpr int kHighestVersion = 254;
+
 // An empty text when the image can be flashed and started; otherwise why not,
 // as a sentence for the user.
 QString check(const QByteArray& image);
+
+// The processor's first two vectors, in the first eight bytes of a program of
+// size bytes at the start of flash: the initial stack pointer has to lie in
+// the RAM, the reset address (Thumb code) inside the program.
+enum class VectorTable { Sound, BadStack, BadReset };
+VectorTable vectorTable(const QByteArray& start, qint64 size);
 
 // Blocks of 256 bytes from the start of flash; the last holds what remains.
 // Flash takes whole 32-bit words, so a last block whose length is not a

@@ -5,7 +5,7 @@
 #include "ui_FirmwareUpgrade.h"
 
 #include <QCloseEvent>
-#include <QKeyEvent>
+#include <QShortcut>
 
 namespace {
 constexpr int kClientWidth = 196;
@@ -28,6 +28,11 @@ FirmwareUpgrade::FirmwareUpgrade(Editor& editor)
 
     connect(ui->cmbFirmwareChoose, &QComboBox::currentIndexChanged, this, &FirmwareUpgrade::cmbFirmwareChooseChange);
     connect(ui->btnUpgradeFirmware, &QPushButton::clicked, this, &FirmwareUpgrade::btnUpgradeFirmwareClick);
+    // The whole window's, whichever control has the focus (the list has it
+    // when the window opens, and would take the key for itself).
+    auto* fromFile = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), this);
+    fromFile->setContext(Qt::WindowShortcut);
+    connect(fromFile, &QShortcut::activated, this, [this] { editor_.firmware->upgradeFromFile(); });
 }
 
 FirmwareUpgrade::~FirmwareUpgrade()
@@ -84,15 +89,4 @@ void FirmwareUpgrade::closeEvent(QCloseEvent* event)
     }
     event->accept();
     editor_.firmware->restart();
-}
-
-void FirmwareUpgrade::keyPressEvent(QKeyEvent* event)
-{
-    const auto mods = event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
-    if (event->key() == Qt::Key_O && mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
-        event->accept();
-        editor_.firmware->upgradeFromFile();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }

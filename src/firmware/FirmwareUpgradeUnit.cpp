@@ -5,7 +5,8 @@
 #include "app/RegularFile.h"
 #include "console/Log.h"
 #include "data/DataItems.h"
-#include "editor/Messages.h"
+#include "data/Placeholders.h"
+#include "editor/FXsettings.h"
 #include "firmware/BootloaderClient.h"
 #include "firmware/FirmwareImage.h"
 #include "firmware/FirmwareUpgrade.h"
@@ -18,6 +19,7 @@
 #include "status/Communication.h"
 
 #include <QAction>
+#include <QDir>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
@@ -74,9 +76,11 @@ void FirmwareUpgradeUnit::menuFirmwareUpgradeModeClick()
     if (wasChecked) {
         item->setChecked(false);
         comm.firmware_upgrade_mode = false;
-        // A failed handshake left the link speaking the bootloader's even
-        // parity; the pedal's firmware would not read a single message.
-        if (comm.linked && editor_.d2xx->parity != FtdiDriver::FT_PARITY_NONE && !pedalInBootloader_)
+        // A greeting that got no answer left the link speaking the
+        // bootloader's even parity, which the pedal's firmware cannot read.
+        // With the bootloader answering (the upgrade window open) the line
+        // stays as the bootloader needs it.
+        if (comm.linked && client_->handshakeFailed() && editor_.d2xx->parity != FtdiDriver::FT_PARITY_NONE)
             client_->useNormalSettings();
         return;
     }
@@ -84,7 +88,13 @@ void FirmwareUpgradeUnit::menuFirmwareUpgradeModeClick()
     item->setChecked(true);
     comm.firmware_upgrade_mode = true;
 
-    if (!(pedalInBootloader_ && comm.linked)) {
+    // The pedal still runs its bootloader from an upgrade that did not
+    // finish: the bypass and entry messages would reach it as commands, and
+    // there is no SHIFT to hold or release.
+    const bool inBootloader = pedalInBootloader_ && comm.linked;
+    const bool timerWasRunning = main.Timer_USB_Read.isActive();
+    bool bypassWasOn = false;
+    if (!inBootloader) {
         bool ok = false;
         const int firmware = comm.firmwareVersion.toInt(&ok);
         if (needsPowerUpEntry_ || comm.firmwareVersion == QLatin1String("0") || !ok || firmware < 9) {
@@ -95,34 +105,68 @@ void FirmwareUpgradeUnit::menuFirmwareUpgradeModeClick()
         // The pedal's settings may not survive a new firmware: keep what it
         // plays now where "Load Local Preset" can bring it back.
         editor_.backups->backUpBefore(QStringLiteral("the firmware upgrade"));
-        editor_.transport->sendHex(Messages::bypass(true));
+        bypassWasOn = editor_.formFXsettings->isBypassOn();
+        editor_.formFXsettings->sendBypass(true);
         if (!editor_.dialogs().askYesNo(&main, QStringLiteral("Keep SHIFT button on the pedal pressed and click YES."))) {
-            comm.firmware_upgrade_mode = false;
-            item->setChecked(false);
+            editor_.log().logLine(QStringLiteral("Upgrade Mode cancelled"));
+            leaveFailedEntry(bypassWasOn, timerWasRunning);
             return;
         }
         editor_.transport->sendHex(QStringLiteral("0500010203040506"));
         editor_.clock().sleepMs(200);
-        // The firmware that took the request runs from the flash, so the
-        // flash holds a program to go back to.
-        flashHoldsProgram_ = true;
     }
-    // else: the pedal still runs its bootloader from an upgrade that did not
-    // finish; the bypass and entry messages would reach it as commands.
 
     comm.firmware_upgrade_mode = true;
     main.Timer_USB_Read.stop();
     const BootloaderClient::Handshake handshake = client_->handshake();
     editor_.log().appendDirect(QStringLiteral("received Byte from bootloader: ") + handshake.reply);
     if (handshake.ok) {
-        editor_.dialogs().information(&main, QStringLiteral("Release SHIFT button and click OK."));
+        if (!inBootloader)
+            editor_.dialogs().information(&main, QStringLiteral("Release SHIFT button and click OK."));
         main.setEnabledByName({kStartItem}, true);
         main.btnRequest()->setEnabled(false);
         main.btnUpload()->setEnabled(false);
         StartFirmwareUpgrade();
-    } else {
-        editor_.dialogs().information(&main, QStringLiteral("Connection to bootloader failed"));
+        return;
     }
+
+    editor_.log().logLine(QStringLiteral("the bootloader did not answer; the link goes back to the pedal's firmware"));
+    if (inBootloader) {
+        // Nothing was sent to a firmware, so there is no bypass to undo.
+        leaveFailedEntry(true, false);
+        editor_.dialogs().information(
+            &main, QStringLiteral("Connection to bootloader failed\r\n\r\n"
+                                  "The pedal's bootloader did not answer. To bring the pedal back: unplug it, hold "
+                                  "SHIFT while connecting it to USB, check \"Upgrade Mode\" in the Firmware Upgrade "
+                                  "menu, then choose Scan And Link in the Connection menu."));
+        pedalInBootloader_ = false;
+        needsPowerUpEntry_ = true;
+        return;
+    }
+    leaveFailedEntry(bypassWasOn, timerWasRunning);
+    editor_.dialogs().information(
+        &main, QStringLiteral("Connection to bootloader failed\r\n\r\n"
+                              "The pedal's bootloader did not answer, so the pedal goes on with its firmware. "
+                              "To upgrade it, check \"Upgrade Mode\" again and keep SHIFT on the pedal pressed "
+                              "while you click Yes."));
+}
+
+void FirmwareUpgradeUnit::leaveFailedEntry(bool bypassWasOn, bool timerWasRunning)
+{
+    FormMain& main = *editor_.formMain;
+    Communication& comm = *editor_.comm;
+    main.item(kUpgradeModeItem)->setChecked(false);
+    comm.firmware_upgrade_mode = false;
+    if (!comm.linked)
+        return;
+    // 115200 8N1 again (the rate never changed): the firmware reads the
+    // bypass message that follows, and every one after it.
+    if (editor_.d2xx->parity != FtdiDriver::FT_PARITY_NONE)
+        client_->useNormalSettings();
+    if (!bypassWasOn)
+        editor_.formFXsettings->sendBypass(false);
+    if (timerWasRunning)
+        main.Timer_USB_Read.start();
 }
 
 void FirmwareUpgradeUnit::menuStartFirmwareUpgradeClick()
@@ -170,7 +214,9 @@ void FirmwareUpgradeUnit::btnUpgradeFirmwareClick()
         return;
     }
     editor_.log().logLine(QStringLiteral("Firmware num of bytes: ") + QString::number(image.size()));
-    upgrade(image);
+    if (refuse(image, imageName_, false))
+        return;
+    upgrade(image, version_);
 }
 
 void FirmwareUpgradeUnit::upgradeFromFile()
@@ -184,8 +230,9 @@ void FirmwareUpgradeUnit::upgradeFromFile()
                                                     window.OpenDialog1.initialFolder, window.OpenDialog1.filter);
     if (path.isEmpty())
         return;
-    window.OpenDialog1.initialFolder = QFileInfo(path).absolutePath();
-    editor_.log().appendDirect(QStringLiteral("Opening: ") + QFileInfo(path).absoluteFilePath());
+    const QFileInfo info(path);
+    window.OpenDialog1.initialFolder = info.absolutePath();
+    editor_.log().appendDirect(QStringLiteral("Opening: ") + info.absoluteFilePath());
 
     // The whole file, or a refusal: a firmware cut short would be flashed as
     // if it were whole.
@@ -205,28 +252,64 @@ void FirmwareUpgradeUnit::upgradeFromFile()
     }
     editor_.log().logLine(QStringLiteral("num of bytes read: ") + QString::number(read.bytes.size()));
     editor_.d2xx->reportErrors = false;
-    upgrade(read.bytes);
+    if (refuse(read.bytes, info.fileName(), true))
+        return;
+
+    // The pedal reports the stamped version as the one it runs: a file named
+    // after its version gets that one, any other the version the user names.
+    int version = FirmwareImage::versionFromFileName(info.fileName());
+    if (version < 0) {
+        version = version_;
+        const QString question =
+            QStringLiteral("Which firmware version does %1 hold? The pedal will report this version once the "
+                           "upgrade is done.")
+                .arg(info.fileName());
+        if (!editor_.dialogs().askNumber(&window, question, version, FirmwareImage::kLowestVersion,
+                                         FirmwareImage::kHighestVersion)) {
+            editor_.log().logLine(QStringLiteral("upgrade from a file cancelled: no version chosen"));
+            return;
+        }
+    }
+    editor_.log().logLine(QStringLiteral("Firmware Version(DEC): ") + QString::number(version));
+    upgrade(read.bytes, version);
 }
 
-void FirmwareUpgradeUnit::upgrade(const QByteArray& image)
+bool FirmwareUpgradeUnit::refuse(const QByteArray& image, const QString& name, bool fromFile)
+{
+    FirmwareUpgrade& window = *editor_.formFirmwareUpgrade;
+    Log& log = editor_.log();
+    const QString unfit = FirmwareImage::check(image);
+    if (!unfit.isEmpty()) {
+        log.logLine(QStringLiteral("firmware refused: ") + unfit);
+        editor_.dialogs().information(&window, unfit + QStringLiteral("\r\nNothing was sent to the pedal."));
+        return true;
+    }
+    if (Placeholders::isPlaceholder(image) && !editor_.driver().isVirtualPedal()) {
+        const QString text = Placeholders::refusal(
+            Placeholders::Kind::Firmware, fromFile ? Placeholders::Source::File : Placeholders::Source::Embedded,
+            fromFile ? QDir::toNativeSeparators(name) : name);
+        log.logLine(QStringLiteral("firmware refused: ") + text.simplified());
+        editor_.dialogs().information(&window, text);
+        return true;
+    }
+    return false;
+}
+
+void FirmwareUpgradeUnit::upgrade(const QByteArray& image, int version)
 {
     FirmwareUpgrade& window = *editor_.formFirmwareUpgrade;
     Log& log = editor_.log();
     Clock& clock = editor_.clock();
 
-    const QString refused = FirmwareImage::check(image);
-    if (!refused.isEmpty()) {
-        log.logLine(QStringLiteral("firmware refused: ") + refused);
-        editor_.dialogs().information(&window, refused + QStringLiteral("\r\nNothing was sent to the pedal."));
-        return;
-    }
     const QList<FirmwareImage::Chunk> chunks = FirmwareImage::chunks(image);
     FirmwareImage::logChunks(log, image, chunks);
+    const int count = static_cast<int>(chunks.size());
 
     writing_ = true;
     window.btnUpgradeFirmware()->setEnabled(false);
     window.cmbFirmwareChoose()->setEnabled(false);
-    window.ProgressBar1()->setMaximum(static_cast<int>(chunks.size()));
+    // Every block is written, then read back: the bar covers both.
+    window.ProgressBar1()->setMaximum(2 * count);
     window.ProgressBar1()->setValue(0);
 
     bool synced = true;
@@ -239,23 +322,29 @@ void FirmwareUpgradeUnit::upgrade(const QByteArray& image)
 
     FirmwareWriter::Outcome outcome;
     if (synced) {
+        using Phase = FirmwareWriter::Phase;
         window.lblProgress()->setText(QStringLiteral("Erasing the flash..."));
         qint64 started = 0;
         FirmwareWriter writer(*client_, clock, log);
         outcome = writer.write(
-            chunks, version_,
-            [&](int block, int count) {
-                window.ProgressBar1()->setValue(block);
-                if (block == 0)
-                    started = clock.nowMs();
-                if (block >= count) {
+            chunks, version,
+            [&](Phase phase, int block, int blocks) {
+                if (phase == Phase::Stamp) {
+                    window.ProgressBar1()->setValue(2 * blocks);
                     window.lblProgress()->setText(QStringLiteral("Writing the version stamp..."));
                     return;
                 }
-                QString text = QStringLiteral("Writing block %1 of %2").arg(block + 1).arg(count);
-                if (block > 0) {
-                    const qint64 perBlock = (clock.nowMs() - started) / block;
-                    const qint64 secondsLeft = (perBlock * (count - block) + 999) / 1000;
+                const int step = phase == Phase::Writing ? block : blocks + block;
+                window.ProgressBar1()->setValue(step);
+                if (step == 0)
+                    started = clock.nowMs();
+                QString text = QStringLiteral("%1 block %2 of %3")
+                                   .arg(phase == Phase::Writing ? QStringLiteral("Writing") : QStringLiteral("Checking"))
+                                   .arg(block + 1)
+                                   .arg(blocks);
+                if (step > 0) {
+                    const qint64 perStep = (clock.nowMs() - started) / step;
+                    const qint64 secondsLeft = (perStep * (2 * blocks - step) + 999) / 1000;
                     text += QStringLiteral(", about %1 s left").arg(secondsLeft);
                 }
                 window.lblProgress()->setText(text);
@@ -274,7 +363,6 @@ void FirmwareUpgradeUnit::upgrade(const QByteArray& image)
     window.btnUpgradeFirmware()->setEnabled(true);
 
     if (outcome.ok) {
-        flashHoldsProgram_ = true;
         resyncBeforeUpgrade_ = false;
         window.lblProgress()->setText(QString());
         editor_.dialogs().information(&window, QStringLiteral("Firmware Upgrade Complete, device will now restart"));
@@ -282,13 +370,15 @@ void FirmwareUpgradeUnit::upgrade(const QByteArray& image)
         return;
     }
 
-    if (outcome.erased)
-        flashHoldsProgram_ = false;
     resyncBeforeUpgrade_ = true;
-    const bool lost = outcome.failure.kind == BootloaderClient::Failure::Kind::LinkLost;
-    window.lblProgress()->setText(outcome.block >= 0
-                                      ? QStringLiteral("Upgrade failed at block %1 of %2").arg(outcome.block + 1).arg(chunks.size())
-                                      : QStringLiteral("Upgrade failed"));
+    const bool lost = outcome.failure.kind == BootloaderClient::Failure::Kind::LinkLost && !outcome.differs;
+    QString failedText = QStringLiteral("Upgrade failed");
+    if (outcome.block >= 0)
+        failedText = QStringLiteral("Upgrade failed %1 block %2 of %3")
+                         .arg(outcome.checking ? QStringLiteral("checking") : QStringLiteral("at"))
+                         .arg(outcome.block + 1)
+                         .arg(count);
+    window.lblProgress()->setText(failedText);
     if (lost || !synced) {
         linkLost(outcome.message);
         return;
@@ -301,11 +391,11 @@ void FirmwareUpgradeUnit::linkLost(const QString& message)
     FormMain& main = *editor_.formMain;
     Communication& comm = *editor_.comm;
     editor_.dialogs().information(editor_.formFirmwareUpgrade, message);
-    // The device is gone from under its handle: unlink, so that "Scan And
-    // Link" can open it afresh once the pedal is back.
+    // The device is gone from under its handle: unlinked as any lost link is,
+    // whatever closing it returns, so that "Scan And Link" can open it afresh
+    // and the pedal is offered for linking once it is back.
     editor_.d2xx->reportErrors = true;
-    if (comm.linked)
-        comm.Disconnect();
+    comm.unlinkLostDevice();
     BootloaderClient::selectSerialSettings(*editor_.d2xx, false);
     needsPowerUpEntry_ = true;
     pedalInBootloader_ = false;
@@ -339,12 +429,20 @@ void FirmwareUpgradeUnit::restart()
 
     // Go into an erased or half-written flash would crash the pedal into
     // silence until it is powered again; left in its bootloader, it can take
-    // the upgrade once more.
-    const bool go = flashHoldsProgram_ && comm.linked;
+    // the upgrade once more. What the flash holds is read back, not assumed:
+    // a failed upgrade may lie behind a restart of the editor.
+    bool go = false;
+    QString why = QStringLiteral("the link to it was lost");
+    if (comm.linked) {
+        FirmwareWriter writer(*client_, editor_.clock(), editor_.log());
+        const FirmwareWriter::Startable startable = writer.checkStartable();
+        go = startable.ok;
+        why = startable.why;
+    }
     if (go)
         client_->go();
     else
-        editor_.log().logLine(QStringLiteral("no Go: the flash holds no complete firmware"));
+        editor_.log().logLine(QStringLiteral("no Go: ") + why);
     editor_.d2xx->reportErrors = true;
     client_->useNormalSettings();
     if (go) {
@@ -359,14 +457,20 @@ void FirmwareUpgradeUnit::restart()
     main.item(kUpgradeModeItem)->setChecked(false);
     main.setEnabledByName({kStartItem}, false);
     comm.firmware_upgrade_mode = false;
-    main.btnRequest()->setEnabled(true);
-    main.btnUpload()->setEnabled(true);
 
-    if (!go && comm.linked) {
-        pedalInBootloader_ = true;
-        editor_.dialogs().information(
-            &main, QStringLiteral("The firmware upgrade did not finish, so the pedal was not restarted: it stays in "
-                                  "its bootloader without a working firmware.\r\n\r\n"
-                                  "To upgrade it, check \"Upgrade Mode\" in the Firmware Upgrade menu again."));
+    if (go || !comm.linked) {
+        main.btnRequest()->setEnabled(true);
+        main.btnUpload()->setEnabled(true);
+        return;
     }
+    // The bootloader still runs: whatever the controls sent would reach it
+    // as bytes of a command.
+    pedalInBootloader_ = true;
+    comm.EnableUSBobjects(false);
+    main.lblStatus()->setText(QStringLiteral("Status: the pedal waits in its bootloader for a firmware upgrade"));
+    editor_.dialogs().information(
+        &main, QStringLiteral("The pedal was not restarted: %1. It stays in its bootloader until an upgrade "
+                              "completes.\r\n\r\n"
+                              "To upgrade it, check \"Upgrade Mode\" in the Firmware Upgrade menu again.")
+                   .arg(why));
 }

@@ -32,16 +32,20 @@ public:
     void upgradeFromFile();
     // False while the window must stay (an upgrade is writing); says why.
     bool formCloseQuery();
-    // Back to the pedal's firmware: Go, normal serial settings, a status request.
+    // Back to the pedal's firmware: Go (when the flash holds a program that
+    // can start), normal serial settings, a status request.
     void restart();
 
     bool isWriting() const { return writing_; }
-    // Whether the flash holds a program the pedal can start: untouched since
-    // the bootloader was entered, or written whole.
-    bool flashHoldsProgram() const { return flashHoldsProgram_; }
 
 private:
-    void upgrade(const QByteArray& image);
+    // True (and the user told why) when the image must not be written: it
+    // cannot start, or it is a placeholder and the pedal is not the virtual one.
+    bool refuse(const QByteArray& image, const QString& name, bool fromFile);
+    void upgrade(const QByteArray& image, int version);
+    // "Upgrade Mode" did not get into the bootloader, or the user said No:
+    // the link, the check mark, the read timer and the bypass as they were.
+    void leaveFailedEntry(bool bypassWasOn, bool timerWasRunning);
     void linkLost(const QString& message);
     void refuseWhileWriting();
 
@@ -50,7 +54,6 @@ private:
     QString imageName_;
     int version_ = 0;
     bool writing_ = false;
-    bool flashHoldsProgram_ = true;
     // After a failed write the bootloader may sit in the middle of a command:
     // the next upgrade synchronises again before it erases.
     bool resyncBeforeUpgrade_ = false;

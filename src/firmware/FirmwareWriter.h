@@ -12,22 +12,28 @@ class Clock;
 class Log;
 
 // Writes a firmware into a pedal whose bootloader is listening: erase all,
-// the image block by block, then the version stamp. It stops at the first
-// step the bootloader does not acknowledge and says where.
+// the image block by block, every block read back and compared, then the
+// version stamp, read back too. It stops at the first step the bootloader
+// does not acknowledge, or at the first byte that reads back other than it
+// was written, and says where: a pedal started on a flash that is not what
+// was sent may never answer again.
 class FirmwareWriter {
 public:
     struct Outcome {
         bool ok = false;
         BootloaderClient::Failure failure;
         int block = -1;        // the block that failed; -1 for the erase or the stamp
-        uint32_t address = 0;  // the flash address of that step
+        uint32_t address = 0;  // the flash address of that step; of the first differing byte for a difference
         bool erased = false;   // the erase was sent: the old firmware may be gone
+        bool checking = false; // it failed while reading back what was written
+        bool differs = false;  // ... because the flash holds other bytes than were written
         QString message;       // for the user, when it failed
     };
 
-    // Called before each block (index from 0, count), and once more with
-    // count, count at the end of the blocks.
-    using Progress = std::function<void(int block, int count)>;
+    enum class Phase { Writing, Checking, Stamp };
+    // Called before each block is written and before it is checked (index
+    // from 0, count), and once before the stamp.
+    using Progress = std::function<void(Phase phase, int block, int count)>;
     // Whether the Timer_USB_Read-like poller is running, for the console's warning line.
     using TimerRunning = std::function<bool()>;
 
@@ -36,9 +42,22 @@ public:
     Outcome write(const QList<FirmwareImage::Chunk>& chunks, int version, const Progress& progress,
                   const TimerRunning& timerRunning = {});
 
+    // Whether the flash holds a program the pedal can start, as read back
+    // from it: the version stamp whole and a sound vector table at its start.
+    // Go into anything else leaves the pedal silent until it is powered again.
+    struct Startable {
+        bool ok = false;
+        QString why; // when not: a clause for the user
+    };
+    Startable checkStartable();
+
     static QString failureMessage(const Outcome& outcome, int blockCount);
 
 private:
+    // Reads count bytes back from address and compares them with expected;
+    // on a difference, the address of the first differing byte.
+    bool readBack(uint32_t address, const QByteArray& expected, Outcome& outcome);
+
     BootloaderClient& client_;
     Clock& clock_;
     Log& log_;

@@ -54,6 +54,12 @@ public:
     // A short name for --help and the log ("D2XX", "serial", "virtual").
     virtual QString name() const = 0;
 
+    // Whether the pedal behind this driver is the editor's own model of it.
+    // Only that pedal may be sent the placeholder images of a build without
+    // the maker's: behind D2XX or a serial port there may be a real pedal,
+    // whatever answers there.
+    virtual bool isVirtualPedal() const { return false; }
+
     // FT_ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY)
     virtual uint32_t listDeviceCount(uint32_t& count) = 0;
     // FT_ListDevices(index, area, FT_LIST_BY_INDEX | FT_OPEN_BY_SERIAL_NUMBER):

@@ -220,6 +220,36 @@ QString Transport::readReplyByte(bool firmwareUpgradeMode, int timeoutMs, Wait* 
     return result;
 }
 
+QByteArray Transport::readBytes(const std::function<bool(const QByteArray&)>& whole, int timeoutMs, Wait* wait)
+{
+    QByteArray bytes;
+    const qint64 deadline = clock_.nowMs() + timeoutMs;
+    Wait waited = Wait::TimedOut;
+    while (!whole(bytes)) {
+        QCoreApplication::processEvents();
+        if (d2xx_.queryQueue() != FtdiDriver::FT_OK) {
+            waited = Wait::Failed;
+            break;
+        }
+        if (d2xx_.rxQueueCount > 0) {
+            const uint32_t n = d2xx_.readDevice();
+            if (n > 0) {
+                bytes.append(reinterpret_cast<const char*>(d2xx_.receive_buffer()), static_cast<int>(n));
+                continue;
+            }
+        }
+        if (clock_.nowMs() >= deadline)
+            break;
+        breathe();
+    }
+    if (whole(bytes))
+        waited = Wait::Bytes;
+    if (wait)
+        *wait = waited;
+    d2xx_.purgeReceive();
+    return bytes;
+}
+
 QByteArray Transport::readUnsolicited(bool* failed)
 {
     QByteArray bytes;

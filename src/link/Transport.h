@@ -74,6 +74,13 @@ public:
     // limit passed or the queue could not be read (a lost link).
     QString readReplyByte(bool firmwareUpgradeMode, int timeoutMs = kByteReplyTimeoutMs, Wait* wait = nullptr);
 
+    // The bytes of a reply whose length the reader knows (the bootloader's
+    // Read Memory): read until whole(bytes) says so, the time limit passes
+    // or the queue cannot be read (wait tells which), then the receive queue
+    // is purged. Bytes beyond what whole() took are part of no reply and are
+    // dropped with the purge.
+    QByteArray readBytes(const std::function<bool(const QByteArray&)>& whole, int timeoutMs, Wait* wait = nullptr);
+
     // What the pedal sent unasked since the last look, without error lines.
     // failed tells when the queue could not be read (a device that is gone).
     QByteArray readUnsolicited(bool* failed = nullptr);

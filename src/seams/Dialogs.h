@@ -14,6 +14,9 @@ public:
     virtual void information(QWidget* parent, const QString& text) = 0;
     // A Yes/No question; only the answer No cancels, so true means "go on".
     virtual bool askYesNo(QWidget* parent, const QString& text) = 0;
+    // A whole number from min to max, offered as value and returned in it;
+    // false when the user cancelled.
+    virtual bool askNumber(QWidget* parent, const QString& text, int& value, int min, int max) = 0;
     // File dialogs; an empty result means the user cancelled. The save dialog
     // does not ask about replacing an existing file: the caller may still
     // change the name it returns, so the caller asks about the file it writes.

@@ -267,9 +267,18 @@ void Communication::connectionLost()
     if (losing_ || !linked)
         return;
     losing_ = true;
+    log().logLine(QStringLiteral("the pedal is gone: the device's queue cannot be read any more"));
+    unlinkLostDevice();
+    editor_.dialogs().information(editor_.formMain, connectionLostText());
+    losing_ = false;
+}
+
+void Communication::unlinkLostDevice()
+{
+    if (!linked)
+        return;
     FormMain& main = *editor_.formMain;
     main.Timer_USB_Read.stop();
-    log().logLine(QStringLiteral("the pedal is gone: the device's queue cannot be read any more"));
     {
         // Closing a device that is gone may fail; the handle is released as far
         // as the driver can, and the window is unlinked whatever it says.
@@ -280,9 +289,8 @@ void Communication::connectionLost()
     }
     enterUnlinkedState();
     main.lblStatus()->setText(QStringLiteral("Status: connection lost"));
+    // Offered again for linking ("Pedal found: Scan And Link") once it is back.
     deviceWatch.start();
-    editor_.dialogs().information(&main, connectionLostText());
-    losing_ = false;
 }
 
 void Communication::watchForDevice()

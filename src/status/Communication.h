@@ -56,6 +56,9 @@ public:
     // goes to the unlinked state even when the driver cannot close what is
     // gone, says so once, and watches for a device to come back.
     void connectionLost();
+    // The same unlinking, without the message: for an operation that says
+    // itself what was lost (a firmware upgrade whose cable came out).
+    void unlinkLostDevice();
     // While it runs, a device that appears is offered for linking (a line in
     // the status label); nothing is linked without the user.
     QTimer deviceWatch;

@@ -200,8 +200,12 @@ void PedalBootloader::writeBlock(double atMs)
         ok = uint8_t(model_.flash.at(offset + i)) == 0xFF;
     const bool refused = block_ == faults.nackWrite || qint64(address_) == faults.nackWriteAddress;
 
-    if (ok && !refused)
+    if (ok && !refused) {
         model_.flash.replace(offset, count, field_.mid(1, count));
+        const qint64 worn = faults.corruptAddress - qint64(address_);
+        if (worn >= 0 && worn < count)
+            model_.flash[offset + int(worn)] = char(uint8_t(model_.flash.at(offset + int(worn))) ^ 0x01);
+    }
     if (block_ == faults.silentFromWrite) {
         state_ = State::Halted;
         return;

@@ -141,6 +141,7 @@ struct PedalFaults {
     int lateWrite = -1;             // this block's ACK comes lateWriteMs late
     int lateWriteMs = 0;
     int unplugAtWrite = -1;         // the cable is pulled as this block's length byte arrives
+    qint64 corruptAddress = -1;     // >= 0: this flash byte keeps one bit other than written (a worn cell)
 };
 
 // The serial settings of the line, as the host set them.

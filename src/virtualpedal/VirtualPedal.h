@@ -48,6 +48,7 @@ public:
     explicit VirtualPedal(Clock& clock);
 
     QString name() const override;
+    bool isVirtualPedal() const override { return true; }
     uint32_t listDeviceCount(uint32_t& count) override;
     uint32_t listSerialNumber(uint32_t index, char area[64]) override;
     uint32_t listDescription(uint32_t index, char area[64]) override;
@@ -137,6 +138,9 @@ public:
     // The cable comes out as the block's first byte arrives: the block is not
     // written, and every later call fails until the pedal is plugged in again.
     void setUnplugAtWrite(int index) { faults_.unplugAtWrite = index; }
+    // A block that covers the address is acknowledged as always, but the
+    // flash keeps that one byte with its lowest bit flipped.
+    void setCorruptAt(qint64 address) { faults_.corruptAddress = address; }
 
     // Each answer byte then takes its bits at the line's baud rate, after the
     // latency: latencyMs, until the host sets the bridge's latency timer.

@@ -3,6 +3,7 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "console/PrintConsole.h"
+#include "link/D2XXUnit.h"
 #include "status/Communication.h"
 #include "virtualpedal/VirtualPedal.h"
 
@@ -31,6 +32,17 @@ void EditorFixture::startWith(std::unique_ptr<FtdiDriver> driver)
 {
     if (editor_)
         return;
+    editor_ = std::make_unique<Editor>(Services{dialogs, clock, shell, places}, std::move(driver));
+    settle();
+}
+
+void EditorFixture::restartEditor(std::unique_ptr<FtdiDriver> driver)
+{
+    Q_ASSERT(ownedPedal_);
+    // As when the program ends, the system closes the device it held.
+    if (editor_)
+        editor_->d2xx->closeDevice();
+    editor_.reset();
     editor_ = std::make_unique<Editor>(Services{dialogs, clock, shell, places}, std::move(driver));
     settle();
 }

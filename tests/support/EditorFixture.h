@@ -35,6 +35,10 @@ public:
     void startWith(std::unique_ptr<FtdiDriver> driver);
     // start() if needed, then "Scan And Link".
     void startLinked();
+    // The editor closed and a new one started on the pedal as it was left,
+    // with this driver in front of it. Only after startWith(), which leaves
+    // the pedal with the fixture.
+    void restartEditor(std::unique_ptr<FtdiDriver> driver);
 
     // Whether the one-shot web version check may fire on its own a second
     // after start. Off by default: it would add its line to the log of any

@@ -11,6 +11,7 @@ public:
     explicit PedalBehindLine(VirtualPedal& pedal) : pedal_(pedal) {}
 
     QString name() const override { return pedal_.name(); }
+    bool isVirtualPedal() const override { return pedal_.isVirtualPedal(); }
     uint32_t listDeviceCount(uint32_t& count) override { return pedal_.listDeviceCount(count); }
     uint32_t listSerialNumber(uint32_t i, char area[64]) override { return pedal_.listSerialNumber(i, area); }
     uint32_t listDescription(uint32_t i, char area[64]) override { return pedal_.listDescription(i, area); }

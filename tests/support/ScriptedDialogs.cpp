@@ -11,6 +11,18 @@ bool ScriptedDialogs::askYesNo(QWidget*, const QString& text)
     return answers_.isEmpty() ? defaultAnswer_ : answers_.dequeue();
 }
 
+bool ScriptedDialogs::askNumber(QWidget*, const QString& text, int& value, int min, int max)
+{
+    shown_.append({Kind::Number, text, QString::number(value), QStringLiteral("%1-%2").arg(min).arg(max)});
+    if (numbers_.isEmpty())
+        return true;
+    const int answer = numbers_.dequeue();
+    if (answer == kCancel)
+        return false;
+    value = answer;
+    return true;
+}
+
 QString ScriptedDialogs::openFile(QWidget*, const QString& title, const QString& folder, const QString& filter)
 {
     shown_.append({Kind::OpenFile, title, folder, filter});
@@ -37,6 +49,15 @@ QStringList ScriptedDialogs::informationTexts() const
     QStringList out;
     for (const Shown& s : shown_)
         if (s.kind == Kind::Information)
+            out << s.text;
+    return out;
+}
+
+QStringList ScriptedDialogs::numberQuestions() const
+{
+    QStringList out;
+    for (const Shown& s : shown_)
+        if (s.kind == Kind::Number)
             out << s.text;
     return out;
 }

@@ -1,10 +1,18 @@
 // Writes stand-ins for the pedal maker's effect and firmware images, which are
 // not ours to carry. They have the real images' names, sizes and layout, so
-// the editor, the virtual pedal and the tests treat them like the real ones.
-// The output depends on nothing but this file.
+// the editor, the virtual pedal and the tests treat them like the real ones;
+// and each carries the placeholder mark, so that the editor sends none of
+// them to a real pedal. The output depends on nothing but this file and the
+// mark.
+//
+// With --unmarked the same images come without the mark: stand-ins for the
+// maker's images, for the tests that check what a build with real images does.
+
+#include "data/PlaceholderMark.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -12,6 +20,11 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+
+void putMark(Bytes& b, std::size_t at)
+{
+    std::memcpy(b.data() + at, PlaceholderMark::kText, PlaceholderMark::kSize);
+}
 
 // A small fixed generator: the same bytes on every machine and every run.
 class Filler {
@@ -56,7 +69,7 @@ std::uint16_t addressWord(int version, int word)
     return static_cast<std::uint16_t>(kNewestAddresses[word] - 2 * (15 - version));
 }
 
-Bytes effectImage(const EffectImage& e)
+Bytes effectImage(const EffectImage& e, bool marked)
 {
     Bytes b(e.size, 0);
     b[0] = static_cast<std::uint8_t>(e.size >> 16);
@@ -71,6 +84,8 @@ Bytes effectImage(const EffectImage& e)
     const std::size_t padding = 32;
     for (std::size_t i = 47; i < e.size - padding; ++i)
         b[i] = f.next();
+    if (marked)
+        putMark(b, PlaceholderMark::kEffectOffset);
     return b;
 }
 
@@ -106,7 +121,7 @@ void putWord(Bytes& b, std::size_t at, std::uint32_t v)
         b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-Bytes firmwareImage(const FirmwareImage& fw)
+Bytes firmwareImage(const FirmwareImage& fw, bool marked)
 {
     Bytes b(fw.size, 0);
     Filler f(0xF1A50000u + static_cast<std::uint32_t>(fw.version));
@@ -119,6 +134,11 @@ Bytes firmwareImage(const FirmwareImage& fw)
     putWord(b, 4, reset | 1u);
     for (int v = 2; v < kVectors; ++v)
         putWord(b, 4 * v, (v == 7 || (v >= 8 && v <= 10) || v == 13) ? 0 : (fallback | 1u));
+    // Between the table and the first handler.
+    static_assert(PlaceholderMark::kFirmwareOffset == 4 * kVectors, "the mark follows the vector table");
+    static_assert(PlaceholderMark::kSize <= 0x20, "the mark ends before the first handler");
+    if (marked)
+        putMark(b, PlaceholderMark::kFirmwareOffset);
     return b;
 }
 
@@ -138,20 +158,21 @@ bool writeFile(const std::string& path, const char* data, std::size_t size)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+    const bool unmarked = argc == 3 && std::strcmp(argv[1], "--unmarked") == 0;
+    if (argc != 2 && !unmarked) {
+        std::fprintf(stderr, "usage: %s [--unmarked] OUTPUT_FOLDER\n", argv[0]);
         return 2;
     }
-    const std::string dir = std::string(argv[1]) + "/";
+    const std::string dir = std::string(argv[argc - 1]) + "/";
     bool ok = true;
     for (const EffectImage& e : kEffects) {
         char name[32];
         std::snprintf(name, sizeof name, "QUARNEL_MK3_%04d", e.version);
-        const std::string text = hexText(effectImage(e));
+        const std::string text = hexText(effectImage(e, !unmarked));
         ok = writeFile(dir + name, text.data(), text.size()) && ok;
     }
     for (const FirmwareImage& fw : kFirmware) {
-        const Bytes b = firmwareImage(fw);
+        const Bytes b = firmwareImage(fw, !unmarked);
         ok = writeFile(dir + "FIRMWARE_" + std::to_string(fw.version),
                        reinterpret_cast<const char*>(b.data()), b.size())
             && ok;
