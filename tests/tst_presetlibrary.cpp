@@ -73,6 +73,8 @@ private Q_SLOTS:
     void malformedFileIsGreyedAndNotLoaded();
     void valuesMarkWhatDiffersFromThePedal();
     void loadAndSaveWaitForTheLink();
+    void nothingIsSavedFromAPedalThatNeverAnswered_data();
+    void nothingIsSavedFromAPedalThatNeverAnswered();
     void rename();
     void deleteAsksAndUsesTheTrash();
 };
@@ -304,6 +306,53 @@ void TestPresetLibrary::loadAndSaveWaitForTheLink()
     QVERIFY(fx.dialogs.informationTexts().at(0).startsWith(QStringLiteral("Link the pedal first")));
     QCOMPARE(fx.writesSince(writes), QList<QByteArray>());
     QVERIFY(!QFileInfo::exists(fx.filesPath(QStringLiteral("Preset/x.txt"))));
+}
+
+void TestPresetLibrary::nothingIsSavedFromAPedalThatNeverAnswered_data()
+{
+    QTest::addColumn<bool>("fromLibrary");
+    QTest::newRow("the library's save") << true;
+    QTest::newRow("Save Local Preset") << false;
+}
+
+void TestPresetLibrary::nothingIsSavedFromAPedalThatNeverAnswered()
+{
+    QFETCH(bool, fromLibrary);
+    EditorFixture fx;
+    fx.pedal().setSilent(true);
+    PresetLibrary& lib = openLibrary(fx);
+    QVERIFY(fx.comm().linked); // linked, but no value of the pedal's ever read
+    fx.dialogs.clear();
+    const QString path = fx.filesPath(QStringLiteral("Preset/never.txt"));
+    const int mark = fx.logMark();
+    if (fromLibrary) {
+        QTest::keyClicks(lib.ui->edtName, QStringLiteral("never"));
+        lib.ui->btnSave->click();
+    } else {
+        fx.dialogs.chooseFile(path);
+        fx.main().ui->menuSavePreset->trigger();
+    }
+    const QString refusal = QStringLiteral("The pedal's values have not been read yet, so there is no preset to save. "
+                                           "Check that the pedal answers (Request), then save again.");
+    QCOMPARE(fx.dialogs.informationTexts(),
+             (QStringList{QStringLiteral("The pedal did not answer. Check that it is connected, then click Request."),
+                          refusal}));
+    QVERIFY(fx.logSince(mark).contains(QStringLiteral("no preset saved: the pedal's values have not been read yet")));
+    QVERIFY(fx.logSince(mark).filter(QStringLiteral("SAVE LOCAL PRESET")).isEmpty());
+    QVERIFY(!QFileInfo::exists(path));
+    QVERIFY(QDir(fx.filesPath(QStringLiteral("Preset"))).entryList(QDir::Files).isEmpty());
+
+    // Once the pedal has answered, the same save goes through.
+    fx.pedal().setSilent(false);
+    fx.dialogs.clear();
+    if (fromLibrary) {
+        lib.ui->edtName->setText(QStringLiteral("never"));
+        lib.ui->btnSave->click();
+    } else {
+        fx.dialogs.chooseFile(path);
+        fx.main().ui->menuSavePreset->trigger();
+    }
+    QCOMPARE(fx.dialogs.informationTexts(), QStringList{QStringLiteral("File saved successfully: ") + path});
 }
 
 void TestPresetLibrary::rename()
