@@ -5,6 +5,7 @@
 #include "EditorFixture.h"
 #include "PedalStates.h"
 
+#include "app/DesktopShell.h"
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "editor/FXsettings.h"
@@ -77,6 +78,8 @@ private Q_SLOTS:
     void nothingIsSavedFromAPedalThatNeverAnswered();
     void rename();
     void deleteAsksAndUsesTheTrash();
+    void theDesktopsTrashIsATrashOrNone_data();
+    void theDesktopsTrashIsATrashOrNone();
 };
 
 void TestPresetLibrary::shownValues_data()
@@ -418,6 +421,49 @@ void TestPresetLibrary::deleteAsksAndUsesTheTrash()
     lib.ui->btnDelete->click();
     QVERIFY(!QFileInfo::exists(b));
     QCOMPARE(lib.groupItem(PresetLibrary::Group::Backups)->childCount(), 0);
+}
+
+void TestPresetLibrary::theDesktopsTrashIsATrashOrNone_data()
+{
+    QTest::addColumn<bool>("dataHomeExists");
+    QTest::newRow("a home with its data folder") << true;
+    // Qt 6.4 then "trashes" into "files" and "info" of the working folder.
+    QTest::newRow("a home without ~/.local/share") << false;
+}
+
+void TestPresetLibrary::theDesktopsTrashIsATrashOrNone()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    QFETCH(bool, dataHomeExists);
+    QTemporaryDir dir;
+    const QString home = dir.filePath(QStringLiteral("home"));
+    const QString work = dir.filePath(QStringLiteral("work"));
+    QVERIFY(QDir().mkpath(home) && QDir().mkpath(work));
+    if (dataHomeExists)
+        QVERIFY(QDir().mkpath(home + QStringLiteral("/.local/share")));
+    const QString preset = home + QStringLiteral("/Preset/a.txt");
+    QVERIFY(writeFile(preset, fileBytes(stateA())));
+
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldDataHome = qgetenv("XDG_DATA_HOME");
+    const QString oldWork = QDir::currentPath();
+    qputenv("HOME", home.toLocal8Bit());
+    qunsetenv("XDG_DATA_HOME");
+    QDir::setCurrent(work);
+    DesktopShell shell;
+    const bool trashed = shell.moveToTrash(preset);
+    QDir::setCurrent(oldWork);
+    qputenv("HOME", oldHome);
+    if (!oldDataHome.isEmpty())
+        qputenv("XDG_DATA_HOME", oldDataHome);
+
+    QCOMPARE(trashed, dataHomeExists);
+    QCOMPARE(QFileInfo::exists(preset), !dataHomeExists);
+    QCOMPARE(QFileInfo::exists(home + QStringLiteral("/.local/share/Trash/files/a.txt")), dataHomeExists);
+    QCOMPARE(QDir(work).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+#else
+    QSKIP("the desktop's trash is checked where it is a folder of the freedesktop layout");
+#endif
 }
 
 QTEST_MAIN(TestPresetLibrary)
