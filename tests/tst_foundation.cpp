@@ -26,6 +26,12 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include <csignal>
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#endif
+
 namespace {
 QByteArray readAll(const QString& path)
 {
@@ -63,7 +69,8 @@ private Q_SLOTS:
     void logIsTrimmedAboveItsLimit();
     void closeAppendsTheConsoleBlock_data();
     void closeAppendsTheConsoleBlock();
-    void closeWithoutLogFolderStillEnds();
+    void closeSaysWhenTheLogIsLost_data();
+    void closeSaysWhenTheLogIsLost();
     void menuItems_data();
     void menuItems();
     void controls_data();
@@ -274,13 +281,50 @@ void TestFoundation::closeAppendsTheConsoleBlock()
     QCOMPARE(block.mid(22), encodedLines);
 }
 
-void TestFoundation::closeWithoutLogFolderStillEnds()
+void TestFoundation::closeSaysWhenTheLogIsLost_data()
 {
+    QTest::addColumn<bool>("fullDisk"); // else the files folder is gone
+    QTest::newRow("the files folder is gone") << false;
+    QTest::newRow("the disk is full") << true;
+}
+
+void TestFoundation::closeSaysWhenTheLogIsLost()
+{
+    QFETCH(bool, fullDisk);
+#ifndef Q_OS_UNIX
+    if (fullDisk)
+        QSKIP("needs a file size limit");
+#endif
     EditorFixture fx;
+    const QString log = fx.filesPath(QStringLiteral("log.txt"));
     fx.start();
-    QDir(fx.filesPath(QString())).removeRecursively();
-    fx.main().close(); // must not crash or hang; the reason goes to standard error
-    QVERIFY(!QFileInfo::exists(fx.filesPath(QStringLiteral("log.txt"))));
+    fx.editor().log().logLine(QString(300, QLatin1Char('x')));
+    if (!fullDisk)
+        QDir(fx.filesPath(QString())).removeRecursively();
+#ifdef Q_OS_UNIX
+    // A disk that fills at 100 bytes: the process may write no file larger.
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 100;
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    if (fullDisk)
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+#endif
+    fx.main().close(); // must not crash or hang, and says what was lost and why
+#ifdef Q_OS_UNIX
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+#endif
+    const QStringList shown = fx.dialogs.informationTexts();
+    QCOMPARE(shown.size(), 1);
+    const QString prefix = QStringLiteral("The log of this run could not be saved to ") + QDir::toNativeSeparators(log)
+                           + QStringLiteral(": ");
+    QVERIFY2(shown.at(0).startsWith(prefix) && shown.at(0).size() > prefix.size(), qPrintable(shown.at(0)));
+    // The short write is seen when it happens, not lost in the flush of the close.
+    QVERIFY2(!fullDisk || shown.at(0).contains(QStringLiteral("bytes could be written (is the disk full?)")),
+             qPrintable(shown.at(0)));
+    QCOMPARE(QFileInfo::exists(log), fullDisk);
 }
 
 void TestFoundation::menuItems_data()

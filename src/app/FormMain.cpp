@@ -13,6 +13,7 @@
 #include "presets/LocalPresets.h"
 #include "presets/PresetLibrary.h"
 #include "presets/SaveParameters.h"
+#include "seams/Dialogs.h"
 #include "tracking/InstrumentRange.h"
 #include "tracking/Tunings.h"
 #include "ui_FormMain.h"
@@ -20,6 +21,7 @@
 
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDir>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -373,8 +375,10 @@ void FormMain::FormClose()
     const QString text = editor_.formPrint ? editor_.formPrint->text() : QString();
     if (!editor_.functions->appendCloseBlock(QDateTime::currentDateTime(), text, &error)) {
         // The program still ends; the log is the only thing lost, and we say so.
-        std::fprintf(stderr, "quarnel-editor: could not write %s: %s\n",
-                     qPrintable(editor_.functions->logFilePath()), qPrintable(error));
+        const QString path = QDir::toNativeSeparators(editor_.functions->logFilePath());
+        std::fprintf(stderr, "quarnel-editor: could not write %s: %s\n", qPrintable(path), qPrintable(error));
+        editor_.dialogs().information(this, QStringLiteral("The log of this run could not be saved to %1: %2")
+                                                .arg(path, error));
     }
 }
 
