@@ -4,6 +4,7 @@
 #include "EditorFixture.h"
 #include "NamedPipe.h"
 
+#include "app/ControlText.h"
 #include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
 #include "app/Editor.h"
@@ -81,6 +82,8 @@ private Q_SLOTS:
     void userActionBeforeTheOtherWindowsBuildsThemFirst_data();
     void userActionBeforeTheOtherWindowsBuildsThemFirst();
     void keysShowConsoleAndOpenFilesFolder();
+    void captionsFitTheirControlsInEveryLook_data();
+    void captionsFitTheirControlsInEveryLook();
 };
 
 void TestFoundation::firstStartOnEmptyDocuments()
@@ -601,6 +604,45 @@ void TestFoundation::keysShowConsoleAndOpenFilesFolder()
 
     fx.main().ui->menuOpenFilesFolder->trigger();
     QCOMPARE(fx.shell.calls, QStringList{QStringLiteral("openFolder ") + fx.editor().functions->filesFolder()});
+}
+
+void TestFoundation::captionsFitTheirControlsInEveryLook_data()
+{
+    QTest::addColumn<int>("look");
+    for (int k = 0; k < 8; ++k)
+        QTest::newRow(qPrintable(QStringLiteral("Style_%1").arg(k))) << k;
+}
+
+void TestFoundation::captionsFitTheirControlsInEveryLook()
+{
+    // Measured, not looked at: the room each fixed-size control's look leaves
+    // its caption, against the caption in the control's font on this platform.
+    QFETCH(int, look);
+    EditorFixture fx;
+    fx.start();
+    QVERIFY(fx.editor().functions->applyTheme(QStringLiteral("Style_%1").arg(look)));
+    Editor& e = fx.editor();
+    QCOMPARE(e.windows().size(), 8);
+    QStringList cut;
+    int measured = 0;
+    for (const QWidget* window : e.windows()) {
+        for (const QWidget* control : window->findChildren<QWidget*>()) {
+            const std::optional<ControlText::Fit> fit = ControlText::captionFit(control);
+            if (!fit)
+                continue;
+            ++measured;
+            if (!fit->fits())
+                cut << QStringLiteral("%1.%2 needs %3 px, has %4")
+                           .arg(window->objectName(), control->objectName())
+                           .arg(fit->needed)
+                           .arg(fit->available);
+        }
+    }
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral("; "))));
+    QVERIFY(measured > 50);
+    const PrintConsole& console = *e.formPrint;
+    for (const char* name : {"btnEraseEeprom", "btnReadEEPROM"})
+        QVERIFY(ControlText::captionFit(console.findChild<QWidget*>(QLatin1String(name))));
 }
 
 QTEST_MAIN(TestFoundation)

@@ -1,5 +1,6 @@
 #include "app/FormMain.h"
 
+#include "app/ControlText.h"
 #include "app/Editor.h"
 #include "app/FunctionsUnit.h"
 #include "console/Maintenance.h"
@@ -70,12 +71,10 @@ FormMain::FormMain(Editor& editor)
     // The layout's text sizes are in 1/96 inch, like its geometry: Arial 11 is
     // 8.25 points. Each control carries its own font, since style sheets stop
     // fonts from being inherited from the parent.
-    QFont arial(QStringLiteral("Arial"));
-    arial.setPointSizeF(kTextSize * 0.75);
+    const QFont arial = ControlText::layoutFont(kTextSize);
     for (QWidget* w : ui->centralWidget->findChildren<QWidget*>())
         w->setFont(arial);
-    QFont smaller(QStringLiteral("Arial"));
-    smaller.setPointSizeF(kSmallTextSize * 0.75);
+    const QFont smaller = ControlText::layoutFont(kSmallTextSize);
     ui->btnSetFootswitchMode->setFont(smaller);
     ui->btnSetTuning->setFont(smaller);
     ui->btnGetFXInfo->setCursor(Qt::WhatsThisCursor);

@@ -186,6 +186,7 @@ bool FunctionsUnit::applyTheme(const QString& themeName)
         return false;
     qApp->setStyleSheet(QString::fromUtf8(sheet));
     currentTheme_ = themeName;
+    editor_.fitCaptions();
     return true;
 }
 
