@@ -118,6 +118,7 @@ uint32_t SerialPortDriver::listDescription(uint32_t index, char area[64])
 
 uint32_t SerialPortDriver::openBySerialNumber(const char* serial, Handle& handle)
 {
+    lastOpenFailure_ = {};
     if (!serial)
         return FT_INVALID_PARAMETER;
     const QByteArray wanted(serial);
@@ -148,7 +149,6 @@ uint32_t SerialPortDriver::openBySerialNumber(const char* serial, Handle& handle
     port.setParity(QSerialPort::NoParity);
     port.setStopBits(QSerialPort::OneStop);
     port.setFlowControl(QSerialPort::NoFlowControl);
-    lastOpenFailure_ = {};
     if (!port.open(QIODevice::ReadWrite)) {
         lastOpenFailure_ = describeFailure(location, port);
         const uint32_t status = statusOf(port.error());
