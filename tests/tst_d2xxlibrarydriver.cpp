@@ -1,6 +1,8 @@
 #include "link/D2XXUnit.h"
 #include "link/D2xxLibraryDriver.h"
+#include "link/FallbackDriver.h"
 #include "app/DriverChoice.h"
+#include "virtualpedal/VirtualPedal.h"
 
 #include "RecordingLog.h"
 #include "VirtualClock.h"
@@ -22,6 +24,8 @@ private Q_SLOTS:
     void missingLibraryOrCallGivesNoDriver();
     void driverChoice_data();
     void driverChoice();
+    void serialPortsStandBehindD2xx_data();
+    void serialPortsStandBehindD2xx();
 
 private:
     template <typename Fn>
@@ -36,6 +40,7 @@ private:
 void TestD2xxLibraryDriver::init()
 {
     qputenv("QUARNEL_D2XX_LIBRARY", STAND_IN_D2XX);
+    standIn<void (*)(const char*, uint32_t, uint32_t)>("StandIn_Show")("SI000001", 1, 1);
 }
 
 void TestD2xxLibraryDriver::linksThroughTheLibrary()
@@ -128,7 +133,7 @@ void TestD2xxLibraryDriver::driverChoice_data()
     QTest::addColumn<QByteArray>("library");
     QTest::addColumn<QString>("chosen");
     QTest::newRow("virtual pedal asked for") << true << QByteArray(STAND_IN_D2XX) << "virtual";
-    QTest::newRow("D2XX loads") << false << QByteArray(STAND_IN_D2XX) << "D2XX";
+    QTest::newRow("D2XX loads, the serial ports behind it") << false << QByteArray(STAND_IN_D2XX) << "D2XX or serial";
     QTest::newRow("no D2XX") << false << QByteArray("/nonexistent/libftd2xx.so") << "serial";
 }
 
@@ -142,6 +147,70 @@ void TestD2xxLibraryDriver::driverChoice()
     const std::unique_ptr<FtdiDriver> driver = chooseDriver(virtualPedal, clock);
     QVERIFY(driver);
     QCOMPARE(driver->name(), chosen);
+}
+
+void TestD2xxLibraryDriver::serialPortsStandBehindD2xx_data()
+{
+    // The virtual pedal stands in for the serial ports here, with its serial number.
+    QTest::addColumn<QByteArray>("d2xxSerial");
+    QTest::addColumn<bool>("d2xxLists");
+    QTest::addColumn<bool>("d2xxOpens");
+    QTest::addColumn<QByteArray>("listed");  // the serial number the scan sees
+    QTest::addColumn<uint32_t>("openStatus");
+    QTest::addColumn<QString>("reachedThrough");
+    QTest::newRow("D2XX lists its device") << QByteArray("SI000001") << true << true << QByteArray("SI000001")
+                                           << uint32_t(FtdiDriver::FT_OK) << "D2XX";
+    QTest::newRow("D2XX lists nothing") << QByteArray("SI000001") << false << true
+                                        << QByteArray(VirtualPedal::kSerialNumber) << uint32_t(FtdiDriver::FT_OK)
+                                        << "virtual";
+    QTest::newRow("D2XX cannot open a bridge the other driver holds")
+        << QByteArray(VirtualPedal::kSerialNumber) << true << false << QByteArray(VirtualPedal::kSerialNumber)
+        << uint32_t(FtdiDriver::FT_OK) << "virtual";
+    QTest::newRow("D2XX cannot open a device nobody else knows")
+        << QByteArray("SI000001") << true << false << QByteArray("SI000001")
+        << uint32_t(FtdiDriver::FT_DEVICE_NOT_OPENED) << QString();
+}
+
+void TestD2xxLibraryDriver::serialPortsStandBehindD2xx()
+{
+    QFETCH(QByteArray, d2xxSerial);
+    QFETCH(bool, d2xxLists);
+    QFETCH(bool, d2xxOpens);
+    QFETCH(QByteArray, listed);
+    QFETCH(uint32_t, openStatus);
+    QFETCH(QString, reachedThrough);
+    standIn<void (*)(const char*, uint32_t, uint32_t)>("StandIn_Show")(d2xxSerial.constData(), d2xxLists, d2xxOpens);
+    VirtualClock clock;
+    auto ownedPedal = std::make_unique<VirtualPedal>(clock);
+    VirtualPedal& pedal = *ownedPedal;
+    FallbackDriver driver(D2xxLibraryDriver::create(), std::move(ownedPedal));
+    RecordingLog log;
+    D2XXUnit unit(driver, log);
+    unit.reportErrors = true;
+
+    QCOMPARE(unit.GetFTDeviceCount(), 0u);
+    QCOMPARE(unit.deviceCount, 1u);
+    QCOMPARE(unit.GetFTDeviceSerialNo(0), 0u);
+    QCOMPARE(unit.FT_Device_String, listed);
+    log.lines.clear();
+    QCOMPARE(unit.Open_USB_Device_By_Serial_Number(QString::fromLatin1(listed)), openStatus);
+    if (openStatus != FtdiDriver::FT_OK) {
+        // D2XX's own answer stands, as without the fallback.
+        QCOMPARE(log.lines, QStringList{"Open_USB_Device_By_Serial_Number - Device not opened..."});
+        QVERIFY(!pedal.isOpen());
+        return;
+    }
+    QCOMPARE(unit.driverInUse(), reachedThrough);
+    const bool throughPedal = reachedThrough == QLatin1String("virtual");
+    QCOMPARE(pedal.isOpen(), throughPedal);
+    QCOMPARE(standIn<uint32_t (*)()>("StandIn_IsOpen")(), throughPedal ? 0u : 1u);
+    // Every call goes to the driver that opened the device.
+    QCOMPARE(unit.setBaudRate(), 0u);
+    QCOMPARE(throughPedal ? pedal.line().baud : standIn<uint32_t (*)()>("StandIn_Baud")(), 115200u);
+    QCOMPARE(unit.closeDevice(), 0u);
+    QVERIFY(!pedal.isOpen());
+    QCOMPARE(standIn<uint32_t (*)()>("StandIn_IsOpen")(), 0u);
+    QCOMPARE(log.lines, QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestD2xxLibraryDriver)

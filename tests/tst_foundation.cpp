@@ -4,6 +4,7 @@
 #include "EditorFixture.h"
 #include "NamedPipe.h"
 
+#include "app/ControlText.h"
 #include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
 #include "app/Editor.h"
@@ -25,6 +26,12 @@
 #include <QMenuBar>
 #include <QRegularExpression>
 #include <QtTest>
+
+#include <csignal>
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#endif
 
 namespace {
 QByteArray readAll(const QString& path)
@@ -63,7 +70,8 @@ private Q_SLOTS:
     void logIsTrimmedAboveItsLimit();
     void closeAppendsTheConsoleBlock_data();
     void closeAppendsTheConsoleBlock();
-    void closeWithoutLogFolderStillEnds();
+    void closeSaysWhenTheLogIsLost_data();
+    void closeSaysWhenTheLogIsLost();
     void menuItems_data();
     void menuItems();
     void controls_data();
@@ -74,6 +82,8 @@ private Q_SLOTS:
     void userActionBeforeTheOtherWindowsBuildsThemFirst_data();
     void userActionBeforeTheOtherWindowsBuildsThemFirst();
     void keysShowConsoleAndOpenFilesFolder();
+    void captionsFitTheirControlsInEveryLook_data();
+    void captionsFitTheirControlsInEveryLook();
 };
 
 void TestFoundation::firstStartOnEmptyDocuments()
@@ -274,13 +284,50 @@ void TestFoundation::closeAppendsTheConsoleBlock()
     QCOMPARE(block.mid(22), encodedLines);
 }
 
-void TestFoundation::closeWithoutLogFolderStillEnds()
+void TestFoundation::closeSaysWhenTheLogIsLost_data()
 {
+    QTest::addColumn<bool>("fullDisk"); // else the files folder is gone
+    QTest::newRow("the files folder is gone") << false;
+    QTest::newRow("the disk is full") << true;
+}
+
+void TestFoundation::closeSaysWhenTheLogIsLost()
+{
+    QFETCH(bool, fullDisk);
+#ifndef Q_OS_UNIX
+    if (fullDisk)
+        QSKIP("needs a file size limit");
+#endif
     EditorFixture fx;
+    const QString log = fx.filesPath(QStringLiteral("log.txt"));
     fx.start();
-    QDir(fx.filesPath(QString())).removeRecursively();
-    fx.main().close(); // must not crash or hang; the reason goes to standard error
-    QVERIFY(!QFileInfo::exists(fx.filesPath(QStringLiteral("log.txt"))));
+    fx.editor().log().logLine(QString(300, QLatin1Char('x')));
+    if (!fullDisk)
+        QDir(fx.filesPath(QString())).removeRecursively();
+#ifdef Q_OS_UNIX
+    // A disk that fills at 100 bytes: the process may write no file larger.
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 100;
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    if (fullDisk)
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+#endif
+    fx.main().close(); // must not crash or hang, and says what was lost and why
+#ifdef Q_OS_UNIX
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+#endif
+    const QStringList shown = fx.dialogs.informationTexts();
+    QCOMPARE(shown.size(), 1);
+    const QString prefix = QStringLiteral("The log of this run could not be saved to ") + QDir::toNativeSeparators(log)
+                           + QStringLiteral(": ");
+    QVERIFY2(shown.at(0).startsWith(prefix) && shown.at(0).size() > prefix.size(), qPrintable(shown.at(0)));
+    // The short write is seen when it happens, not lost in the flush of the close.
+    QVERIFY2(!fullDisk || shown.at(0).contains(QStringLiteral("bytes could be written (is the disk full?)")),
+             qPrintable(shown.at(0)));
+    QCOMPARE(QFileInfo::exists(log), fullDisk);
 }
 
 void TestFoundation::menuItems_data()
@@ -557,6 +604,45 @@ void TestFoundation::keysShowConsoleAndOpenFilesFolder()
 
     fx.main().ui->menuOpenFilesFolder->trigger();
     QCOMPARE(fx.shell.calls, QStringList{QStringLiteral("openFolder ") + fx.editor().functions->filesFolder()});
+}
+
+void TestFoundation::captionsFitTheirControlsInEveryLook_data()
+{
+    QTest::addColumn<int>("look");
+    for (int k = 0; k < 8; ++k)
+        QTest::newRow(qPrintable(QStringLiteral("Style_%1").arg(k))) << k;
+}
+
+void TestFoundation::captionsFitTheirControlsInEveryLook()
+{
+    // Measured, not looked at: the room each fixed-size control's look leaves
+    // its caption, against the caption in the control's font on this platform.
+    QFETCH(int, look);
+    EditorFixture fx;
+    fx.start();
+    QVERIFY(fx.editor().functions->applyTheme(QStringLiteral("Style_%1").arg(look)));
+    Editor& e = fx.editor();
+    QCOMPARE(e.windows().size(), 8);
+    QStringList cut;
+    int measured = 0;
+    for (const QWidget* window : e.windows()) {
+        for (const QWidget* control : window->findChildren<QWidget*>()) {
+            const std::optional<ControlText::Fit> fit = ControlText::captionFit(control);
+            if (!fit)
+                continue;
+            ++measured;
+            if (!fit->fits())
+                cut << QStringLiteral("%1.%2 needs %3 px, has %4")
+                           .arg(window->objectName(), control->objectName())
+                           .arg(fit->needed)
+                           .arg(fit->available);
+        }
+    }
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral("; "))));
+    QVERIFY(measured > 50);
+    const PrintConsole& console = *e.formPrint;
+    for (const char* name : {"btnEraseEeprom", "btnReadEEPROM"})
+        QVERIFY(ControlText::captionFit(console.findChild<QWidget*>(QLatin1String(name))));
 }
 
 QTEST_MAIN(TestFoundation)

@@ -11,6 +11,8 @@
 #include "link/D2XXUnit.h"
 #include "link/Transport.h"
 #include "app/Editor.h"
+#include "editor/FXsettings.h"
+#include "ui_FXsettings.h"
 #include "ui_FormMain.h"
 #include "virtualpedal/StatusReply.h"
 #include "virtualpedal/VirtualPedal.h"
@@ -19,6 +21,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 namespace {
 const QStringList kUsbObjects = {
@@ -42,7 +45,8 @@ QStringList enabledOf(FormMain& main, const QStringList& names, bool wanted)
     return wrong;
 }
 // Two FTDI devices on the bus, both leading to the one virtual pedal; like a
-// real device, it cannot be opened twice.
+// real device, it cannot be opened twice. One of them may instead be another
+// FTDI gadget, which takes every byte and never answers.
 class TwoDevices final : public PedalBehindLine {
 public:
     using PedalBehindLine::PedalBehindLine;
@@ -64,26 +68,73 @@ public:
     }
     uint32_t openBySerialNumber(const char* serial, Handle& handle) override
     {
-        ++opens;
         if (refused == serial)
             return FT_DEVICE_NOT_OPENED; // held by another program, say
+        ++opens;
+        if (gadget == serial) {
+            handle = kGadget;
+            return FT_OK;
+        }
         return pedal_.openBySerialNumber(VirtualPedal::kSerialNumber, handle);
     }
+    OpenFailure lastOpenFailure() const override { return openFailure; }
     uint32_t close(Handle h) override
     {
         ++closes;
-        return pedal_.close(h);
+        return h == kGadget ? uint32_t(FT_OK) : pedal_.close(h);
+    }
+    uint32_t write(Handle h, const uint8_t* b, uint32_t n, uint32_t& w) override
+    {
+        if (h != kGadget)
+            return pedal_.write(h, b, n, w);
+        if (onGadgetWrite)
+            onGadgetWrite();
+        w = n;
+        return FT_OK;
+    }
+    uint32_t read(Handle h, uint8_t* b, uint32_t n, uint32_t& r) override
+    {
+        r = 0;
+        return h == kGadget ? uint32_t(FT_OK) : pedal_.read(h, b, n, r);
+    }
+    uint32_t queueStatus(Handle h, uint32_t& rx) override
+    {
+        if (h != kGadget)
+            return pedal_.queueStatus(h, rx);
+        rx = 0;
+        return FT_OK;
+    }
+    uint32_t setBaudRate(Handle h, uint32_t baud) override
+    {
+        return h == kGadget ? uint32_t(FT_OK) : pedal_.setBaudRate(h, baud);
+    }
+    uint32_t setDataCharacteristics(Handle h, uint8_t w, uint8_t s, uint8_t p) override
+    {
+        return h == kGadget ? uint32_t(FT_OK) : pedal_.setDataCharacteristics(h, w, s, p);
+    }
+    uint32_t setLatencyTimer(Handle h, uint8_t ms) override
+    {
+        return h == kGadget ? uint32_t(FT_OK) : pedal_.setLatencyTimer(h, ms);
     }
     uint32_t purge(Handle h, uint32_t mask) override
     {
-        const uint32_t status = pedal_.purge(h, mask);
+        const uint32_t status = h == kGadget ? uint32_t(FT_OK) : pedal_.purge(h, mask);
         return (mask & FT_PURGE_RX) && receivePurgeFails ? uint32_t(FT_IO_ERROR) : status;
     }
+    void waitForData(Handle h, int ms) override
+    {
+        if (h != kGadget)
+            pedal_.waitForData(h, ms);
+    }
 
-    int opens = 0;
+    static inline const Handle kGadget = reinterpret_cast<Handle>(quintptr(0x6AD6E700u));
+    int opens = 0; // that succeeded
     int closes = 0;
     QByteArray refused; // the serial number whose open fails
+    QByteArray gadget;  // the serial number of the device that is not the pedal
+    OpenFailure openFailure;
     bool receivePurgeFails = false;
+    std::function<void()> onGadgetWrite;
 };
 // The pedal behind a line that shapes what comes back from a status request:
 // bytes right behind the reply, or other bytes in its place.
@@ -117,8 +168,10 @@ private Q_SLOTS:
     void oldAlgorithmDisablesOnlyTheCommandButtons();
     void noDeviceFound();
     void twoDevicesAreLinkedInTurnOneHandleAtATime();
-    void secondDeviceThatWillNotOpenLeavesTheWindowUnlinked();
+    void linkEndsOnTheLastDeviceThatAnswered_data();
+    void linkEndsOnTheLastDeviceThatAnswered();
     void failingReceivePurgeIsLoggedAfterTheReply();
+    void refusedOpenLinksNothing_data();
     void refusedOpenLinksNothing();
     void faultsDuringTheStatusRequest_data();
     void faultsDuringTheStatusRequest();
@@ -148,7 +201,7 @@ void TestLink::scanAndLinkThenUnlink()
     const QStringList log = fx.log();
     const QStringList expectedInOrder = {
         QStringLiteral("FT device count: 1"), QStringLiteral("FT_Device_String: QM3V0001"),
-        QStringLiteral("serial number: QM3V0001"), QStringLiteral("baud rate = 115200"),
+        QStringLiteral("serial number: QM3V0001"), QStringLiteral("driver: virtual"), QStringLiteral("baud rate = 115200"),
         QStringLiteral("firmware upgrade mode: False"),
         QStringLiteral("********************REQUEST********************"),
         QStringLiteral("num of bytes received: 107"), QStringLiteral("received_bytes_array size: 107"),
@@ -270,26 +323,84 @@ void TestLink::twoDevicesAreLinkedInTurnOneHandleAtATime()
     QCOMPARE(log.filter(QStringLiteral("Firmware Version: 17")).size(), 2);
 }
 
-void TestLink::secondDeviceThatWillNotOpenLeavesTheWindowUnlinked()
+void TestLink::linkEndsOnTheLastDeviceThatAnswered_data()
 {
+    QTest::addColumn<QByteArray>("gadget");
+    QTest::addColumn<QByteArray>("refused");
+    QTest::addColumn<bool>("silentPedal");
+    QTest::addColumn<QString>("linkedTo"); // empty: nothing stays linked
+    QTest::addColumn<QStringList>("messages");
+    const QString noAnswer = QStringLiteral("The pedal did not answer. Check that it is connected, then click Request.");
+    const QString notOpened = QStringLiteral("The pedal could not be opened. It may be in use by another program: "
+                                             "close that program, then choose Scan And Link to try again.");
+    QTest::newRow("the pedal, then a silent gadget") << QByteArray("SECOND") << QByteArray() << false << "FIRST"
+                                                     << QStringList();
+    QTest::newRow("a silent gadget, then the pedal") << QByteArray("FIRST") << QByteArray() << false << "SECOND"
+                                                     << QStringList();
+    QTest::newRow("the pedal, then a device that will not open")
+        << QByteArray() << QByteArray("SECOND") << false << "FIRST" << QStringList();
+    // Nobody answered: the last device, as always, and only its message.
+    QTest::newRow("a silent gadget, then a device that will not open")
+        << QByteArray("FIRST") << QByteArray("SECOND") << false << QString() << QStringList{notOpened};
+    QTest::newRow("two silent devices") << QByteArray("FIRST") << QByteArray() << true << "SECOND"
+                                        << QStringList{noAnswer};
+}
+
+void TestLink::linkEndsOnTheLastDeviceThatAnswered()
+{
+    QFETCH(QByteArray, gadget);
+    QFETCH(QByteArray, refused);
+    QFETCH(bool, silentPedal);
+    QFETCH(QString, linkedTo);
+    QFETCH(QStringList, messages);
     EditorFixture fx;
     VirtualPedal& pedal = fx.pedal();
+    pedal.setSilent(silentPedal);
     auto owned = std::make_unique<TwoDevices>(pedal);
     TwoDevices& two = *owned;
-    two.refused = "SECOND";
+    two.gadget = gadget;
+    two.refused = refused;
+    bool windowShownToTheGadget = false;
+    two.onGadgetWrite = [&] { windowShownToTheGadget = windowShownToTheGadget || fx.fx().isVisible(); };
     fx.startWith(std::move(owned));
     Editor& editor = fx.editor();
+    FormMain& main = *editor.formMain;
 
     editor.comm->scanAndLink();
-    FormMain& main = *editor.formMain;
-    QCOMPARE(two.closes, 1);
-    QVERIFY(!editor.comm->linked);
-    QVERIFY(!pedal.isOpen());
-    // The user can scan again; nothing pretends to be linked.
-    QCOMPARE(enabledOf(main, {QStringLiteral("menuScan"), QStringLiteral("menuConnect")}, true), QStringList());
-    QCOMPARE(enabledOf(main, {QStringLiteral("menuDisconnect"), QStringLiteral("btnRequest")}, false), QStringList());
-    QVERIFY(!main.Timer_USB_Read.isActive());
-    QCOMPARE(main.ui->lblDeviceName->text(), QStringLiteral("Pedal two"));
+    const QStringList log = fx.log();
+    QVERIFY(log.indexOf(QStringLiteral("FT_Device_String: FIRST")) < log.indexOf(QStringLiteral("FT_Device_String: SECOND")));
+    QCOMPARE(fx.dialogs.informationTexts(), messages);
+    QVERIFY(!windowShownToTheGadget); // its controls would have sent another device's values to it
+    QCOMPARE(two.opens - two.closes, linkedTo.isEmpty() ? 0 : 1); // one handle at a time
+    if (linkedTo.isEmpty()) {
+        QVERIFY(!editor.comm->linked);
+        QVERIFY(!pedal.isOpen());
+        QCOMPARE(enabledOf(main, {QStringLiteral("menuScan"), QStringLiteral("menuConnect")}, true), QStringList());
+        QCOMPARE(enabledOf(main, {QStringLiteral("menuDisconnect"), QStringLiteral("btnRequest")}, false),
+                 QStringList());
+        QVERIFY(!main.Timer_USB_Read.isActive());
+        QCOMPARE(main.ui->lblDeviceName->text(), QStringLiteral("Pedal two"));
+        return;
+    }
+    QVERIFY(editor.comm->linked);
+    QCOMPARE(editor.comm->deviceSerialNumber, linkedTo);
+    QCOMPARE(main.ui->lblDeviceName->text(),
+             (linkedTo == QLatin1String("FIRST") ? QStringLiteral("Pedal one") : QStringLiteral("Pedal two"))
+                 + QStringLiteral(" linked"));
+    if (silentPedal) {
+        QCOMPARE(editor.comm->linkState(), Communication::LinkState::Silent);
+        return;
+    }
+    QCOMPARE(editor.comm->linkState(), Communication::LinkState::Answering);
+    QVERIFY(pedal.isOpen());
+    QVERIFY(fx.fx().isVisible());
+    // A dial turned now reaches the pedal.
+    const int mark = fx.writeMark();
+    fx.fx().ui->dialDry->setAngle(0);
+    QTRY_VERIFY(!fx.fx().Timer1.isActive());
+    const QList<QByteArray> sent = fx.writesSince(mark);
+    QCOMPARE(sent.size(), 1);
+    QCOMPARE(uint8_t(sent.at(0).at(0)), uint8_t(0x01));
 }
 
 void TestLink::failingReceivePurgeIsLoggedAfterTheReply()
@@ -312,21 +423,69 @@ void TestLink::failingReceivePurgeIsLoggedAfterTheReply()
     QVERIFY(purge < log.indexOf(QStringLiteral("Firmware Version: 17")));
 }
 
+void TestLink::refusedOpenLinksNothing_data()
+{
+    using Reason = FtdiDriver::OpenFailure::Reason;
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<QString>("systemText");
+    QTest::addColumn<QString>("logged"); // empty: no line of the system's
+    QTest::addColumn<QStringList>("said"); // parts of the one message, in order
+    const QStringList inUse{QStringLiteral("The pedal could not be opened. It may be in use by another program: close "
+                                           "that program, then choose Scan And Link to try again.")};
+    // D2XX gives a status and nothing more.
+    QTest::newRow("D2XX refuses") << int(Reason::Unknown) << QString() << QString() << inUse;
+    QTest::newRow("another program holds the port")
+        << int(Reason::InUse) << "Permission error while locking the device"
+        << "could not open /dev/ttyUSB0: Permission error while locking the device" << inUse;
+    QTest::newRow("this user may not open the port")
+        << int(Reason::NoPermission) << "Permission denied" << "could not open /dev/ttyUSB0: Permission denied"
+        << QStringList{QStringLiteral("this user may not open the port /dev/ttyUSB0 (Permission denied)"),
+                       QStringLiteral("udev rule 60-quarnel-ftdi.rules"), QStringLiteral("cmake --install"),
+                       QStringLiteral("dialout group"), QStringLiteral("log in again"),
+                       QStringLiteral("Scan And Link")};
+    QTest::newRow("a folder") << int(Reason::NotASerialPort) << "Is a directory"
+                              << "could not open /dev/ttyUSB0: Is a directory"
+                              << QStringList{QStringLiteral("/dev/ttyUSB0 is not a serial port (Is a directory)"),
+                                             QStringLiteral("QUARNEL_SERIAL_PORT")};
+}
+
 void TestLink::refusedOpenLinksNothing()
 {
+    QFETCH(int, reason);
+    QFETCH(QString, systemText);
+    QFETCH(QString, logged);
+    QFETCH(QStringList, said);
     EditorFixture fx;
-    fx.pedal().setRefuseOpen(true);
-    fx.startLinked();
+    // One device, which will not open, with what its driver found out.
+    class Refusing final : public PedalBehindLine {
+    public:
+        using PedalBehindLine::PedalBehindLine;
+        uint32_t openBySerialNumber(const char*, Handle&) override { return FT_DEVICE_NOT_OPENED; }
+        OpenFailure lastOpenFailure() const override { return failure; }
+        OpenFailure failure;
+    };
+    auto owned = std::make_unique<Refusing>(fx.pedal());
+    owned->failure = {FtdiDriver::OpenFailure::Reason(reason), systemText.isEmpty() ? QString() : "/dev/ttyUSB0",
+                      systemText};
+    fx.startWith(std::move(owned));
+    fx.comm().scanAndLink();
     QVERIFY(!fx.comm().linked);
     QCOMPARE(fx.main().ui->lblDeviceName->text(), QStringLiteral("Quarnel MK3"));
     QVERIFY(fx.main().isEnabledByName(QStringLiteral("menuScan")));
     // The request that follows any link attempt cannot reach a pedal and says so
     // at once instead of waiting or decoding old bytes, and says why: not a
     // pedal that did not answer, nor a "Request" button that is disabled.
-    QVERIFY(fx.log().contains(QStringLiteral("the pedal could not be opened, so the status request got no answer")));
-    QCOMPARE(fx.dialogs.informationTexts(),
-             QStringList{QStringLiteral("The pedal could not be opened. It may be in use by another program: close "
-                                        "that program, then choose Scan And Link to try again.")});
+    const QStringList log = fx.log();
+    QVERIFY(log.contains(QStringLiteral("the pedal could not be opened, so the status request got no answer")));
+    QCOMPARE(log.filter(QStringLiteral("could not open ")), logged.isEmpty() ? QStringList() : QStringList{logged});
+    QVERIFY(log.filter(QStringLiteral("driver: ")).isEmpty());
+    const QStringList shown = fx.dialogs.informationTexts();
+    QCOMPARE(shown.size(), 1);
+    int at = 0;
+    for (const QString& part : said) {
+        at = static_cast<int>(shown.at(0).indexOf(part, at));
+        QVERIFY2(at >= 0, qPrintable(QStringLiteral("not said: ") + part + QStringLiteral("\n") + shown.at(0)));
+    }
     QVERIFY(fx.writes().isEmpty());
 }
 

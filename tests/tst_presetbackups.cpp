@@ -25,6 +25,7 @@ private Q_SLOTS:
     void names();
     void sameSecondNeverOverwrites();
     void keepsTheNewestHundred();
+    void theCopyJustWrittenStaysWhenOthersAreDatedLater();
     void unwritableFolderIsAnError();
 };
 
@@ -91,6 +92,27 @@ void TestPresetBackups::keepsTheNewestHundred()
     QCOMPARE(kept.first(), secondOldest); // the " 2" of the first second is the oldest left
     QVERIFY(QFileInfo::exists(QDir(folder).filePath(QStringLiteral("mine.txt"))));
     QVERIFY(QFileInfo::exists(QDir(folder).filePath(QStringLiteral("Backup notes.txt"))));
+}
+
+void TestPresetBackups::theCopyJustWrittenStaysWhenOthersAreDatedLater()
+{
+    // The clock was set back (or the copies came from another time zone):
+    // every copy in the folder is dated after the one written now.
+    QTemporaryDir dir;
+    const QString folder = dir.path();
+    for (int i = 0; i < PresetBackups::kKept; ++i)
+        QVERIFY(PresetBackups::save(folder, valuesStartingAt(uint32_t(i)), kWhen.addDays(1).addSecs(i)).ok);
+    const QString oldestOfThem = PresetBackups::copies(folder).first();
+
+    const PresetBackups::Saved saved = PresetBackups::save(folder, valuesStartingAt(0x777), kWhen);
+    QVERIFY(saved.ok);
+    QCOMPARE(saved.removed, 1);
+    QVERIFY(QFileInfo::exists(saved.path));
+    QCOMPARE(PresetFile::read(saved.path).values, valuesStartingAt(0x777));
+    QVERIFY(!QFileInfo::exists(oldestOfThem));
+    const QStringList kept = PresetBackups::copies(folder);
+    QCOMPARE(kept.size(), PresetBackups::kKept);
+    QCOMPARE(kept.first(), saved.path);
 }
 
 void TestPresetBackups::unwritableFolderIsAnError()

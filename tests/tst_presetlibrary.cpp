@@ -5,6 +5,7 @@
 #include "EditorFixture.h"
 #include "PedalStates.h"
 
+#include "app/DesktopShell.h"
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "editor/FXsettings.h"
@@ -73,8 +74,12 @@ private Q_SLOTS:
     void malformedFileIsGreyedAndNotLoaded();
     void valuesMarkWhatDiffersFromThePedal();
     void loadAndSaveWaitForTheLink();
+    void nothingIsSavedFromAPedalThatNeverAnswered_data();
+    void nothingIsSavedFromAPedalThatNeverAnswered();
     void rename();
     void deleteAsksAndUsesTheTrash();
+    void theDesktopsTrashIsATrashOrNone_data();
+    void theDesktopsTrashIsATrashOrNone();
 };
 
 void TestPresetLibrary::shownValues_data()
@@ -306,6 +311,53 @@ void TestPresetLibrary::loadAndSaveWaitForTheLink()
     QVERIFY(!QFileInfo::exists(fx.filesPath(QStringLiteral("Preset/x.txt"))));
 }
 
+void TestPresetLibrary::nothingIsSavedFromAPedalThatNeverAnswered_data()
+{
+    QTest::addColumn<bool>("fromLibrary");
+    QTest::newRow("the library's save") << true;
+    QTest::newRow("Save Local Preset") << false;
+}
+
+void TestPresetLibrary::nothingIsSavedFromAPedalThatNeverAnswered()
+{
+    QFETCH(bool, fromLibrary);
+    EditorFixture fx;
+    fx.pedal().setSilent(true);
+    PresetLibrary& lib = openLibrary(fx);
+    QVERIFY(fx.comm().linked); // linked, but no value of the pedal's ever read
+    fx.dialogs.clear();
+    const QString path = fx.filesPath(QStringLiteral("Preset/never.txt"));
+    const int mark = fx.logMark();
+    if (fromLibrary) {
+        QTest::keyClicks(lib.ui->edtName, QStringLiteral("never"));
+        lib.ui->btnSave->click();
+    } else {
+        fx.dialogs.chooseFile(path);
+        fx.main().ui->menuSavePreset->trigger();
+    }
+    const QString refusal = QStringLiteral("The pedal's values have not been read yet, so there is no preset to save. "
+                                           "Check that the pedal answers (Request), then save again.");
+    QCOMPARE(fx.dialogs.informationTexts(),
+             (QStringList{QStringLiteral("The pedal did not answer. Check that it is connected, then click Request."),
+                          refusal}));
+    QVERIFY(fx.logSince(mark).contains(QStringLiteral("no preset saved: the pedal's values have not been read yet")));
+    QVERIFY(fx.logSince(mark).filter(QStringLiteral("SAVE LOCAL PRESET")).isEmpty());
+    QVERIFY(!QFileInfo::exists(path));
+    QVERIFY(QDir(fx.filesPath(QStringLiteral("Preset"))).entryList(QDir::Files).isEmpty());
+
+    // Once the pedal has answered, the same save goes through.
+    fx.pedal().setSilent(false);
+    fx.dialogs.clear();
+    if (fromLibrary) {
+        lib.ui->edtName->setText(QStringLiteral("never"));
+        lib.ui->btnSave->click();
+    } else {
+        fx.dialogs.chooseFile(path);
+        fx.main().ui->menuSavePreset->trigger();
+    }
+    QCOMPARE(fx.dialogs.informationTexts(), QStringList{QStringLiteral("File saved successfully: ") + path});
+}
+
 void TestPresetLibrary::rename()
 {
     EditorFixture fx;
@@ -369,6 +421,49 @@ void TestPresetLibrary::deleteAsksAndUsesTheTrash()
     lib.ui->btnDelete->click();
     QVERIFY(!QFileInfo::exists(b));
     QCOMPARE(lib.groupItem(PresetLibrary::Group::Backups)->childCount(), 0);
+}
+
+void TestPresetLibrary::theDesktopsTrashIsATrashOrNone_data()
+{
+    QTest::addColumn<bool>("dataHomeExists");
+    QTest::newRow("a home with its data folder") << true;
+    // Qt 6.4 then "trashes" into "files" and "info" of the working folder.
+    QTest::newRow("a home without ~/.local/share") << false;
+}
+
+void TestPresetLibrary::theDesktopsTrashIsATrashOrNone()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    QFETCH(bool, dataHomeExists);
+    QTemporaryDir dir;
+    const QString home = dir.filePath(QStringLiteral("home"));
+    const QString work = dir.filePath(QStringLiteral("work"));
+    QVERIFY(QDir().mkpath(home) && QDir().mkpath(work));
+    if (dataHomeExists)
+        QVERIFY(QDir().mkpath(home + QStringLiteral("/.local/share")));
+    const QString preset = home + QStringLiteral("/Preset/a.txt");
+    QVERIFY(writeFile(preset, fileBytes(stateA())));
+
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldDataHome = qgetenv("XDG_DATA_HOME");
+    const QString oldWork = QDir::currentPath();
+    qputenv("HOME", home.toLocal8Bit());
+    qunsetenv("XDG_DATA_HOME");
+    QDir::setCurrent(work);
+    DesktopShell shell;
+    const bool trashed = shell.moveToTrash(preset);
+    QDir::setCurrent(oldWork);
+    qputenv("HOME", oldHome);
+    if (!oldDataHome.isEmpty())
+        qputenv("XDG_DATA_HOME", oldDataHome);
+
+    QCOMPARE(trashed, dataHomeExists);
+    QCOMPARE(QFileInfo::exists(preset), !dataHomeExists);
+    QCOMPARE(QFileInfo::exists(home + QStringLiteral("/.local/share/Trash/files/a.txt")), dataHomeExists);
+    QCOMPARE(QDir(work).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+#else
+    QSKIP("the desktop's trash is checked where it is a folder of the freedesktop layout");
+#endif
 }
 
 QTEST_MAIN(TestPresetLibrary)

@@ -1,5 +1,6 @@
 #include "link/D2XXUnit.h"
 #include "link/SerialPortDriver.h"
+#include "app/DriverChoice.h"
 
 #include "RecordingLog.h"
 #include "RecordingShell.h"
@@ -8,6 +9,7 @@
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
+#include "console/PrintConsole.h"
 #include "status/Communication.h"
 #include "link/Transport.h"
 #include "seams/Clock.h"
@@ -15,6 +17,7 @@
 #include "ui_FormMain.h"
 
 #include <QDeadlineTimer>
+#include <QLibrary>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
@@ -22,8 +25,16 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
 #include <cstring>
 #include <memory>
+
+#if defined(Q_OS_UNIX)
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 // The serial-port driver end to end through the operating system: a
 // pseudo-terminal pair from socat, quarnel-virtual-pedal serving one end and
@@ -40,6 +51,12 @@ private Q_SLOTS:
     void memoryDumpArrivesWhole();
     void pulledCableFailsTheCalls_data();
     void pulledCableFailsTheCalls();
+    void theEditorFallsBackFromD2xxToThePort_data();
+    void theEditorFallsBackFromD2xxToThePort();
+    void openFailuresAreClassified_data();
+    void openFailuresAreClassified();
+    void aFolderIsNoPort();
+    void aPortThisUserMayNotOpen();
 
 private:
     // Opens the pedal's port through the layer and sets it up as a link does.
@@ -61,6 +78,9 @@ void TestSerialPortDriver::initTestCase()
 
 void TestSerialPortDriver::init()
 {
+    // A table of the system's error numbers needs no pedal on a line.
+    if (QTest::currentTestFunction() == QByteArrayLiteral("openFailuresAreClassified"))
+        return;
     pedal_ = std::make_unique<ServedPedal>(socat_, QStringLiteral(QUARNEL_VIRTUAL_PEDAL_PROGRAM));
     QVERIFY2(pedal_->start(), "could not set up the pseudo-terminal pair and the virtual pedal's server");
     editorEnd_ = pedal_->hostEnd();
@@ -71,7 +91,19 @@ void TestSerialPortDriver::cleanup()
 {
     pedal_.reset();
     qunsetenv("QUARNEL_SERIAL_PORT");
+    qunsetenv("QUARNEL_D2XX_LIBRARY");
 }
+
+namespace {
+// The stand-in D2XX library shows this device: serial number, listed, opening.
+void showInD2xx(const QByteArray& serial, bool listed, bool opens)
+{
+    using Show = void (*)(const char*, uint32_t, uint32_t);
+    const auto show = reinterpret_cast<Show>(QLibrary::resolve(QStringLiteral(STAND_IN_D2XX), "StandIn_Show"));
+    QVERIFY(show);
+    show(serial.constData(), listed, opens);
+}
+} // namespace
 
 bool TestSerialPortDriver::link(D2XXUnit& unit)
 {
@@ -218,6 +250,124 @@ void TestSerialPortDriver::pulledCableFailsTheCalls()
     for (const SerialPortDriver::Port& p : SerialPortDriver::presentPorts())
         QVERIFY(p.location != editorEnd_);
     QCOMPARE(unit.closeDevice(), 0u);
+}
+
+void TestSerialPortDriver::theEditorFallsBackFromD2xxToThePort_data()
+{
+    QTest::addColumn<bool>("d2xxLists");
+    QTest::addColumn<bool>("sameBridge"); // the device D2XX lists is the port's bridge
+    QTest::newRow("D2XX lists nothing") << false << false;
+    QTest::newRow("D2XX lists the bridge but cannot open it") << true << true;
+}
+
+void TestSerialPortDriver::theEditorFallsBackFromD2xxToThePort()
+{
+    QFETCH(bool, d2xxLists);
+    QFETCH(bool, sameBridge);
+    qputenv("QUARNEL_D2XX_LIBRARY", STAND_IN_D2XX);
+    // Listed or not, the stand-in's device will not open: the stock driver holds the bridge.
+    showInD2xx(sameBridge ? editorEnd_.toLocal8Bit() : QByteArray("SI000001"), d2xxLists, false);
+    QTemporaryDir documents;
+    SystemClock clock;
+    ScriptedDialogs dialogs;
+    RecordingShell shell;
+    FixedPlaces places(documents.path());
+    Editor editor(Services{dialogs, clock, shell, places}, chooseDriver(false, clock));
+    editor.comm->scanAndLink();
+    QVERIFY(editor.comm->linked);
+    QCOMPARE(editor.formPrint->lines().filter(QRegularExpression(QStringLiteral("^driver: "))),
+             QStringList{QStringLiteral("driver: serial port ") + editorEnd_});
+    QCOMPARE(editor.formMain->ui->lblFirmwareVersion->text(), QStringLiteral("Device Firmware: 17"));
+    QCOMPARE(editor.transport->received_bytes_array.size(), 107);
+    QVERIFY2(dialogs.texts().isEmpty(), qPrintable(dialogs.texts().join(QLatin1Char('|'))));
+    editor.comm->Disconnect();
+    QVERIFY(!editor.comm->linked);
+    showInD2xx("SI000001", true, true);
+}
+
+void TestSerialPortDriver::openFailuresAreClassified_data()
+{
+    using Reason = FtdiDriver::OpenFailure::Reason;
+    QTest::addColumn<int>("systemError");
+    QTest::addColumn<int>("reason");
+#if defined(Q_OS_UNIX)
+    QTest::newRow("EACCES") << EACCES << int(Reason::NoPermission);
+    QTest::newRow("EPERM") << EPERM << int(Reason::NoPermission);
+    QTest::newRow("EBUSY") << EBUSY << int(Reason::InUse);
+    QTest::newRow("EISDIR") << EISDIR << int(Reason::NotASerialPort);
+    QTest::newRow("ENOTTY") << ENOTTY << int(Reason::NotASerialPort);
+    QTest::newRow("ENOENT") << ENOENT << int(Reason::Unknown);
+    QTest::newRow("EIO") << EIO << int(Reason::Unknown);
+#endif
+}
+
+void TestSerialPortDriver::openFailuresAreClassified()
+{
+#if defined(Q_OS_UNIX)
+    QFETCH(int, systemError);
+    QFETCH(int, reason);
+    QCOMPARE(int(SerialPortDriver::reasonFor(systemError)), reason);
+#else
+    QSKIP("the reasons are the system's error numbers of Unix");
+#endif
+}
+
+void TestSerialPortDriver::aFolderIsNoPort()
+{
+    QTemporaryDir folder;
+    qputenv("QUARNEL_SERIAL_PORT", folder.path().toLocal8Bit());
+    SerialPortDriver driver;
+    RecordingLog log;
+    D2XXUnit unit(driver, log);
+    QVERIFY(unit.Open_USB_Device_By_Serial_Number(folder.path()) != FtdiDriver::FT_OK);
+    const FtdiDriver::OpenFailure failure = unit.lastOpenFailure();
+    QCOMPARE(int(failure.reason), int(FtdiDriver::OpenFailure::Reason::NotASerialPort));
+    QCOMPARE(failure.location, folder.path());
+    QVERIFY(!failure.systemText.isEmpty());
+    // The port that is one opens, and the last failure is forgotten.
+    qputenv("QUARNEL_SERIAL_PORT", editorEnd_.toLocal8Bit());
+    QVERIFY(link(unit));
+    QCOMPARE(int(unit.lastOpenFailure().reason), int(FtdiDriver::OpenFailure::Reason::Unknown));
+    QCOMPARE(unit.driverInUse(), QStringLiteral("serial port ") + editorEnd_);
+    QCOMPARE(unit.closeDevice(), 0u);
+}
+
+void TestSerialPortDriver::aPortThisUserMayNotOpen()
+{
+#if defined(Q_OS_UNIX)
+    // What a user without the udev rule or the dialout group meets: a port
+    // whose mode lets them in no way. Root opens it all the same, so as root
+    // the open is tried by a child that has become nobody.
+    const QByteArray port = editorEnd_.toLocal8Bit();
+    QCOMPARE(::chmod(port.constData(), 0), 0);
+    const auto tryOpen = [&]() -> int {
+        SerialPortDriver driver;
+        FtdiDriver::Handle handle = nullptr;
+        if (driver.openBySerialNumber(port.constData(), handle) == FtdiDriver::FT_OK)
+            return 100;
+        return int(driver.lastOpenFailure().reason);
+    };
+    int reason = -1;
+    if (::geteuid() != 0) {
+        reason = tryOpen();
+    } else {
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            const bool dropped = ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0;
+            ::_exit(dropped ? tryOpen() : 101);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        reason = WEXITSTATUS(status);
+        if (reason == 101)
+            QSKIP("running as root, and root could not become nobody to try the port as a user");
+    }
+    QCOMPARE(reason, int(FtdiDriver::OpenFailure::Reason::NoPermission));
+#else
+    QSKIP("ports are not guarded by file modes here");
+#endif
 }
 
 QTEST_MAIN(TestSerialPortDriver)

@@ -165,6 +165,10 @@ void TestUpdateUnits::get_data()
     LoopbackHttpServer::Answer moved = LoopbackHttpServer::status(302, "Found");
     moved.location = "/moved";
     QTest::newRow("redirect on this computer") << moved << true << 200 << QByteArray("1.30") << QString();
+    LoopbackHttpServer::Answer loop = LoopbackHttpServer::status(302, "Found");
+    loop.location = "/page";
+    QTest::newRow("redirect loop") << loop << false << 0 << QByteArray()
+                                   << QStringLiteral("the server redirected too often");
 }
 
 void TestUpdateUnits::get()
@@ -229,6 +233,9 @@ void TestUpdateUnits::download_data()
     QTest::newRow("silent") << LoopbackHttpServer::silent() << false
                             << QStringLiteral("the server did not answer in time");
     QTest::newRow("folder missing") << LoopbackHttpServer::ok("NEW UPDATER") << true << QStringLiteral("*");
+    LoopbackHttpServer::Answer loop = LoopbackHttpServer::status(302, "Found");
+    loop.location = "/file";
+    QTest::newRow("redirect loop") << loop << false << QStringLiteral("the server redirected too often");
 }
 
 void TestUpdateUnits::download()

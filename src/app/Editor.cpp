@@ -1,5 +1,6 @@
 #include "app/Editor.h"
 
+#include "app/ControlText.h"
 #include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
 #include "app/PauseFeedback.h"
@@ -96,6 +97,24 @@ void Editor::createOtherWindows()
     formNewVersionMsg = new NewVersionMsg(*updateCheck);
     formUpdateUpdater = new UpdateUpdaterUnit(log_, dialogs(), shell());
     formPresetLibrary = new PresetLibrary(*this);
+    fitCaptions();
+}
+
+QList<QWidget*> Editor::windows() const
+{
+    QList<QWidget*> made;
+    for (QWidget* window : std::initializer_list<QWidget*>{formMain, formFirmwareUpgrade, formPrint, formFXsettings,
+                                                          formNoteTrackingFilter, formNewVersionMsg,
+                                                          formUpdateUpdater, formPresetLibrary})
+        if (window)
+            made.append(window);
+    return made;
+}
+
+void Editor::fitCaptions()
+{
+    for (QWidget* window : windows())
+        ControlText::fitCaptions(window);
 }
 
 Editor::~Editor()

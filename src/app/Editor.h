@@ -3,6 +3,7 @@
 #include "console/Log.h"
 #include "seams/Services.h"
 
+#include <QList>
 #include <QStringList>
 
 #include <memory>
@@ -34,6 +35,7 @@ class NewVersionMsg;
 class UpdateUpdaterUnit;
 class PauseFeedback;
 class PresetLibrary;
+class QWidget;
 
 // The whole editor of one run: the link, the units of every subsystem and the
 // seven windows, created once by main (and afresh by every test). Nothing of
@@ -50,6 +52,11 @@ public:
     // The windows after the main one, in their order; once.
     void createOtherWindows();
     bool allWindowsCreated() const { return formPresetLibrary != nullptr; }
+    // The windows made so far, in their order.
+    QList<QWidget*> windows() const;
+    // Captions that the look and the platform's fonts would cut get smaller
+    // fonts, in every window made so far (see ControlText).
+    void fitCaptions();
     Editor(const Editor&) = delete;
     Editor& operator=(const Editor&) = delete;
 

@@ -1,5 +1,6 @@
 #include "app/FormMain.h"
 
+#include "app/ControlText.h"
 #include "app/Editor.h"
 #include "app/FunctionsUnit.h"
 #include "console/Maintenance.h"
@@ -13,6 +14,7 @@
 #include "presets/LocalPresets.h"
 #include "presets/PresetLibrary.h"
 #include "presets/SaveParameters.h"
+#include "seams/Dialogs.h"
 #include "tracking/InstrumentRange.h"
 #include "tracking/Tunings.h"
 #include "ui_FormMain.h"
@@ -21,6 +23,7 @@
 
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDir>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -69,12 +72,10 @@ FormMain::FormMain(Editor& editor)
     // The layout's text sizes are in 1/96 inch, like its geometry: Arial 11 is
     // 8.25 points. Each control carries its own font, since style sheets stop
     // fonts from being inherited from the parent.
-    QFont arial(QStringLiteral("Arial"));
-    arial.setPointSizeF(kTextSize * 0.75);
+    const QFont arial = ControlText::layoutFont(kTextSize);
     for (QWidget* w : ui->centralWidget->findChildren<QWidget*>())
         w->setFont(arial);
-    QFont smaller(QStringLiteral("Arial"));
-    smaller.setPointSizeF(kSmallTextSize * 0.75);
+    const QFont smaller = ControlText::layoutFont(kSmallTextSize);
     ui->btnSetFootswitchMode->setFont(smaller);
     ui->btnSetTuning->setFont(smaller);
     ui->btnGetFXInfo->setCursor(Qt::WhatsThisCursor);
@@ -447,8 +448,10 @@ void FormMain::FormClose()
     const QString text = editor_.formPrint ? editor_.formPrint->text() : QString();
     if (!editor_.functions->appendCloseBlock(QDateTime::currentDateTime(), text, &error)) {
         // The program still ends; the log is the only thing lost, and we say so.
-        std::fprintf(stderr, "quarnel-editor: could not write %s: %s\n",
-                     qPrintable(editor_.functions->logFilePath()), qPrintable(error));
+        const QString path = QDir::toNativeSeparators(editor_.functions->logFilePath());
+        std::fprintf(stderr, "quarnel-editor: could not write %s: %s\n", qPrintable(path), qPrintable(error));
+        editor_.dialogs().information(this, QStringLiteral("The log of this run could not be saved to %1: %2")
+                                                .arg(path, error));
     }
 }
 

@@ -186,6 +186,10 @@ bool FunctionsUnit::applyTheme(const QString& themeName)
         return false;
     qApp->setStyleSheet(QString::fromUtf8(sheet));
     currentTheme_ = themeName;
+    // At start-up the captions are fitted once every window is built, after
+    // the main window's first paint; a look chosen later refits them at once.
+    if (editor_.allWindowsCreated())
+        editor_.fitCaptions();
     return true;
 }
 

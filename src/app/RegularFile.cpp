@@ -61,6 +61,15 @@ Read read(const QString& path, qint64 largest)
     return result;
 }
 
+QString shortWriteText(const QFileDevice& file, qint64 written, qint64 wanted)
+{
+    if (file.error() != QFileDevice::NoError && written < 0)
+        return file.errorString();
+    return QStringLiteral("only %1 of %2 bytes could be written (is the disk full?)")
+        .arg(qMax<qint64>(written, 0))
+        .arg(wanted);
+}
+
 bool write(const QString& path, const QByteArray& bytes, QString* error)
 {
     if (existsButIsNotRegular(path)) {
@@ -84,11 +93,7 @@ bool write(const QString& path, const QByteArray& bytes, QString* error)
     const qint64 written = file.write(bytes);
     if (written != bytes.size()) {
         if (error)
-            *error = file.error() != QFileDevice::NoError && written < 0
-                         ? file.errorString()
-                         : QStringLiteral("only %1 of %2 bytes could be written (is the disk full?)")
-                               .arg(qMax<qint64>(written, 0))
-                               .arg(bytes.size());
+            *error = shortWriteText(file, written, bytes.size());
         file.cancelWriting();
         return false;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
 #include <QtGlobal>
 
@@ -44,5 +45,10 @@ bool write(const QString& path, const QByteArray& bytes, QString* error = nullpt
 
 // The phrase for NotRegular, naming the path: "... is not a regular file ...".
 QString notRegularText(const QString& path);
+
+// Why an unbuffered write of wanted bytes returned written: the system's
+// reason, or the count where it gave none (a full disk or a size limit cuts a
+// write short without an error).
+QString shortWriteText(const QFileDevice& file, qint64 written, qint64 wanted);
 
 } // namespace RegularFile

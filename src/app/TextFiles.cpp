@@ -53,16 +53,19 @@ bool append(const QString& path, const QString& text, QString* error)
             encoding = *named;
         file.close();
     }
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+    // Unbuffered, so that a disk that fills up is seen here and not lost in
+    // the flush of the close.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
         if (error)
             *error = file.errorString();
         return false;
     }
     QStringEncoder encoder(encoding, QStringEncoder::Flag::Stateless);
     const QByteArray bytes = encoder.encode(text);
-    if (file.write(bytes) != bytes.size()) {
+    const qint64 written = file.write(bytes);
+    if (written != bytes.size()) {
         if (error)
-            *error = file.errorString();
+            *error = RegularFile::shortWriteText(file, written, bytes.size());
         return false;
     }
     return true;

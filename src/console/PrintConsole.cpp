@@ -1,5 +1,6 @@
 #include "console/PrintConsole.h"
 
+#include "app/ControlText.h"
 #include "console/ConsoleTools.h"
 #include "console/FilterCalculator.h"
 #include "ui_PrintConsole.h"
@@ -11,6 +12,11 @@ PrintConsole::PrintConsole(QWidget* parent) : QWidget(parent), ui(new Ui::formPr
     ui->setupUi(this);
     setFixedSize(508, 676);
     move(1075, 0);
+    // The controls take the font the layout was drawn with, as in the main
+    // window; the log keeps the platform's own.
+    for (QWidget* w : findChildren<QWidget*>())
+        if (w != ui->Memo1 && !ui->Memo1->isAncestorOf(w))
+            w->setFont(ControlText::layoutFont());
     ui->Memo1->setMaximumBlockCount(kMaxViewLines);
     ui->cmbNotePicker->addItems(FilterCalculator::noteNames());
     ui->cmbNotePicker->setCurrentIndex(0);

@@ -110,6 +110,14 @@ bool EditMenu::valuesToKeep(Values& out) const
     return true;
 }
 
+void EditMenu::forget()
+{
+    history_.clear();
+    comparing_ = false;
+    referenceKnown_ = false;
+    update();
+}
+
 void EditMenu::menuUndoClick()
 {
     takeStep(true);

@@ -66,6 +66,8 @@ public:
     // The values the pedal plays with the user's edits (also while comparing).
     // False until the pedal's values have been read or a preset loaded.
     bool valuesToKeep(Values& out) const;
+    // Back to knowing no values: no reference, no comparison, no history.
+    void forget();
 
 private:
     void update();

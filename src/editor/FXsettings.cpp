@@ -892,3 +892,8 @@ bool FXsettings::valuesToKeep(std::array<uint32_t, kParameterCount>& out) const
 {
     return editMenu_->valuesToKeep(out);
 }
+
+void FXsettings::forgetPedalValues()
+{
+    editMenu_->forget();
+}

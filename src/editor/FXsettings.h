@@ -64,6 +64,9 @@ public:
     // in status-reply order: what a backup keeps. False until the pedal's
     // values have been read or a preset loaded.
     bool valuesToKeep(std::array<uint32_t, kParameterCount>& out) const;
+    // The link moved to another device: what the window holds is not that
+    // device's, so nothing is kept or compared until its values are read.
+    void forgetPedalValues();
 
     // Decoders of the status reply; each takes the index of its first field.
     void getFootswitchMode(int index);

@@ -48,6 +48,11 @@ public:
     void reportFTStatus(const QString& label, uint32_t status);
     static QString statusMessage(uint32_t status);
 
+    // How the open device is reached ("D2XX", "serial port /dev/ttyUSB0"), and
+    // why the last open failed as far as the driver knows (see FtdiDriver).
+    QString driverInUse() const { return driver_.reachedThrough(handle_); }
+    FtdiDriver::OpenFailure lastOpenFailure() const { return driver_.lastOpenFailure(); }
+
     // Blocks at most timeoutMs until the driver may have bytes (see FtdiDriver).
     void waitForData(int timeoutMs) { driver_.waitForData(handle_, timeoutMs); }
 

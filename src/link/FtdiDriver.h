@@ -93,6 +93,30 @@ public:
         return FT_OK;
     }
 
+    // How the device behind an open handle is reached, for the log ("D2XX",
+    // "serial port /dev/ttyUSB0").
+    virtual QString reachedThrough(Handle handle) const
+    {
+        (void)handle;
+        return name();
+    }
+
+    // Why the last openBySerialNumber failed, where the driver knows more than
+    // D2XX's status code can say: a user without access to the port needs
+    // other advice than one whose port another program holds.
+    struct OpenFailure {
+        enum class Reason {
+            Unknown,        // the status is all there is (D2XX): possibly held by another program
+            InUse,          // another program holds the port
+            NoPermission,   // this user may not open the port
+            NotASerialPort, // the path names a folder or a file, not a port
+        };
+        Reason reason = Reason::Unknown;
+        QString location;   // the port's path, where there is one
+        QString systemText; // the system's own words, for the log
+    };
+    virtual OpenFailure lastOpenFailure() const { return {}; }
+
     // Lets a waiting caller block until bytes may have arrived instead of spinning.
     // Drivers fed by the operating system wait on the port for at most timeoutMs;
     // the default returns at once and leaves the pause to the caller's clock.

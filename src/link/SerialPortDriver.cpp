@@ -1,6 +1,8 @@
 #include "link/SerialPortDriver.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSerialPort>
 #include <QSerialPortInfo>
@@ -11,6 +13,11 @@
 #if defined(Q_OS_LINUX)
 #include <linux/serial.h>
 #include <sys/ioctl.h>
+#endif
+#if defined(Q_OS_UNIX)
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 #endif
 
 struct SerialPortDriver::OpenPort {
@@ -111,6 +118,7 @@ uint32_t SerialPortDriver::listDescription(uint32_t index, char area[64])
 
 uint32_t SerialPortDriver::openBySerialNumber(const char* serial, Handle& handle)
 {
+    lastOpenFailure_ = {};
     if (!serial)
         return FT_INVALID_PARAMETER;
     const QByteArray wanted(serial);
@@ -142,6 +150,7 @@ uint32_t SerialPortDriver::openBySerialNumber(const char* serial, Handle& handle
     port.setStopBits(QSerialPort::OneStop);
     port.setFlowControl(QSerialPort::NoFlowControl);
     if (!port.open(QIODevice::ReadWrite)) {
+        lastOpenFailure_ = describeFailure(location, port);
         const uint32_t status = statusOf(port.error());
         return status == FT_OK ? FT_DEVICE_NOT_OPENED : status;
     }
@@ -149,6 +158,64 @@ uint32_t SerialPortDriver::openBySerialNumber(const char* serial, Handle& handle
     open_[id] = std::move(open);
     handle = reinterpret_cast<Handle>(id);
     return FT_OK;
+}
+
+FtdiDriver::OpenFailure::Reason SerialPortDriver::reasonFor(int systemError)
+{
+#if defined(Q_OS_UNIX)
+    switch (systemError) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return OpenFailure::Reason::NoPermission;
+    case EBUSY:
+        return OpenFailure::Reason::InUse;
+    case EISDIR:
+    case ENOTTY:
+        return OpenFailure::Reason::NotASerialPort;
+    default:
+        break;
+    }
+#else
+    (void)systemError;
+#endif
+    return OpenFailure::Reason::Unknown;
+}
+
+FtdiDriver::OpenFailure SerialPortDriver::describeFailure(const QString& location, const QSerialPort& port)
+{
+    OpenFailure failure;
+    failure.location = location;
+    failure.systemText = port.errorString();
+#if defined(Q_OS_UNIX)
+    // Qt Serial Port says "permission error" both for a port this user may
+    // not open and for one another program holds; opening it once more,
+    // plainly, gives the system's own reason.
+    const QByteArray path = QFile::encodeName(location);
+    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        failure.reason = reasonFor(error);
+        failure.systemText = qt_error_string(error);
+        return failure;
+    }
+    const bool terminal = ::isatty(fd) == 1;
+    ::close(fd);
+    // The port itself opens: what stopped Qt is another program's lock on it.
+    failure.reason = terminal ? OpenFailure::Reason::InUse : OpenFailure::Reason::NotASerialPort;
+#else
+    // Windows reports a port that another program holds as "access denied".
+    if (port.error() == QSerialPort::PermissionError)
+        failure.reason = OpenFailure::Reason::InUse;
+#endif
+    return failure;
+}
+
+QString SerialPortDriver::reachedThrough(Handle handle) const
+{
+    const auto it = open_.find(reinterpret_cast<quintptr>(handle));
+    return it == open_.end() ? QStringLiteral("serial port")
+                             : QStringLiteral("serial port ") + QDir::toNativeSeparators(it->second->location);
 }
 
 SerialPortDriver::OpenPort* SerialPortDriver::portOf(Handle handle, uint32_t& status)

@@ -48,6 +48,13 @@ public:
     uint32_t purge(Handle handle, uint32_t mask) override;
     uint32_t queueStatus(Handle handle, uint32_t& rxBytes) override;
     void waitForData(Handle handle, int timeoutMs) override;
+    // "serial port /dev/ttyUSB0"
+    QString reachedThrough(Handle handle) const override;
+    OpenFailure lastOpenFailure() const override { return lastOpenFailure_; }
+
+    // What a failed open means to the user, from the system's error number
+    // (errno): a missing permission, another program, or a path that is no port.
+    static OpenFailure::Reason reasonFor(int systemError);
 
 private:
     struct OpenPort;
@@ -56,7 +63,11 @@ private:
     // Moves what the operating system holds into the port's buffer, without waiting.
     static void pull(OpenPort& port);
 
+    // Why the open of location failed, as far as the system tells.
+    static OpenFailure describeFailure(const QString& location, const QSerialPort& port);
+
     QList<Port> listed_;
+    OpenFailure lastOpenFailure_;
     std::map<quintptr, std::unique_ptr<OpenPort>> open_;
     quintptr nextHandle_ = 0x5E000000u;
 };

@@ -64,12 +64,22 @@ bool LocalPresets::makePresetFolder()
     return false;
 }
 
-PresetFile::Values LocalPresets::takeCurrentValues()
+std::optional<PresetFile::Values> LocalPresets::takeCurrentValues()
 {
-    // The file takes the pedal's current values; it is saved whatever the request finds.
+    // The file takes the pedal's current values; it is saved whatever the
+    // request finds, as long as the editor has read the pedal's values once.
     editor_.comm->requestStatus();
 
     Log& log = editor_.log();
+    std::array<uint32_t, kParameterCount> known{};
+    if (!editor_.formFXsettings->valuesToKeep(known)) {
+        log.logLine(QStringLiteral("no preset saved: the pedal's values have not been read yet"));
+        editor_.dialogs().information(editor_.formMain,
+                                      QStringLiteral("The pedal's values have not been read yet, so there is no "
+                                                     "preset to save. Check that the pedal answers (Request), then "
+                                                     "save again."));
+        return std::nullopt;
+    }
     log.logLine(QStringLiteral("********************SAVE LOCAL PRESET********************"));
     const PresetFile::Values values = toValues(editor_.formFXsettings->parameters().values());
     logValues(log, PresetFile::valueTexts(values));
@@ -92,13 +102,15 @@ void LocalPresets::writePresetFile(const QString& path, const PresetFile::Values
 
 void LocalPresets::menuSavePresetClick()
 {
-    const PresetFile::Values values = takeCurrentValues();
+    const std::optional<PresetFile::Values> values = takeCurrentValues();
+    if (!values)
+        return;
     const bool haveFolder = makePresetFolder();
     const QString chosen = editor_.dialogs().saveFile(editor_.formMain, QStringLiteral("Save Preset File"),
                                                       haveFolder ? presetFolder() : QString(), kFilter, kSuffix);
     if (chosen.isEmpty())
         return;
-    writePresetFile(withPresetSuffix(chosen), values);
+    writePresetFile(withPresetSuffix(chosen), *values);
 }
 
 void LocalPresets::menuLoadPresetClick()

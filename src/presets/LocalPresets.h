@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class Editor;
 
 // Local preset files: all twenty values saved to and loaded from a file in the
@@ -17,8 +19,10 @@ public:
 
     // The two halves of a save, for a caller that knows the file already: the
     // pedal's current values (asked for and logged as a save does), and writing
-    // them, asking before a file is replaced, with the same messages.
-    PresetFile::Values takeCurrentValues();
+    // them, asking before a file is replaced, with the same messages. No values
+    // (and the user told why) while none were ever read: twenty values the
+    // pedal never had are not a preset.
+    std::optional<PresetFile::Values> takeCurrentValues();
     void writePresetFile(const QString& path, const PresetFile::Values& values);
     // Loads the file into the editor and the pedal, as after the open dialog.
     void loadPresetFile(const QString& path);

@@ -88,9 +88,14 @@ Saved save(const QString& folder, const PresetFile::Values& values, const QDateT
         return result;
     }
 
-    const QStringList all = copies(folder);
-    for (int i = 0; i + keep < all.size(); ++i) {
-        if (QFile::remove(all.at(i)))
+    // The oldest go, apart from the copy just written: with copies dated later
+    // than now (a clock set back, a move across time zones, copies brought in
+    // from elsewhere) it would be the oldest, and the action would go on
+    // without the backup it was promised.
+    QStringList others = copies(folder);
+    others.removeAll(result.path);
+    for (int i = 0; i + keep < others.size() + 1; ++i) {
+        if (QFile::remove(others.at(i)))
             ++result.removed;
     }
     return result;

@@ -28,8 +28,9 @@ struct Saved {
 };
 
 // Writes the values as a new file in folder (made when missing), never over an
-// existing file, then removes the oldest copies beyond keep. Only files named
-// like a copy are counted or removed: the user's own files in the folder stay.
+// existing file, then removes the oldest copies beyond keep, never the one just
+// written. Only files named like a copy are counted or removed: the user's own
+// files in the folder stay.
 Saved save(const QString& folder, const PresetFile::Values& values, const QDateTime& when, int keep = kKept);
 
 // The copies in folder, oldest first.

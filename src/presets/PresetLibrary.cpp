@@ -347,8 +347,8 @@ void PresetLibrary::btnSaveClick()
     const QString path = QDir(folder).filePath(fileName);
     busy_ = true;
     updateButtons();
-    const PresetFile::Values values = editor_.localPresets->takeCurrentValues();
-    editor_.localPresets->writePresetFile(path, values);
+    if (const std::optional<PresetFile::Values> values = editor_.localPresets->takeCurrentValues())
+        editor_.localPresets->writePresetFile(path, *values);
     busy_ = false;
     rescan();
     if (selectPath(path)) {

@@ -20,8 +20,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QCoreApplication>
+#include <QDir>
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 namespace {
 const QString kBanner = QStringLiteral("********************");
@@ -85,6 +88,39 @@ QString Communication::deviceBackText()
     return QStringLiteral("Pedal found: Scan And Link");
 }
 
+QString Communication::openFailedText(const FtdiDriver::OpenFailure& failure)
+{
+    using Reason = FtdiDriver::OpenFailure::Reason;
+    const QString port = QDir::toNativeSeparators(failure.location);
+    switch (failure.reason) {
+    case Reason::NoPermission:
+        return QStringLiteral("The pedal could not be opened: this user may not open the port %1 (%2).\r\n"
+                              "To give access, install the editor's udev rule 60-quarnel-ftdi.rules (the package "
+                              "installs it; after cmake --install, copy it from lib/udev/rules.d to "
+                              "/etc/udev/rules.d) and plug the pedal in again, or add yourself to the dialout "
+                              "group (sudo usermod -aG dialout $USER) and log in again. "
+                              "Then choose Scan And Link.")
+            .arg(port, failure.systemText);
+    case Reason::NotASerialPort:
+        return QStringLiteral("The pedal could not be opened: %1 is not a serial port (%2). "
+                              "QUARNEL_SERIAL_PORT must name the pedal's port, such as /dev/ttyUSB0.")
+            .arg(port, failure.systemText);
+    case Reason::InUse:
+    case Reason::Unknown:
+        break;
+    }
+    return QStringLiteral("The pedal could not be opened. It may be in use by another program: "
+                          "close that program, then choose Scan And Link to try again.");
+}
+
+void Communication::tell(const QString& text)
+{
+    if (holdMessages_)
+        heldMessages_.append(text);
+    else
+        editor_.dialogs().information(editor_.formMain, text);
+}
+
 void Communication::setLinkState(LinkState state)
 {
     linkState_ = state;
@@ -144,6 +180,17 @@ void Communication::scanAndLink()
         main.lblDeviceName()->setText(QStringLiteral("No device found"));
         return;
     }
+    // With several devices the link ends on the last one that answered the
+    // status request as a pedal: another FTDI gadget listed after the pedal
+    // must not take the link from it. Until the scan knows where it ends, what
+    // the requests have to say is kept, and told only for that device.
+    const bool several = count > 1;
+    struct Found {
+        QString serial;
+        QString description;
+    };
+    std::optional<Found> pedal;
+    bool endsOnPedal = false;
     for (uint32_t i = 0; i < count; ++i) {
         // One handle at a time: the previous device is unlinked before the next is
         // opened, so no handle leaks, the last one stays linked, and a next one
@@ -158,8 +205,27 @@ void Communication::scanAndLink()
         d2xx().GetFTDeviceDescription(i);
         deviceDescription = QString::fromLatin1(d2xx().FT_Device_String);
         main.lblDeviceName()->setText(deviceDescription);
+        heldMessages_.clear();
+        holdMessages_ = several;
         Link();
+        holdMessages_ = false;
+        endsOnPedal = linked && linkState_ == LinkState::Answering;
+        if (endsOnPedal)
+            pedal = Found{deviceSerialNumber, deviceDescription};
     }
+    const QStringList held = std::exchange(heldMessages_, {});
+    if (!pedal || endsOnPedal) {
+        for (const QString& text : held)
+            editor_.dialogs().information(editor_.formMain, text);
+        return;
+    }
+    log().logLine(QStringLiteral("linking %1 again: the last device that answered as a pedal").arg(pedal->serial));
+    if (linked)
+        Disconnect();
+    deviceSerialNumber = pedal->serial;
+    deviceDescription = pedal->description;
+    main.lblDeviceName()->setText(deviceDescription);
+    Link();
 }
 
 void Communication::Link()
@@ -171,6 +237,17 @@ void Communication::Link()
         linked = true;
         deviceWatch.stop();
         setLinkState(LinkState::Silent);
+        if (!valuesFrom_.isEmpty() && valuesFrom_ != deviceSerialNumber) {
+            // The effect window shows another device's values: its controls
+            // would send them on to this one. It comes back with this
+            // device's own values when they are read.
+            log().logLine(QStringLiteral("the effect window showed the values of %1; closed until %2 answers")
+                              .arg(valuesFrom_, deviceSerialNumber));
+            if (editor_.formFXsettings->isVisible())
+                editor_.formFXsettings->close();
+            editor_.formFXsettings->forgetPedalValues();
+            valuesFrom_.clear();
+        }
         if (main.lblStatus()->text() == deviceBackText()
             || main.lblStatus()->text() == QLatin1String("Status: connection lost"))
             main.lblStatus()->setText(QStringLiteral("Status: "));
@@ -204,7 +281,12 @@ bool Communication::linkBySerialNumber()
     FormMain& main = *editor_.formMain;
     log().logLine(QStringLiteral("serial number: ") + deviceSerialNumber);
     const bool opened = d2xx().Open_USB_Device_By_Serial_Number(deviceSerialNumber) == FtdiDriver::FT_OK;
+    openFailure_ = opened ? FtdiDriver::OpenFailure{} : d2xx().lastOpenFailure();
+    if (!opened && !openFailure_.systemText.isEmpty())
+        log().logLine(QStringLiteral("could not open %1: %2")
+                          .arg(QDir::toNativeSeparators(openFailure_.location), openFailure_.systemText));
     if (opened) {
+        log().logLine(QStringLiteral("driver: ") + d2xx().driverInUse());
         main.lblDeviceName()->setText(main.lblDeviceName()->text() + QStringLiteral(" linked"));
         d2xx().setBaudRate();
         d2xx().setDataCharacteristics();
@@ -378,7 +460,7 @@ bool Communication::requestStatus()
 
     const auto giveUp = [&](const QString& logText, const QString& message) {
         log().logLine(logText);
-        editor_.dialogs().information(&main, message);
+        tell(message);
         updatingFromPedal = wasUpdating;
         // An "Unlink" (or the upload watchdog) inside the wait has stopped the
         // timer for good: polling a closed device is not the window as it was.
@@ -400,8 +482,7 @@ bool Communication::requestStatus()
             setLinkState(LinkState::Silent);
         if (openFailed_ && !linked)
             return giveUp(QStringLiteral("the pedal could not be opened, so the status request got no answer"),
-                          QStringLiteral("The pedal could not be opened. It may be in use by another program: "
-                                         "close that program, then choose Scan And Link to try again."));
+                          openFailedText(openFailure_));
         return giveUp(QStringLiteral("the pedal did not answer the status request"),
                       QStringLiteral("The pedal did not answer. Check that it is connected, then click Request."));
     case Transport::StatusReply::Outcome::Short:
@@ -430,9 +511,8 @@ bool Communication::requestStatus()
     if (byte(0) < mostRecentFirmware) {
         if (editor_.formFXsettings->isVisible())
             editor_.formFXsettings->close();
-        editor_.dialogs().information(&main, QStringLiteral("A firmware upgrade is required. Upgrade to Firmware ")
-                                                 + QString::number(mostRecentFirmware));
-        editor_.dialogs().information(&main, kFirmwareLegacyHelp);
+        tell(QStringLiteral("A firmware upgrade is required. Upgrade to Firmware ") + QString::number(mostRecentFirmware));
+        tell(kFirmwareLegacyHelp);
         EnableUSBobjects(false);
         return false;
     }
@@ -454,17 +534,16 @@ bool Communication::requestStatus()
             return true;
         }
         log().logLine(QStringLiteral("effect number not in the catalogue: ") + effectNumber);
-        editor_.dialogs().information(&main, QStringLiteral("The pedal runs effect number ") + effectNumber
-                                                 + QStringLiteral(", which this editor does not know."));
+        tell(QStringLiteral("The pedal runs effect number ") + effectNumber
+             + QStringLiteral(", which this editor does not know."));
         return false;
     };
 
     if (algorithm < catalogue.catalogueVersion()) {
         if (editor_.formFXsettings->isVisible())
             editor_.formFXsettings->close();
-        editor_.dialogs().information(&main, QStringLiteral("Upload the latest version of Quarnel MK3 algorithm:\r\n"
-                                                            "Upload Quarnel MK3 00")
-                                                 + QString::number(catalogue.catalogueVersion()));
+        tell(QStringLiteral("Upload the latest version of Quarnel MK3 algorithm:\r\nUpload Quarnel MK3 00")
+             + QString::number(catalogue.catalogueVersion()));
         selectRunningEffect();
         enableCommandButtons(false);
         return false;
@@ -473,6 +552,8 @@ bool Communication::requestStatus()
     if (selectRunningEffect() && !editor_.formFXsettings->isVisible())
         catalogue.OpenEffectWindow();
     readStatusFields();
+    if (linked)
+        valuesFrom_ = deviceSerialNumber;
     EnableUSBobjects(true);
     updatingFromPedal = false;
     main.Timer_USB_Read.start();

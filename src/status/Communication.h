@@ -1,7 +1,10 @@
 #pragma once
 
+#include "link/FtdiDriver.h"
+
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <cstdint>
@@ -65,6 +68,9 @@ public:
     static constexpr int kDeviceWatchMs = 1000;
     static QString connectionLostText();
     static QString deviceBackText();
+    // What the user is told when the device could not be opened, by the reason
+    // the driver found.
+    static QString openFailedText(const FtdiDriver::OpenFailure& failure);
 
     // Handler of Timer_USB_Read.
     void pollUnsolicited();
@@ -81,12 +87,21 @@ private:
     void setLinkState(LinkState state);
     void enterUnlinkedState();
     void watchForDevice();
+    // A message of the status request: shown, or kept while a scan of several
+    // devices has not yet decided which one it links.
+    void tell(const QString& text);
 
     Editor& editor_;
     int requestDepth_ = 0;
     // The last link attempt could not open the device (held by another
     // program, say): the request that follows it cannot get an answer.
     bool openFailed_ = false;
+    FtdiDriver::OpenFailure openFailure_;
+    // The serial number of the device whose status reply the effect window
+    // shows; empty while it shows none.
+    QString valuesFrom_;
+    bool holdMessages_ = false;
+    QStringList heldMessages_;
     LinkState linkState_ = LinkState::NotLinked;
     bool losing_ = false;
 };

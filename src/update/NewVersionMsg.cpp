@@ -1,5 +1,6 @@
 #include "update/NewVersionMsg.h"
 
+#include "app/ControlText.h"
 #include "ui_NewVersionMsg.h"
 #include "update/UpdateCheck.h"
 
@@ -16,8 +17,7 @@ NewVersionMsg::NewVersionMsg(UpdateCheck& check)
 {
     ui->setupUi(this);
     setFixedSize(kClientWidth, kClientHeight);
-    QFont arial(QStringLiteral("Arial"));
-    arial.setPointSizeF(kTextSize * 0.75);
+    const QFont arial = ControlText::layoutFont(kTextSize);
     ui->Label1->setFont(arial);
     ui->Label2->setFont(arial);
 

@@ -16,7 +16,7 @@
 namespace {
 constexpr int kMostRedirects = 5;
 
-enum class End { Finished, TimedOut, Refused, SinkStopped, Cancelled };
+enum class End { Finished, TimedOut, Refused, TooManyRedirects, SinkStopped, Cancelled };
 
 QNetworkReply* send(QNetworkAccessManager& network, const QUrl& url)
 {
@@ -31,6 +31,17 @@ QNetworkReply* send(QNetworkAccessManager& network, const QUrl& url)
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
     request.setMaximumRedirectsAllowed(kMostRedirects);
     return network.get(request);
+}
+
+// A redirect loop ends in Qt 6.4 as a reply that "finished" without an error
+// and without a final answer: its status is still the 100 it starts with.
+bool endedInRedirects(const QNetworkReply* reply, int redirects)
+{
+    if (reply->error() == QNetworkReply::TooManyRedirectsError)
+        return true;
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const int code = status.toInt();
+    return redirects > 0 && status.isValid() && (code < 200 || (code >= 300 && code < 400));
 }
 
 // Waits for the reply while window events go on, handing every piece of the
@@ -57,8 +68,11 @@ End wait(QNetworkReply* reply, const WebRequest::Limits& limits, const std::func
         if (end == End::Finished && !sink(reply))
             stop(End::SinkStopped);
     });
+    int redirects = 0;
     QObject::connect(reply, &QNetworkReply::redirected, reply, [&](const QUrl& to) {
-        if (UpdateServer::isAllowed(to))
+        if (++redirects > kMostRedirects)
+            stop(End::TooManyRedirects);
+        else if (UpdateServer::isAllowed(to))
             Q_EMIT reply->redirectAllowed();
         else
             stop(End::Refused);
@@ -75,6 +89,8 @@ End wait(QNetworkReply* reply, const WebRequest::Limits& limits, const std::func
         end = End::Cancelled;
         reply->abort();
     }
+    if (end == End::Finished && endedInRedirects(reply, redirects))
+        end = End::TooManyRedirects;
     if (end == End::Finished && reply->bytesAvailable() > 0 && !sink(reply))
         end = End::SinkStopped;
     return end;
@@ -100,6 +116,8 @@ QString endText(End end, const QNetworkReply* reply)
         return QStringLiteral("the server did not answer in time");
     case End::Refused:
         return QStringLiteral("the server sent the request to an address that is not allowed");
+    case End::TooManyRedirects:
+        return QStringLiteral("the server redirected too often");
     case End::Cancelled:
         return QStringLiteral("cancelled");
     case End::SinkStopped:

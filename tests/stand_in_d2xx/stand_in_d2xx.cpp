@@ -1,6 +1,6 @@
 // A stand-in for FTDI's D2XX library with the nine calls the editor makes,
 // simulating one device that answers the status request 02 00 with a short
-// ASCII reply. Tests load it in place of the real library to see that the
+// ASCII reply; a test can hide the device or have its open refused. Tests load it in place of the real library to see that the
 // driver passes every argument the way D2XX defines it.
 
 #include <cstdint>
@@ -26,6 +26,14 @@ constexpr DWORD kListNumberOnly = 0x80000000u, kListByIndex = 0x40000000u, kBySe
 const char* const kSerial = "SI000001";
 const char* const kDescription = "Stand-in FT232R";
 
+// What the library shows: its one device with this serial number, listed or
+// not, and opened or refused as when another driver holds the bridge.
+struct Shown {
+    std::string serial = kSerial;
+    bool listed = true;
+    bool opens = true;
+} shown;
+
 struct Device {
     bool open = false;
     DWORD baud = 9600;
@@ -49,17 +57,17 @@ STAND_IN_EXPORT FT_STATUS STAND_IN_CALL FT_ListDevices(void* arg1, void* arg2, D
     if (flags == kListNumberOnly) {
         if (!arg1 || arg2)
             return kInvalidParameter;
-        *static_cast<DWORD*>(arg1) = 1;
+        *static_cast<DWORD*>(arg1) = shown.listed ? 1 : 0;
         return kOk;
     }
     if ((flags & kListByIndex) == 0 || !arg2)
         return kInvalidParameter;
-    if (reinterpret_cast<uintptr_t>(arg1) != 0)
+    if (reinterpret_cast<uintptr_t>(arg1) != 0 || !shown.listed)
         return kNotFound;
     const DWORD what = flags & ~kListByIndex;
     if (what != kBySerial && what != kByDescription)
         return kInvalidParameter;
-    std::strcpy(static_cast<char*>(arg2), what == kBySerial ? kSerial : kDescription);
+    std::strcpy(static_cast<char*>(arg2), what == kBySerial ? shown.serial.c_str() : kDescription);
     return kOk;
 }
 
@@ -67,9 +75,9 @@ STAND_IN_EXPORT FT_STATUS STAND_IN_CALL FT_OpenEx(void* arg1, DWORD flags, FT_HA
 {
     if (flags != kBySerial || !arg1 || !handle)
         return kInvalidParameter;
-    if (std::strcmp(static_cast<const char*>(arg1), kSerial) != 0)
+    if (!shown.listed || shown.serial != static_cast<const char*>(arg1))
         return kNotFound;
-    if (device.open)
+    if (device.open || !shown.opens)
         return kNotOpened;
     device = Device{};
     device.open = true;
@@ -147,6 +155,14 @@ STAND_IN_EXPORT FT_STATUS STAND_IN_CALL FT_GetQueueStatus(FT_HANDLE h, DWORD* rx
         return s;
     *rxBytes = static_cast<DWORD>(device.queue.size());
     return kOk;
+}
+
+// The device the tests want: serial (at most 63 characters), listed or not, opening or not.
+STAND_IN_EXPORT void StandIn_Show(const char* serial, DWORD listed, DWORD opens)
+{
+    shown.serial = serial;
+    shown.listed = listed != 0;
+    shown.opens = opens != 0;
 }
 
 // What the device was told, for the tests.
