@@ -2,13 +2,13 @@
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
-#include "presets/Backups.h"
-#include "console/Log.h"
-#include "status/Communication.h"
 #include "link/D2XXUnit.h"
 #include "link/Transport.h"
+#include "presets/Backups.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
+#include "seams/Log.h"
+#include "status/Communication.h"
 
 #include <QGuiApplication>
 

@@ -2,7 +2,6 @@
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
-#include "console/Log.h"
 #include "console/PrintConsole.h"
 #include "editor/Dial.h"
 #include "editor/DialMath.h"
@@ -10,12 +9,13 @@
 #include "editor/Messages.h"
 #include "editor/Switch.h"
 #include "effects/Catalogue.h"
-#include "status/Communication.h"
-#include "link/Transport.h"
 #include "link/Hex.h"
+#include "link/Transport.h"
+#include "presets/Backups.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
-#include "presets/Backups.h"
+#include "seams/Log.h"
+#include "status/Communication.h"
 #include "ui_FXsettings.h"
 
 #include <QAbstractItemView>

@@ -2,16 +2,16 @@
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
-#include "console/Log.h"
 #include "data/Placeholders.h"
 #include "editor/FXsettings.h"
 #include "effects/Catalogue.h"
 #include "effects/UploadImage.h"
-#include "status/Communication.h"
 #include "link/D2XXUnit.h"
 #include "link/Transport.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
+#include "seams/Log.h"
+#include "status/Communication.h"
 
 #include <QLabel>
 #include <QDir>

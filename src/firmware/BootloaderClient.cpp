@@ -1,9 +1,9 @@
 #include "firmware/BootloaderClient.h"
 
-#include "console/Log.h"
 #include "link/D2XXUnit.h"
 #include "link/Hex.h"
 #include "link/Transport.h"
+#include "seams/Log.h"
 
 #include <algorithm>
 

@@ -2,20 +2,20 @@
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
-#include "app/RegularFile.h"
-#include "console/Log.h"
 #include "data/DataItems.h"
 #include "data/Placeholders.h"
 #include "editor/FXsettings.h"
+#include "files/RegularFile.h"
 #include "firmware/BootloaderClient.h"
 #include "firmware/FirmwareImage.h"
 #include "firmware/FirmwareUpgrade.h"
 #include "firmware/FirmwareWriter.h"
-#include "presets/Backups.h"
 #include "link/D2XXUnit.h"
 #include "link/Transport.h"
+#include "presets/Backups.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
+#include "seams/Log.h"
 #include "status/Communication.h"
 
 #include <QAction>

@@ -1,8 +1,8 @@
 #include "firmware/FirmwareWriter.h"
 
-#include "console/Log.h"
 #include "link/Hex.h"
 #include "seams/Clock.h"
+#include "seams/Log.h"
 
 FirmwareWriter::FirmwareWriter(BootloaderClient& client, Clock& clock, Log& log)
     : client_(client), clock_(clock), log_(log)

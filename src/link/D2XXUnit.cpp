@@ -1,6 +1,6 @@
 #include "link/D2XXUnit.h"
 
-#include "console/Log.h"
+#include "seams/Log.h"
 
 #include <algorithm>
 #include <cstring>

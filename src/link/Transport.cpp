@@ -1,10 +1,10 @@
 #include "link/Transport.h"
 
-#include "console/Log.h"
 #include "link/D2XXUnit.h"
 #include "link/Hex.h"
 #include "link/ReplyDecoder.h"
 #include "seams/Clock.h"
+#include "seams/Log.h"
 
 #include <QCoreApplication>
 

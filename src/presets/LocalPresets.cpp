@@ -3,12 +3,12 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
-#include "app/RegularFile.h"
 #include "editor/FXsettings.h"
-#include "status/Communication.h"
+#include "files/RegularFile.h"
 #include "presets/Backups.h"
 #include "presets/PresetFile.h"
 #include "seams/Dialogs.h"
+#include "status/Communication.h"
 
 #include <QDir>
 #include <QFileInfo>

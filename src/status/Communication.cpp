@@ -2,18 +2,18 @@
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
-#include "console/Log.h"
 #include "console/Maintenance.h"
 #include "editor/FXsettings.h"
 #include "effects/Catalogue.h"
 #include "firmware/BootloaderClient.h"
 #include "firmware/FirmwareUpgradeUnit.h"
 #include "link/D2XXUnit.h"
-#include "status/DeviceSettings.h"
 #include "link/Hex.h"
 #include "link/Transport.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
+#include "seams/Log.h"
+#include "status/DeviceSettings.h"
 #include "tracking/InstrumentRange.h"
 
 #include <QAction>

@@ -3,11 +3,11 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
-#include "app/TextFiles.h"
-#include "status/Communication.h"
-#include "link/Transport.h"
+#include "files/TextFiles.h"
 #include "link/Hex.h"
+#include "link/Transport.h"
 #include "seams/Dialogs.h"
+#include "status/Communication.h"
 #include "tracking/TrackingMessages.h"
 
 #include <QAction>

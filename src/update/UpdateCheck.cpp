@@ -3,7 +3,7 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
-#include "app/TextFiles.h"
+#include "files/TextFiles.h"
 #include "seams/Dialogs.h"
 #include "seams/Shell.h"
 #include "update/NewVersionMsg.h"
