@@ -16,6 +16,7 @@
 #include "seams/Dialogs.h"
 #include "seams/Log.h"
 #include "status/Communication.h"
+#include "status/PedalStatus.h"
 #include "ui_FXsettings.h"
 
 #include <QAbstractItemView>
@@ -542,12 +543,9 @@ void FXsettings::cmbSemitonesVariationChange()
 
 // ---------------------------------------------------------------- the status reply
 
-void FXsettings::getFootswitchMode(int index)
+void FXsettings::getFootswitchMode(const PedalStatus& status)
 {
-    const QByteArray& reply = editor_.transport->received_bytes_array;
-    if (index < 0 || index >= reply.size())
-        return;
-    const int mode = static_cast<uint8_t>(reply.at(index));
+    const int mode = status.footswitchMode;
     const auto buttons = Messages::footswitchButtons(mode);
     if (!buttons)
         return;
@@ -557,15 +555,12 @@ void FXsettings::getFootswitchMode(int index)
     log(Messages::footswitchModeLogLine(mode));
 }
 
-void FXsettings::getTuning(int index)
+void FXsettings::getTuning(const PedalStatus& status)
 {
-    const QByteArray& reply = editor_.transport->received_bytes_array;
-    if (index < 0 || index + 1 >= reply.size())
-        return;
-    const auto tuningByte = static_cast<uint8_t>(reply.at(index));
-    const auto semitoneByte = static_cast<uint8_t>(reply.at(index + 1));
+    const uint8_t tuningByte = status.tuning;
+    const auto semitoneByte = static_cast<uint8_t>(status.semitoneVariation);
     model_.currentTuning = tuningByte;
-    model_.semitoneVariation = static_cast<int8_t>(semitoneByte);
+    model_.semitoneVariation = status.semitoneVariation;
     log(QStringLiteral("Current Tuning: ") + QString::number(tuningByte));
     log(QStringLiteral("Semitones variation: ") + Hex::hex(semitoneByte, 2));
 
@@ -589,23 +584,21 @@ void FXsettings::getTuning(int index)
     }
 }
 
-void FXsettings::getControlAssignments(int index)
+void FXsettings::getControlAssignments(const PedalStatus& status)
 {
-    const auto reply = Messages::readAssignments(editor_.transport->received_bytes_array, index);
-    if (!reply)
-        return;
+    const Messages::Assignments& reply = status.assignments;
     for (int c = 0; c < kControlCount; ++c)
-        if (!reply->assigned[static_cast<size_t>(c)])
+        if (!reply.assigned[static_cast<size_t>(c)])
             assignList(static_cast<Control>(c))->setCurrentIndex(0);
     for (ParameterId id : kAssignableOrder)
         model_.assignable(id).is_assigned = false;
 
     for (Control c : {Control::One, Control::Two, Control::Three, Control::Four}) {
         const auto i = static_cast<size_t>(c);
-        if (!reply->assigned[i])
+        if (!reply.assigned[i])
             continue;
         const std::array<ParameterId, 5> targets = Messages::assignTargets(c);
-        for (int entry : Messages::matchingEntries(model_, c, reply->address[i])) {
+        for (int entry : Messages::matchingEntries(model_, c, reply.address[i])) {
             assignList(c)->setCurrentIndex(entry);
             model_.assignable(targets[static_cast<size_t>(entry - 1)]).is_assigned = true;
             log(Messages::assignmentLogLine(c, entry));
@@ -613,38 +606,26 @@ void FXsettings::getControlAssignments(int index)
     }
 
     const auto remote = static_cast<size_t>(Control::Remote);
-    if (!reply->assigned[remote])
+    if (!reply.assigned[remote])
         return;
-    if (reply->address[remote] == Messages::kRemoteBypass) {
+    if (reply.address[remote] == Messages::kRemoteBypass) {
         ui->cmbAssignRemote->setCurrentIndex(1);
         log(QStringLiteral("Remote assigned to Bypass"));
-    } else if (reply->address[remote] == Messages::kRemotePreset) {
+    } else if (reply.address[remote] == Messages::kRemotePreset) {
         ui->cmbAssignRemote->setCurrentIndex(2);
         log(QStringLiteral("Remote assigned to Preset Change"));
     }
 }
 
-void FXsettings::getBypassStatus(int index)
+void FXsettings::getBypassStatus(const PedalStatus& status)
 {
-    const QByteArray& reply = editor_.transport->received_bytes_array;
-    if (index < 0 || index >= reply.size())
-        return;
-    const auto b = static_cast<uint8_t>(reply.at(index));
-    if (b == 0)
-        ui->swtBypass->setOn(false);
-    else if (b == 1)
-        ui->swtBypass->setOn(true);
+    if (status.bypass)
+        ui->swtBypass->setOn(*status.bypass);
 }
 
-int FXsettings::getParameterValues(int index)
+void FXsettings::getParameterValues(const PedalStatus& status)
 {
-    const QByteArray& reply = editor_.transport->received_bytes_array;
-    if (!Messages::readValue(reply, index + 4 * (kParameterCount - 1))) {
-        log(QStringLiteral("parameter values not read: the reply ends before them"));
-        return kParameterCount;
-    }
-    for (int k = 0; k < kParameterCount; ++k)
-        model_.setValue(static_cast<ParameterId>(k), *Messages::readValue(reply, index + 4 * k));
+    model_.setValues(status.values);
     for (int k = 0; k < kParameterCount; ++k) {
         const auto id = static_cast<ParameterId>(k);
         log(Messages::valueLogLabel(id, model_.name(id)) + Hex::hex(model_.value(id), 8));
@@ -653,7 +634,6 @@ int FXsettings::getParameterValues(int index)
     // The pedal's own values: what "Compare" goes back to, and where the
     // history starts afresh.
     editMenu_->startFrom(model_.values());
-    return kParameterCount;
 }
 
 void FXsettings::showParameterValues(bool immediately)

@@ -18,6 +18,7 @@ class QAction;
 class QComboBox;
 class QLabel;
 class QMenuBar;
+struct PedalStatus;
 
 // The effect settings window: the twenty parameters of the running effect as
 // knobs, switches, boxes and lists, the assignment lists, the footswitch mode
@@ -68,12 +69,12 @@ public:
     // device's, so nothing is kept or compared until its values are read.
     void forgetPedalValues();
 
-    // Decoders of the status reply; each takes the index of its first field.
-    void getFootswitchMode(int index);
-    void getTuning(int index);
-    void getControlAssignments(int index);
-    void getBypassStatus(int index);
-    int getParameterValues(int index);
+    // The window's parts of a status reply, each shown on its controls.
+    void getFootswitchMode(const PedalStatus& status);
+    void getTuning(const PedalStatus& status);
+    void getControlAssignments(const PedalStatus& status);
+    void getBypassStatus(const PedalStatus& status);
+    void getParameterValues(const PedalStatus& status);
     // Puts the twenty stored values on their controls, whose handlers then run.
     void showParameterValues(bool sendImmediately);
 

@@ -128,6 +128,7 @@ Transport::StatusReply Transport::readReply(int expectedValues)
     switch (decoded.state) {
     case ReplyDecoder::State::Whole:
         reply.outcome = StatusReply::Outcome::Whole;
+        reply.values = decoded.values;
         received_bytes_array = decoded.values;
         break;
     case ReplyDecoder::State::Malformed:

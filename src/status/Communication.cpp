@@ -14,6 +14,7 @@
 #include "seams/Dialogs.h"
 #include "seams/Log.h"
 #include "status/DeviceSettings.h"
+#include "status/PedalStatus.h"
 #include "tracking/InstrumentRange.h"
 
 #include <QAction>
@@ -468,7 +469,7 @@ bool Communication::requestStatus()
             main.Timer_USB_Read.start();
         return false;
     };
-    const Transport::StatusReply reply = transport().readReply(kStatusReplyValues);
+    const Transport::StatusReply reply = transport().readReply(PedalStatus::kFieldCount);
     switch (reply.outcome) {
     case Transport::StatusReply::Outcome::Whole:
         break;
@@ -493,22 +494,28 @@ bool Communication::requestStatus()
                       QStringLiteral("The pedal's answer could not be read. Click Request to ask again."));
     }
 
+    // Whole, so it holds every field a status has.
+    const std::optional<PedalStatus> decoded = PedalStatus::decode(reply.values);
+    if (!decoded)
+        return giveUp(QStringLiteral("status reply too short: %1 values").arg(reply.values.size()),
+                      QStringLiteral("The pedal's answer was incomplete. Click Request to ask again."));
+    const PedalStatus& status = *decoded;
+    lastStatus_ = status;
+
     if (linked)
         setLinkState(LinkState::Answering);
-    const QByteArray& values = transport().received_bytes_array;
-    const auto byte = [&values](int i) { return static_cast<uint8_t>(values.at(i)); };
-    firmwareVersion = QString::number(byte(0));
+    firmwareVersion = status.firmwareText();
     main.lblFirmwareVersion()->setText(QStringLiteral("Device Firmware: ") + firmwareVersion);
     log().logLine(QStringLiteral("Firmware Version: ") + firmwareVersion);
-    algorithmVersion = Hex::hex(byte(1), 2) + Hex::hex(byte(2), 2);
+    algorithmVersion = status.algorithmText;
     log().logLine(QStringLiteral("Algorithm version: ") + algorithmVersion);
     main.lblAlgorithmVersion()->setText(QStringLiteral("Device Algorithm: ") + algorithmVersion);
     log().logLine(QStringLiteral("Current device firmware: ") + firmwareVersion);
     log().logLine(QStringLiteral("Most recent firmware: ") + QString::number(mostRecentFirmware));
-    effectNumber = Hex::hex(byte(3), 2);
+    effectNumber = status.effectText;
     log().logLine(QStringLiteral("Effect Number: ") + effectNumber);
 
-    if (byte(0) < mostRecentFirmware) {
+    if (status.firmware < mostRecentFirmware) {
         if (editor_.formFXsettings->isVisible())
             editor_.formFXsettings->close();
         tell(QStringLiteral("A firmware upgrade is required. Upgrade to Firmware ") + QString::number(mostRecentFirmware));
@@ -518,18 +525,14 @@ bool Communication::requestStatus()
     }
 
     EnableUSBobjects(true);
-    bool algorithmOk = false;
-    const int algorithm = algorithmVersion.toInt(&algorithmOk);
-    if (!algorithmOk)
+    if (!status.algorithm)
         return giveUp(QStringLiteral("algorithm version is not a number: ") + algorithmVersion,
                       QStringLiteral("The pedal reported the algorithm version ") + algorithmVersion
                           + QStringLiteral(", which is not a number. Upload the algorithm again."));
 
     Catalogue& catalogue = *editor_.catalogue;
-    bool effectOk = false;
-    const int effect = effectNumber.toInt(&effectOk);
     const auto selectRunningEffect = [&] {
-        if (effectOk && catalogue.selectEntry(effect)) {
+        if (status.effect && catalogue.selectEntry(*status.effect)) {
             catalogue.GetResourceFile();
             return true;
         }
@@ -539,7 +542,7 @@ bool Communication::requestStatus()
         return false;
     };
 
-    if (algorithm < catalogue.catalogueVersion()) {
+    if (*status.algorithm < catalogue.catalogueVersion()) {
         if (editor_.formFXsettings->isVisible())
             editor_.formFXsettings->close();
         tell(QStringLiteral("Upload the latest version of Quarnel MK3 algorithm:\r\nUpload Quarnel MK3 00")
@@ -551,7 +554,7 @@ bool Communication::requestStatus()
 
     if (selectRunningEffect() && !editor_.formFXsettings->isVisible())
         catalogue.OpenEffectWindow();
-    readStatusFields();
+    showStatus(status);
     if (linked)
         valuesFrom_ = deviceSerialNumber;
     EnableUSBobjects(true);
@@ -560,16 +563,17 @@ bool Communication::requestStatus()
     return true;
 }
 
-void Communication::readStatusFields()
+void Communication::showStatus(const PedalStatus& status)
 {
+    // In the order of the fields: the log lines follow the reply.
     FXsettings& fx = *editor_.formFXsettings;
-    fx.getFootswitchMode(4);
-    fx.getTuning(5);
-    fx.getControlAssignments(7);
-    fx.getBypassStatus(22);
-    editor_.deviceSettings->decodeStoreBypassStatus(23);
-    editor_.instrumentRange->decodeInstrumentRange(24);
-    editor_.deviceSettings->decodeMidiChannel(25);
-    const int values = fx.getParameterValues(26);
-    editor_.deviceSettings->decodeLoadFirstPreset(26 + 4 * values);
+    fx.getFootswitchMode(status);
+    fx.getTuning(status);
+    fx.getControlAssignments(status);
+    fx.getBypassStatus(status);
+    editor_.deviceSettings->decodeStoreBypassStatus(status);
+    editor_.instrumentRange->decodeInstrumentRange(status);
+    editor_.deviceSettings->decodeMidiChannel(status);
+    fx.getParameterValues(status);
+    editor_.deviceSettings->decodeLoadFirstPreset(status);
 }

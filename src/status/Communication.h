@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/FtdiDriver.h"
+#include "status/PedalStatus.h"
 
 #include <QByteArray>
 #include <QString>
@@ -8,6 +9,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <optional>
 
 class Editor;
 class D2XXUnit;
@@ -21,7 +23,6 @@ class Communication {
 public:
     enum class SerialMode { Normal, Bootloader };
 
-    static constexpr int kStatusReplyValues = 107;
     static constexpr int kMostRecentFirmware = 17;
 
     explicit Communication(Editor& editor);
@@ -77,13 +78,16 @@ public:
 
     // The status request; false when it did not get through to its end.
     bool requestStatus();
+    // What the last status reply that was read whole said; none before one.
+    const std::optional<PedalStatus>& lastStatus() const { return lastStatus_; }
     bool requestInProgress() const { return requestDepth_ > 0; }
 
 private:
     D2XXUnit& d2xx();
     Transport& transport();
     Log& log();
-    void readStatusFields();
+    // Each window and unit shows its part of a status reply.
+    void showStatus(const PedalStatus& status);
     void setLinkState(LinkState state);
     void enterUnlinkedState();
     void watchForDevice();
@@ -104,4 +108,5 @@ private:
     QStringList heldMessages_;
     LinkState linkState_ = LinkState::NotLinked;
     bool losing_ = false;
+    std::optional<PedalStatus> lastStatus_;
 };

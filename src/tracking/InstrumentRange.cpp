@@ -8,6 +8,7 @@
 #include "link/Transport.h"
 #include "seams/Dialogs.h"
 #include "status/Communication.h"
+#include "status/PedalStatus.h"
 #include "tracking/TrackingMessages.h"
 
 #include <QAction>
@@ -80,12 +81,9 @@ void InstrumentRange::sendRangeLimit(bool on)
     main.menuRangeLimitOFF()->setChecked(!on);
 }
 
-void InstrumentRange::decodeInstrumentRange(int index)
+void InstrumentRange::decodeInstrumentRange(const PedalStatus& status)
 {
-    const QByteArray& reply = editor_.transport->received_bytes_array;
-    if (index < 0 || index >= reply.size())
-        return;
-    currentCode_ = static_cast<uint8_t>(reply.at(index));
+    currentCode_ = status.instrument;
     if (currentCode_ == kStandard || currentCode_ == kLow)
         showInstrument(currentCode_);
 }
