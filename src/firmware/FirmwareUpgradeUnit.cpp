@@ -17,6 +17,7 @@
 #include "seams/Dialogs.h"
 #include "seams/Log.h"
 #include "status/Communication.h"
+#include "status/StatusMessages.h"
 
 #include <QAction>
 #include <QDir>
@@ -112,7 +113,7 @@ void FirmwareUpgradeUnit::menuFirmwareUpgradeModeClick()
             leaveFailedEntry(bypassWasOn, timerWasRunning);
             return;
         }
-        editor_.transport->sendHex(QStringLiteral("0500010203040506"));
+        editor_.transport->sendHex(StatusMessages::bootloaderEntry());
         editor_.clock().sleepMs(200);
     }
 

@@ -15,6 +15,7 @@
 #include "seams/Log.h"
 #include "status/DeviceSettings.h"
 #include "status/PedalStatus.h"
+#include "status/StatusMessages.h"
 #include "tracking/InstrumentRange.h"
 
 #include <QAction>
@@ -457,7 +458,7 @@ bool Communication::requestStatus()
     main.Timer_USB_Read.stop();
     transport().dropStaleBytes(QStringLiteral("the status request"));
     // No pause before the reply: it is read as it comes, until its last value.
-    transport().sendHex(QStringLiteral("0200"), true);
+    transport().sendHex(StatusMessages::statusRequest(), true);
 
     const auto giveUp = [&](const QString& logText, const QString& message) {
         log().logLine(logText);
