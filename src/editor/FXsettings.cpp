@@ -344,6 +344,15 @@ void FXsettings::writeNow(uint16_t address, const QString& text)
     editor_.transport->sendHex(text);
 }
 
+void FXsettings::writeToDsp(uint16_t address, uint32_t value)
+{
+    const QString text = Messages::writeParameter(address, value);
+    if (!addressesUsable(text))
+        return;
+    log(QStringLiteral("write to DSP msg: ") + text);
+    writeNow(address, text);
+}
+
 void FXsettings::Timer1Timer()
 {
     Timer1.stop();
@@ -425,10 +434,7 @@ void FXsettings::noteCutChange(ParameterId id)
     const uint32_t value = box->isChecked() ? ParameterCodes::kOn : ParameterCodes::kOff;
     const EditHistory::Values before = model_.values();
     model_.assignable(id).value = value;
-    if (addressesUsable(Messages::writeParameter(model_.address(id), value))) {
-        dropPending(model_.address(id));
-        editor_.transport->writeToDsp(QStringLiteral("01"), model_.address(id), value);
-    }
+    writeToDsp(model_.address(id), value);
     recordEdit(id, before);
 }
 
@@ -747,18 +753,11 @@ void FXsettings::setDefaultAssignableParameterValues()
     m.noiseGateThreshold.value = 0;
     m.attack.value = ParameterCodes::kAttackFast;
 
-    Transport& comm = *editor_.transport;
     Clock& clock = editor_.clock();
     const auto quietly = [&](const assignable_parameter& p) {
         const QString text = Messages::writeParameter(p.address, p.value);
         if (addressesUsable(text))
             writeNow(p.address, text);
-    };
-    const auto toDsp = [&](const assignable_parameter& p) {
-        if (addressesUsable(Messages::writeParameter(p.address, p.value))) {
-            dropPending(p.address);
-            comm.writeToDsp(QStringLiteral("01"), p.address, p.value);
-        }
     };
     quietly(m.inputLevel);
     clock.sleepMs(kDefaultsPauseMs);
@@ -766,8 +765,8 @@ void FXsettings::setDefaultAssignableParameterValues()
     clock.sleepMs(kDefaultsPauseMs);
     quietly(m.waveClip);
     clock.sleepMs(kDefaultsPauseMs);
-    toDsp(m.dominantNotesCut);
-    toDsp(m.highNotesCut);
+    writeToDsp(m.dominantNotesCut.address, m.dominantNotesCut.value);
+    writeToDsp(m.highNotesCut.address, m.highNotesCut.value);
     clock.sleepMs(kDefaultsPauseMs);
     quietly(m.dryHpf);
     clock.sleepMs(kDefaultsPauseMs);

@@ -158,6 +158,8 @@ private:
     // follow it with an older value.
     void writeNow(uint16_t address, const QString& text);
     void dropPending(uint16_t address);
+    // writeNow with the log line the note cuts have always had.
+    void writeToDsp(uint16_t address, uint32_t value);
     // After a user's change of one parameter's control.
     void recordEdit(ParameterId id, const EditHistory::Values& before, int mergeKey = EditHistory::kNoMerge);
     // Shows target on the controls without their handlers sending, then sends

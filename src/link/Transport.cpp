@@ -45,13 +45,6 @@ uint32_t Transport::sendHex(const QString& text, bool purgeTransmitFirst, int pa
     return written;
 }
 
-void Transport::writeToDsp(const QString& prefix, uint16_t address, uint32_t value)
-{
-    const QString text = prefix + Hex::hex(address, 4) + Hex::hex(value, 8);
-    log_.logLine(QStringLiteral("write to DSP msg: ") + text);
-    sendHex(text);
-}
-
 uint32_t Transport::writeBytes(const QByteArray& bytes)
 {
     const int n = std::min<int>(static_cast<int>(bytes.size()), D2XXUnit::kBufferSize);

@@ -37,8 +37,6 @@ public:
     // The hexadecimal text is converted into send_buffer and written in one
     // write; returns the count the write reports.
     uint32_t sendHex(const QString& text, bool purgeTransmitFirst = false, int pauseMs = 0);
-    // "write to DSP msg: " + prefix, address (4 digits), value (8 digits).
-    void writeToDsp(const QString& prefix, uint16_t address, uint32_t value);
     // Raw bytes in one write (an effect file, the bootloader's frames).
     uint32_t writeBytes(const QByteArray& bytes);
 
