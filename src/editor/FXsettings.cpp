@@ -373,11 +373,6 @@ void FXsettings::sendParameterValue(uint32_t value, ParameterId id)
         writeNow(model_.address(id), text);
 }
 
-void FXsettings::sendBypass(bool on)
-{
-    editor_.transport->sendHex(Messages::bypass(on));
-}
-
 // ---------------------------------------------------------------- change handlers
 
 void FXsettings::dialChange(Dial* dial, ParameterId id)
@@ -474,7 +469,7 @@ bool FXsettings::isBypassOn() const
 void FXsettings::swtBypassSwitch()
 {
     if (!updating())
-        sendBypass(ui->swtBypass->isOn());
+        editor_.comm->sendBypass(ui->swtBypass->isOn());
 }
 
 void FXsettings::swtLimitRangeSwitch()

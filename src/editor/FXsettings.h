@@ -81,7 +81,6 @@ public:
     // Sending.
     uint32_t sendParameterLevel(Dial* dial, ParameterId id);
     void sendParameterValue(uint32_t value, ParameterId id);
-    void sendBypass(bool on);
     // What the Bypass switch shows: the pedal's bypass as far as the editor knows.
     bool isBypassOn() const;
 

@@ -3,7 +3,6 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "data/Placeholders.h"
-#include "editor/FXsettings.h"
 #include "effects/Catalogue.h"
 #include "effects/UploadImage.h"
 #include "link/D2XXUnit.h"
@@ -76,7 +75,7 @@ void EffectUpload::btnUploadClick()
         main.Timer_USB_Read.start();
         return;
     }
-    editor_.formFXsettings->sendBypass(true);
+    editor_.comm->sendBypass(true);
     editor_.clock().sleepMs(kCatalogueBypassPauseMs);
     editor_.d2xx->reportErrors = true;
     main.UploadCheckTimer.start();
@@ -121,7 +120,7 @@ void EffectUpload::menuLoadAlgorithmFromFileClick()
     if (!editor_.dialogs().askYesNo(&main, kQuestion))
         return;
 
-    editor_.formFXsettings->sendBypass(true);
+    editor_.comm->sendBypass(true);
     editor_.clock().sleepMs(kFileBypassPauseMs);
     editor_.d2xx->reportErrors = true;
     main.Timer_USB_Read.stop();

@@ -107,7 +107,7 @@ void FirmwareUpgradeUnit::menuFirmwareUpgradeModeClick()
         // plays now where "Load Local Preset" can bring it back.
         editor_.backups->backUpBefore(QStringLiteral("the firmware upgrade"));
         bypassWasOn = editor_.formFXsettings->isBypassOn();
-        editor_.formFXsettings->sendBypass(true);
+        editor_.comm->sendBypass(true);
         if (!editor_.dialogs().askYesNo(&main, QStringLiteral("Keep SHIFT button on the pedal pressed and click YES."))) {
             editor_.log().logLine(QStringLiteral("Upgrade Mode cancelled"));
             leaveFailedEntry(bypassWasOn, timerWasRunning);
@@ -165,7 +165,7 @@ void FirmwareUpgradeUnit::leaveFailedEntry(bool bypassWasOn, bool timerWasRunnin
     if (editor_.d2xx->parity != FtdiDriver::FT_PARITY_NONE)
         client_->useNormalSettings();
     if (!bypassWasOn)
-        editor_.formFXsettings->sendBypass(false);
+        editor_.comm->sendBypass(false);
     if (timerWasRunning)
         main.Timer_USB_Read.start();
 }

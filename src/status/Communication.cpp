@@ -4,6 +4,7 @@
 #include "app/FormMain.h"
 #include "console/Maintenance.h"
 #include "editor/FXsettings.h"
+#include "editor/Messages.h"
 #include "effects/Catalogue.h"
 #include "firmware/BootloaderClient.h"
 #include "firmware/FirmwareUpgradeUnit.h"
@@ -431,6 +432,13 @@ void Communication::pollUnsolicited()
     log().logLine(QStringLiteral("num of bytes read: ") + QString::number(bytes.size()));
     editor_.maintenance->unsolicitedBytes(reinterpret_cast<const uint8_t*>(bytes.constData()),
                                           static_cast<uint32_t>(bytes.size()));
+}
+
+// ---------------------------------------------------------------- bypass
+
+void Communication::sendBypass(bool on)
+{
+    transport().sendHex(Messages::bypass(on));
 }
 
 // ---------------------------------------------------------------- status request

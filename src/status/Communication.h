@@ -76,6 +76,11 @@ public:
     // Handler of Timer_USB_Read.
     void pollUnsolicited();
 
+    // The pedal into bypass, or out of it: the effect window's switch and the
+    // operations that need a quiet pedal (uploads, the way into the
+    // bootloader) all send it here.
+    void sendBypass(bool on);
+
     // The status request; false when it did not get through to its end.
     bool requestStatus();
     // What the last status reply that was read whole said; none before one.
