@@ -25,6 +25,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -639,7 +640,7 @@ void FXsettings::getParameterValues(const PedalStatus& status)
 
 void FXsettings::showParameterValues(bool immediately)
 {
-    sendImmediately = immediately;
+    const QScopedValueRollback<bool> atOnce(sendImmediately, immediately);
     const ParameterModel& m = model_;
     const auto full = [](Dial* d, uint32_t v) { d->setAngle(DialMath::valueToDialAngle(v)); };
     const auto stepped = [](Dial* d, uint32_t v, int steps) { d->setAngle(DialMath::valueToDialAngle(v, steps)); };
@@ -672,7 +673,6 @@ void FXsettings::showParameterValues(bool immediately)
     ui->swtNoiseGateStatus->setOn(m.noiseGateStatus.value == ParameterCodes::kOn);
     full(ui->dialNoiseGateThreshold, m.noiseGateThreshold.value);
     onOff(ui->swtAttack, m.attack.value, ParameterCodes::kAttackSlow, ParameterCodes::kAttackFast);
-    sendImmediately = false;
 }
 
 // ---------------------------------------------------------------- assignments and footswitch
@@ -735,45 +735,46 @@ void FXsettings::setDefaultAssignableParameterValues()
 {
     editor_.backups->backUpBefore(QStringLiteral("the assignable defaults"));
     const EditHistory::Values before = editMenu_->beginWholeChange();
-    ++wholeChange_;
-    ParameterModel& m = model_;
-    m.inputLevel.value = 0x00800000;
-    m.harmonicPitch.value = harmonicPitchTable[12];
-    m.waveClip.value = 0;
-    m.dominantNotesCut.value = 0;
-    m.highNotesCut.value = 0;
-    m.dryHpf.value = 0;
-    m.limitRangeUp.value = 0;
-    m.noiseGateStatus.value = 0;
-    m.noiseGateThreshold.value = 0;
-    m.attack.value = ParameterCodes::kAttackFast;
+    {
+        const QScopedValueRollback<int> whole(wholeChange_, wholeChange_ + 1);
+        ParameterModel& m = model_;
+        m.inputLevel.value = 0x00800000;
+        m.harmonicPitch.value = harmonicPitchTable[12];
+        m.waveClip.value = 0;
+        m.dominantNotesCut.value = 0;
+        m.highNotesCut.value = 0;
+        m.dryHpf.value = 0;
+        m.limitRangeUp.value = 0;
+        m.noiseGateStatus.value = 0;
+        m.noiseGateThreshold.value = 0;
+        m.attack.value = ParameterCodes::kAttackFast;
 
-    Clock& clock = editor_.clock();
-    const auto quietly = [&](const assignable_parameter& p) {
-        const QString text = Messages::writeParameter(p.address, p.value);
-        if (addressesUsable(text))
-            writeNow(p.address, text);
-    };
-    quietly(m.inputLevel);
-    clock.sleepMs(kDefaultsPauseMs);
-    quietly(m.harmonicPitch);
-    clock.sleepMs(kDefaultsPauseMs);
-    quietly(m.waveClip);
-    clock.sleepMs(kDefaultsPauseMs);
-    writeToDsp(m.dominantNotesCut.address, m.dominantNotesCut.value);
-    writeToDsp(m.highNotesCut.address, m.highNotesCut.value);
-    clock.sleepMs(kDefaultsPauseMs);
-    quietly(m.dryHpf);
-    clock.sleepMs(kDefaultsPauseMs);
-    sendParameterValue(m.limitRangeUp.value, ParameterId::LimitRangeUp);
-    clock.sleepMs(kDefaultsPauseMs);
-    sendParameterValue(0, ParameterId::NoiseGateThreshold);
-    clock.sleepMs(kDefaultsPauseMs);
-    sendParameterValue(m.attack.value, ParameterId::Attack);
-    clock.sleepMs(kDefaultsPauseMs);
+        Clock& clock = editor_.clock();
+        const auto quietly = [&](const assignable_parameter& p) {
+            const QString text = Messages::writeParameter(p.address, p.value);
+            if (addressesUsable(text))
+                writeNow(p.address, text);
+        };
+        quietly(m.inputLevel);
+        clock.sleepMs(kDefaultsPauseMs);
+        quietly(m.harmonicPitch);
+        clock.sleepMs(kDefaultsPauseMs);
+        quietly(m.waveClip);
+        clock.sleepMs(kDefaultsPauseMs);
+        writeToDsp(m.dominantNotesCut.address, m.dominantNotesCut.value);
+        writeToDsp(m.highNotesCut.address, m.highNotesCut.value);
+        clock.sleepMs(kDefaultsPauseMs);
+        quietly(m.dryHpf);
+        clock.sleepMs(kDefaultsPauseMs);
+        sendParameterValue(m.limitRangeUp.value, ParameterId::LimitRangeUp);
+        clock.sleepMs(kDefaultsPauseMs);
+        sendParameterValue(0, ParameterId::NoiseGateThreshold);
+        clock.sleepMs(kDefaultsPauseMs);
+        sendParameterValue(m.attack.value, ParameterId::Attack);
+        clock.sleepMs(kDefaultsPauseMs);
 
-    showParameterValues(false);
-    --wholeChange_;
+        showParameterValues(false);
+    }
     editMenu_->recordWholeChange(QStringLiteral("Assignable Defaults"), before, EditHistory::assignable());
 }
 
@@ -833,9 +834,10 @@ qint64 FXsettings::nowMs()
 void FXsettings::putValues(const EditHistory::Values& target, const EditHistory::Touched& send)
 {
     model_.setValues(target);
-    quiet_ = true;
-    showParameterValues(false);
-    quiet_ = false;
+    {
+        const QScopedValueRollback<bool> quiet(quiet_, true);
+        showParameterValues(false);
+    }
     for (int k = 0; k < kParameterCount; ++k) {
         if (!send[static_cast<size_t>(k)])
             continue;
@@ -855,9 +857,10 @@ void FXsettings::loadPresetValues(const std::array<uint32_t, kParameterCount>& v
 {
     const EditHistory::Values before = editMenu_->beginWholeChange();
     model_.setValues(values);
-    ++wholeChange_;
-    showParameterValues(true);
-    --wholeChange_;
+    {
+        const QScopedValueRollback<int> whole(wholeChange_, wholeChange_ + 1);
+        showParameterValues(true);
+    }
     editMenu_->recordWholeChange(QStringLiteral("Load Preset"), before, EditHistory::all());
     editMenu_->setReference(model_.values());
 }

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QDir>
 #include <QFileInfo>
+#include <QScopedValueRollback>
 
 
 namespace {
@@ -22,12 +23,6 @@ const QString kQuestion = QStringLiteral("Upload the selected algorithm?");
 // The pedal needs this long in bypass before it takes a new algorithm.
 constexpr int kCatalogueBypassPauseMs = 40;
 constexpr int kFileBypassPauseMs = 400;
-
-struct BusyGuard {
-    bool& busy;
-    explicit BusyGuard(bool& b) : busy(b) { busy = true; }
-    ~BusyGuard() { busy = false; }
-};
 } // namespace
 
 EffectUpload::EffectUpload(Editor& editor) : editor_(editor) {}
@@ -44,7 +39,7 @@ void EffectUpload::btnUploadClick()
 {
     if (refuseReentry())
         return;
-    BusyGuard guard(busy_);
+    const QScopedValueRollback<bool> busy(busy_, true);
     FormMain& main = *editor_.formMain;
     Log& log = editor_.log();
     Catalogue& catalogue = *editor_.catalogue;
@@ -99,7 +94,7 @@ void EffectUpload::menuLoadAlgorithmFromFileClick()
 {
     if (refuseReentry())
         return;
-    BusyGuard guard(busy_);
+    const QScopedValueRollback<bool> busy(busy_, true);
     FormMain& main = *editor_.formMain;
     Log& log = editor_.log();
 

@@ -5,6 +5,8 @@
 #include "link/Transport.h"
 #include "seams/Log.h"
 
+#include <QScopedValueRollback>
+
 #include <algorithm>
 
 BootloaderClient::BootloaderClient(D2XXUnit& d2xx, Transport& transport, Log& log)
@@ -111,11 +113,7 @@ bool BootloaderClient::acknowledged(const QString& reply, const QString& step, T
 
 BootloaderClient::Handshake BootloaderClient::handshake()
 {
-    inHandshake_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{inHandshake_};
+    const QScopedValueRollback<bool> greeting(inHandshake_, true);
     const Handshake result = greet();
     handshakeFailed_ = !result.ok;
     return result;

@@ -26,6 +26,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 
 namespace {
 const QString kBanner = QStringLiteral("********************");
@@ -306,60 +307,61 @@ void FirmwareUpgradeUnit::upgrade(const QByteArray& image, int version)
     FirmwareImage::logChunks(log, image, chunks);
     const int count = static_cast<int>(chunks.size());
 
-    writing_ = true;
-    window.btnUpgradeFirmware()->setEnabled(false);
-    window.cmbFirmwareChoose()->setEnabled(false);
-    // Every block is written, then read back: the bar covers both.
-    window.ProgressBar1()->setMaximum(2 * count);
-    window.ProgressBar1()->setValue(0);
-
     bool synced = true;
-    if (resyncBeforeUpgrade_) {
-        window.lblProgress()->setText(QStringLiteral("Connecting to the bootloader..."));
-        synced = client_->handshake().ok;
-        if (!synced)
-            log.logLine(QStringLiteral("the bootloader did not answer before the upgrade"));
-    }
-
     FirmwareWriter::Outcome outcome;
-    if (synced) {
-        using Phase = FirmwareWriter::Phase;
-        window.lblProgress()->setText(QStringLiteral("Erasing the flash..."));
-        qint64 started = 0;
-        FirmwareWriter writer(*client_, clock, log);
-        outcome = writer.write(
-            chunks, version,
-            [&](Phase phase, int block, int blocks) {
-                if (phase == Phase::Stamp) {
-                    window.ProgressBar1()->setValue(2 * blocks);
-                    window.lblProgress()->setText(QStringLiteral("Writing the version stamp..."));
-                    return;
-                }
-                const int step = phase == Phase::Writing ? block : blocks + block;
-                window.ProgressBar1()->setValue(step);
-                if (step == 0)
-                    started = clock.nowMs();
-                QString text = QStringLiteral("%1 block %2 of %3")
-                                   .arg(phase == Phase::Writing ? QStringLiteral("Writing") : QStringLiteral("Checking"))
-                                   .arg(block + 1)
-                                   .arg(blocks);
-                if (step > 0) {
-                    const qint64 perStep = (clock.nowMs() - started) / step;
-                    const qint64 secondsLeft = (perStep * (2 * blocks - step) + 999) / 1000;
-                    text += QStringLiteral(", about %1 s left").arg(secondsLeft);
-                }
-                window.lblProgress()->setText(text);
-            },
-            [&] { return editor_.formMain->Timer_USB_Read.isActive(); });
-    } else {
-        outcome.failure = client_->failure();
-        outcome.erased = false;
-        outcome.message = QStringLiteral("The firmware upgrade could not start: the pedal's bootloader does not answer.\r\n\r\n"
-                                         "To bring the pedal back: unplug it, hold SHIFT while connecting it to USB, "
-                                         "check \"Upgrade Mode\" in the Firmware Upgrade menu, then choose "
-                                         "Scan And Link in the Connection menu and upgrade again.");
+    {
+        const QScopedValueRollback<bool> writing(writing_, true);
+        window.btnUpgradeFirmware()->setEnabled(false);
+        window.cmbFirmwareChoose()->setEnabled(false);
+        // Every block is written, then read back: the bar covers both.
+        window.ProgressBar1()->setMaximum(2 * count);
+        window.ProgressBar1()->setValue(0);
+
+        if (resyncBeforeUpgrade_) {
+            window.lblProgress()->setText(QStringLiteral("Connecting to the bootloader..."));
+            synced = client_->handshake().ok;
+            if (!synced)
+                log.logLine(QStringLiteral("the bootloader did not answer before the upgrade"));
+        }
+
+        if (synced) {
+            using Phase = FirmwareWriter::Phase;
+            window.lblProgress()->setText(QStringLiteral("Erasing the flash..."));
+            qint64 started = 0;
+            FirmwareWriter writer(*client_, clock, log);
+            outcome = writer.write(
+                chunks, version,
+                [&](Phase phase, int block, int blocks) {
+                    if (phase == Phase::Stamp) {
+                        window.ProgressBar1()->setValue(2 * blocks);
+                        window.lblProgress()->setText(QStringLiteral("Writing the version stamp..."));
+                        return;
+                    }
+                    const int step = phase == Phase::Writing ? block : blocks + block;
+                    window.ProgressBar1()->setValue(step);
+                    if (step == 0)
+                        started = clock.nowMs();
+                    const QString doing =
+                        phase == Phase::Writing ? QStringLiteral("Writing") : QStringLiteral("Checking");
+                    QString text = QStringLiteral("%1 block %2 of %3").arg(doing).arg(block + 1).arg(blocks);
+                    if (step > 0) {
+                        const qint64 perStep = (clock.nowMs() - started) / step;
+                        const qint64 secondsLeft = (perStep * (2 * blocks - step) + 999) / 1000;
+                        text += QStringLiteral(", about %1 s left").arg(secondsLeft);
+                    }
+                    window.lblProgress()->setText(text);
+                },
+                [&] { return editor_.formMain->Timer_USB_Read.isActive(); });
+        } else {
+            outcome.failure = client_->failure();
+            outcome.erased = false;
+            outcome.message =
+                QStringLiteral("The firmware upgrade could not start: the pedal's bootloader does not answer.\r\n\r\n"
+                               "To bring the pedal back: unplug it, hold SHIFT while connecting it to USB, "
+                               "check \"Upgrade Mode\" in the Firmware Upgrade menu, then choose "
+                               "Scan And Link in the Connection menu and upgrade again.");
+        }
     }
-    writing_ = false;
     window.cmbFirmwareChoose()->setEnabled(true);
     window.btnUpgradeFirmware()->setEnabled(true);
 

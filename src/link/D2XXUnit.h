@@ -3,6 +3,7 @@
 #include "link/FtdiDriver.h"
 
 #include <QByteArray>
+#include <QScopedValueRollback>
 #include <QString>
 
 #include <array>
@@ -71,16 +72,8 @@ public:
 
     // The error-report switch off for the life of the object, then back as it
     // was: asking after a device that may be gone is not an error worth a line.
-    class QuietErrors {
-    public:
-        explicit QuietErrors(D2XXUnit& d2xx) : d2xx_(d2xx), was_(d2xx.reportErrors) { d2xx_.reportErrors = false; }
-        ~QuietErrors() { d2xx_.reportErrors = was_; }
-        QuietErrors(const QuietErrors&) = delete;
-        QuietErrors& operator=(const QuietErrors&) = delete;
-
-    private:
-        D2XXUnit& d2xx_;
-        bool was_;
+    struct QuietErrors : QScopedValueRollback<bool> {
+        explicit QuietErrors(D2XXUnit& d2xx) : QScopedValueRollback<bool>(d2xx.reportErrors, false) {}
     };
 
     uint8_t* send_buffer() { return send_.get(); }

@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QCoreApplication>
 #include <QDir>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 #include <optional>
@@ -209,9 +210,10 @@ void Communication::scanAndLink()
         deviceDescription = QString::fromLatin1(d2xx().FT_Device_String);
         main.lblDeviceName()->setText(deviceDescription);
         heldMessages_.clear();
-        holdMessages_ = several;
-        Link();
-        holdMessages_ = false;
+        {
+            const QScopedValueRollback<bool> hold(holdMessages_, several);
+            Link();
+        }
         endsOnPedal = linked && linkState_ == LinkState::Answering;
         if (endsOnPedal)
             pedal = Found{deviceSerialNumber, deviceDescription};
@@ -351,11 +353,10 @@ void Communication::connectionLost()
 {
     if (losing_ || !linked)
         return;
-    losing_ = true;
+    const QScopedValueRollback<bool> losing(losing_, true);
     log().logLine(QStringLiteral("the pedal is gone: the device's queue cannot be read any more"));
     unlinkLostDevice();
     editor_.dialogs().information(editor_.formMain, connectionLostText());
-    losing_ = false;
 }
 
 void Communication::unlinkLostDevice()
@@ -445,17 +446,13 @@ void Communication::sendBypass(bool on)
 
 bool Communication::requestStatus()
 {
-    if (requestDepth_ > 0) {
+    if (requesting_) {
         // Started from inside the wait of another request (a second click on
         // "Request", say): nesting would read the first request's reply.
         log().logLine(QStringLiteral("status request refused: another request is waiting for the pedal"));
         return false;
     }
-    ++requestDepth_;
-    struct Depth {
-        int& d;
-        ~Depth() { --d; }
-    } depth{requestDepth_};
+    const QScopedValueRollback<bool> requesting(requesting_, true);
 
     FormMain& main = *editor_.formMain;
     const bool timerWasRunning = main.Timer_USB_Read.isActive();

@@ -85,7 +85,7 @@ public:
     bool requestStatus();
     // What the last status reply that was read whole said; none before one.
     const std::optional<PedalStatus>& lastStatus() const { return lastStatus_; }
-    bool requestInProgress() const { return requestDepth_ > 0; }
+    bool requestInProgress() const { return requesting_; }
 
 private:
     D2XXUnit& d2xx();
@@ -101,7 +101,7 @@ private:
     void tell(const QString& text);
 
     Editor& editor_;
-    int requestDepth_ = 0;
+    bool requesting_ = false;
     // The last link attempt could not open the device (held by another
     // program, say): the request that follows it cannot get an answer.
     bool openFailed_ = false;

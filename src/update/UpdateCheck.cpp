@@ -15,20 +15,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
+#include <QScopedValueRollback>
 
 namespace {
 const QString kSettingsFile = QStringLiteral("ShowMessageVersionAtStartup.txt");
-
-class BusyWhile {
-public:
-    explicit BusyWhile(bool& flag) : flag_(flag) { flag_ = true; }
-    ~BusyWhile() { flag_ = false; }
-    BusyWhile(const BusyWhile&) = delete;
-    BusyWhile& operator=(const BusyWhile&) = delete;
-
-private:
-    bool& flag_;
-};
 } // namespace
 
 UpdateCheck::UpdateCheck(Editor& editor)
@@ -62,7 +52,7 @@ void UpdateCheck::TimerCheckWebVersionTimer()
     }
     if (busy_)
         return;
-    BusyWhile busy(busy_);
+    const QScopedValueRollback<bool> busy(busy_, true);
     const WebRequest::Reply reply = WebRequest::get(network(), server_.url(UpdateServer::kEditorVersionPage),
                                                     setup_.pageLimits);
     if (reply.cancelled)
@@ -172,7 +162,7 @@ void UpdateCheck::updateProcedure()
     {
         // Busy from the question on: the new-version window stays clickable
         // while the question box is open.
-        BusyWhile busy(busy_);
+        const QScopedValueRollback<bool> busy(busy_, true);
         if (!editor_.dialogs().askYesNo(&main, QStringLiteral("This action will update the Quarnel Editor to the "
                                                               "latest version. Do you want to continue?")))
             return;
