@@ -19,7 +19,6 @@ constexpr int kErasePauseMs = 100;
 constexpr int kReadPauseMs = 4000;
 constexpr int kEraseSettlePauseMs = 4000;
 
-const QString kBanner = QStringLiteral("********************");
 
 // The long pauses block the window; the cursor says so, and comes back however
 // the pause ends.
@@ -85,7 +84,7 @@ void Maintenance::menuEraseSettingsClick()
     editor_.backups->backUpBefore(QStringLiteral("Erase Settings"));
     if (!editor_.dialogs().askYesNo(main, eraseSettingsQuestion()))
         return;
-    editor_.log().logLine(kBanner + QStringLiteral("ERASE EEPROM 1") + kBanner);
+    editor_.log().logLine(Log::banner(QStringLiteral("ERASE EEPROM 1")));
     EraseEEPROM(MemoryMessages::settingsMemory());
     {
         BusyCursor busy;

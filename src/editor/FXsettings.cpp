@@ -34,7 +34,6 @@
 
 namespace {
 
-const QString kBanner = QStringLiteral("********************");
 
 // The window was laid out with its text sizes in the same units as its
 // geometry, 1/96 inch; in points that is three quarters of the number.
@@ -690,7 +689,7 @@ QString FXsettings::buildAssignMessage()
 
 void FXsettings::btnAssignClick()
 {
-    log(kBanner + QStringLiteral("ASSIGN") + kBanner);
+    log(Log::banner(QStringLiteral("ASSIGN")));
     const QString text = buildAssignMessage();
     if (!editor_.dialogs().askYesNo(editor_.formMain, QStringLiteral("Upload Assignments?")))
         return;
@@ -715,7 +714,7 @@ QString FXsettings::buildFootswitchMessage()
 
 void FXsettings::btnSetFootswitchModeClick()
 {
-    log(kBanner + QStringLiteral("SET FOOTSWITCH MODE") + kBanner);
+    log(Log::banner(QStringLiteral("SET FOOTSWITCH MODE")));
     const QString text = buildFootswitchMessage();
     log(text);
     editor_.transport->sendHex(text);
@@ -723,7 +722,7 @@ void FXsettings::btnSetFootswitchModeClick()
 
 void FXsettings::btnSetTuningClick()
 {
-    log(kBanner + QStringLiteral("SET TUNING") + kBanner);
+    log(Log::banner(QStringLiteral("SET TUNING")));
     const QString text = Messages::tuning(model_.currentTuning, model_.semitoneVariation);
     log(QStringLiteral("Tuning Message: ") + text);
     if (!editor_.dialogs().askYesNo(editor_.formMain, QStringLiteral("Set new tuning?")))

@@ -44,7 +44,7 @@ void EffectUpload::btnUploadClick()
     Log& log = editor_.log();
     Catalogue& catalogue = *editor_.catalogue;
 
-    log.logLine(QStringLiteral("********************UPLOAD********************"));
+    log.logLine(Log::banner(QStringLiteral("UPLOAD")));
     main.Timer_USB_Read.stop();
 
     // The image is loaded and checked before the pedal is touched. A failed

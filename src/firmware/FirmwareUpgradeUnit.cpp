@@ -29,7 +29,6 @@
 #include <QScopedValueRollback>
 
 namespace {
-const QString kBanner = QStringLiteral("********************");
 const QString kUpgradeModeItem = QStringLiteral("menuFirmwareUpgradeMode");
 const QString kStartItem = QStringLiteral("menuStartFirmwareUpgrade");
 } // namespace
@@ -205,7 +204,7 @@ void FirmwareUpgradeUnit::btnUpgradeFirmwareClick()
         refuseWhileWriting();
         return;
     }
-    editor_.log().logLine(kBanner + QStringLiteral("FIRMWARE UPGRADE") + kBanner);
+    editor_.log().logLine(Log::banner(QStringLiteral("FIRMWARE UPGRADE")));
     editor_.d2xx->reportErrors = false;
     bool found = false;
     const QByteArray image = DataItems::bytes(imageName_, &found);

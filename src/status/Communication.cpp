@@ -31,7 +31,6 @@
 #include <utility>
 
 namespace {
-const QString kBanner = QStringLiteral("********************");
 
 QString trueFalse(bool b)
 {
@@ -458,7 +457,7 @@ bool Communication::requestStatus()
     const bool timerWasRunning = main.Timer_USB_Read.isActive();
     const bool wasUpdating = updatingFromPedal;
 
-    log().logLine(kBanner + QStringLiteral("REQUEST") + kBanner);
+    log().logLine(Log::banner(QStringLiteral("REQUEST")));
     updatingFromPedal = true;
     main.Timer_USB_Read.stop();
     transport().dropStaleBytes(QStringLiteral("the status request"));

@@ -7,6 +7,7 @@
 #include "link/Hex.h"
 #include "link/Transport.h"
 #include "seams/Dialogs.h"
+#include "seams/Log.h"
 #include "status/Communication.h"
 #include "status/PedalStatus.h"
 #include "tracking/TrackingMessages.h"
@@ -71,8 +72,8 @@ void InstrumentRange::menuRangeLimitOFFClick()
 
 void InstrumentRange::sendRangeLimit(bool on)
 {
-    editor_.log().logLine(on ? QStringLiteral("********************RANGE LIMIT ON********************")
-                             : QStringLiteral("********************RANGE LIMIT OFF********************"));
+    editor_.log().logLine(on ? Log::banner(QStringLiteral("RANGE LIMIT ON"))
+                             : Log::banner(QStringLiteral("RANGE LIMIT OFF")));
     const QString text = rangeLimit(on);
     editor_.log().logLine(text);
     editor_.transport->sendHex(text);
