@@ -349,8 +349,7 @@ void FirmwareUpgradeUnit::upgrade(const QByteArray& image, int version)
                         text += QStringLiteral(", about %1 s left").arg(secondsLeft);
                     }
                     window.lblProgress()->setText(text);
-                },
-                [&] { return editor_.formMain->Timer_USB_Read.isActive(); });
+                });
         } else {
             outcome.failure = client_->failure();
             outcome.erased = false;

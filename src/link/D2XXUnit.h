@@ -32,8 +32,8 @@ public:
     uint32_t Open_USB_Device_By_Serial_Number(const QString& serial);
     uint32_t closeDevice();
     // Reads what the queue holds now, at most kBufferSize bytes (the rest stays
-    // queued), into the start of receive_buffer. The requested size is ignored.
-    uint32_t readDevice(uint32_t requested = kBufferSize);
+    // queued), into the start of receive_buffer.
+    uint32_t readDevice();
     uint32_t writeDevice(uint32_t n);
     uint32_t setBaudRate();
     uint32_t setDataCharacteristics();

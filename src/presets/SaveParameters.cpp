@@ -31,11 +31,6 @@ constexpr int kPauseAfterStoreMs = 100;
 
 SaveParameters::SaveParameters(Editor& editor) : editor_(editor) {}
 
-QString SaveParameters::infoText()
-{
-    return kInfoText;
-}
-
 void SaveParameters::btnSaveParametersClick()
 {
     Communication& comm = *editor_.comm;

@@ -516,14 +516,14 @@ bool Communication::requestStatus()
     log().logLine(QStringLiteral("Algorithm version: ") + algorithmVersion);
     main.lblAlgorithmVersion()->setText(QStringLiteral("Device Algorithm: ") + algorithmVersion);
     log().logLine(QStringLiteral("Current device firmware: ") + firmwareVersion);
-    log().logLine(QStringLiteral("Most recent firmware: ") + QString::number(mostRecentFirmware));
+    log().logLine(QStringLiteral("Most recent firmware: ") + QString::number(kMostRecentFirmware));
     effectNumber = status.effectText;
     log().logLine(QStringLiteral("Effect Number: ") + effectNumber);
 
-    if (status.firmware < mostRecentFirmware) {
+    if (status.firmware < kMostRecentFirmware) {
         if (editor_.formFXsettings->isVisible())
             editor_.formFXsettings->close();
-        tell(QStringLiteral("A firmware upgrade is required. Upgrade to Firmware ") + QString::number(mostRecentFirmware));
+        tell(QStringLiteral("A firmware upgrade is required. Upgrade to Firmware ") + QString::number(kMostRecentFirmware));
         tell(kFirmwareLegacyHelp);
         EnableUSBobjects(false);
         return false;

@@ -39,7 +39,6 @@ public:
     QString firmwareVersion = QStringLiteral("0");
     QString algorithmVersion;
     QString effectNumber;
-    int mostRecentFirmware = kMostRecentFirmware;
 
     // Discovery and linking.
     void selectSerialSettings(SerialMode mode);
@@ -85,7 +84,6 @@ public:
     bool requestStatus();
     // What the last status reply that was read whole said; none before one.
     const std::optional<PedalStatus>& lastStatus() const { return lastStatus_; }
-    bool requestInProgress() const { return requesting_; }
 
 private:
     D2XXUnit& d2xx();

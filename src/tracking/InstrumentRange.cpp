@@ -38,7 +38,6 @@ void InstrumentRange::showInstrument(uint8_t code)
 
 void InstrumentRange::chooseInstrument(uint8_t code)
 {
-    currentCode_ = code;
     showInstrument(code);
 
     const QString path = editor_.functions->filesPath(QStringLiteral("Instrument.txt"));
@@ -84,7 +83,6 @@ void InstrumentRange::sendRangeLimit(bool on)
 
 void InstrumentRange::decodeInstrumentRange(const PedalStatus& status)
 {
-    currentCode_ = status.instrument;
-    if (currentCode_ == kStandard || currentCode_ == kLow)
-        showInstrument(currentCode_);
+    if (status.instrument == kStandard || status.instrument == kLow)
+        showInstrument(status.instrument);
 }

@@ -68,7 +68,6 @@ void UpdateCheck::TimerCheckWebVersionTimer()
         editor_.dialogs().information(&main, QStringLiteral("Error: the server's version is not a version number"));
         return;
     }
-    newestVersion_ = newest;
     editor_.log().logLine(QStringLiteral("currentAppVersion: ") + setup_.editorVersion);
     editor_.log().logLine(QStringLiteral("newAppVersion: ") + newest);
 
