@@ -149,11 +149,7 @@ Log& Communication::log()
 
 void Communication::selectSerialSettings(SerialMode mode)
 {
-    D2XXUnit& unit = d2xx();
-    unit.baudRate = 115200;
-    unit.wordLength = FtdiDriver::FT_BITS_8;
-    unit.stopBits = FtdiDriver::FT_STOP_BITS_1;
-    unit.parity = mode == SerialMode::Bootloader ? FtdiDriver::FT_PARITY_EVEN : FtdiDriver::FT_PARITY_NONE;
+    BootloaderClient::selectSerialSettings(d2xx(), mode == SerialMode::Bootloader);
 }
 
 void Communication::findDevices()
