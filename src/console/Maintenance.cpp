@@ -19,7 +19,6 @@ constexpr int kErasePauseMs = 100;
 constexpr int kReadPauseMs = 4000;
 constexpr int kEraseSettlePauseMs = 4000;
 
-
 // The long pauses block the window; the cursor says so, and comes back however
 // the pause ends.
 class BusyCursor {

@@ -34,7 +34,6 @@
 
 namespace {
 
-
 // The window was laid out with its text sizes in the same units as its
 // geometry, 1/96 inch; in points that is three quarters of the number.
 constexpr qreal kTextSize = 10.5 * 72.0 / 96.0;
