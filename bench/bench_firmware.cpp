@@ -10,7 +10,6 @@
 
 #include "BenchSupport.h"
 #include "PedalBehindLine.h"
-#include "console/Log.h"
 #include "data/DataItems.h"
 #include "firmware/BootloaderClient.h"
 #include "firmware/FirmwareImage.h"
@@ -18,6 +17,7 @@
 #include "link/D2XXUnit.h"
 #include "link/Transport.h"
 #include "seams/Clock.h"
+#include "seams/Log.h"
 #include "virtualpedal/PedalBootloader.h"
 #include "virtualpedal/VirtualPedal.h"
 

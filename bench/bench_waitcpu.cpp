@@ -4,10 +4,10 @@
 
 #include "BenchSupport.h"
 
-#include "console/Log.h"
 #include "link/D2XXUnit.h"
 #include "link/Transport.h"
 #include "seams/Clock.h"
+#include "seams/Log.h"
 #include "virtualpedal/VirtualPedal.h"
 
 #include <QCoreApplication>

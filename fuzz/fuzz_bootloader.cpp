@@ -14,12 +14,12 @@
 #include "PedalBehindLine.h"
 #include "VirtualClock.h"
 
-#include "console/Log.h"
 #include "firmware/BootloaderClient.h"
 #include "firmware/FirmwareImage.h"
 #include "firmware/FirmwareWriter.h"
 #include "link/D2XXUnit.h"
 #include "link/Transport.h"
+#include "seams/Log.h"
 #include "virtualpedal/VirtualPedal.h"
 
 #include <cstring>

@@ -8,9 +8,9 @@
 
 #include "FuzzInput.h"
 
-#include "console/Log.h"
 #include "firmware/FirmwareImage.h"
 #include "link/Hex.h"
+#include "seams/Log.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include "FuzzInput.h"
 #include "VirtualClock.h"
 
-#include "console/Log.h"
 #include "link/D2XXUnit.h"
 #include "link/FtdiDriver.h"
 #include "link/Transport.h"
+#include "seams/Log.h"
 
 #include <cstring>
 #include <deque>

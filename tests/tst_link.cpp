@@ -529,6 +529,8 @@ void TestLink::faultsDuringTheStatusRequest()
              qPrintable(log.join(QLatin1Char('|'))));
     QCOMPARE(fx.dialogs.informationTexts(), QStringList{message});
     QCOMPARE(fx.editor().transport->received_bytes_array, before); // neither the old nor a partial reply is used
+    QVERIFY(fx.comm().lastStatus());
+    QCOMPARE(fx.comm().lastStatus()->fields, before); // the last status is the last whole one
     // The window is as it was: linked, controls on, the read timer back.
     QVERIFY(!fx.comm().updatingFromPedal);
     QVERIFY(fx.main().Timer_USB_Read.isActive());
@@ -606,6 +608,7 @@ void TestLink::lateReplyIsNotTakenForTheNextOne()
              1);
     QCOMPARE(fx.editor().transport->received_bytes_array.size(), 107);
     QCOMPARE(fx.main().ui->lblFirmwareVersion->text(), QStringLiteral("Device Firmware: 18"));
+    QCOMPARE(fx.comm().lastStatus()->firmware, uint8_t(18));
 }
 
 void TestLink::malformedRepliesAreRefused_data()

@@ -4,8 +4,8 @@
 
 #include "NamedPipe.h"
 
-#include "app/RegularFile.h"
-#include "app/TextFiles.h"
+#include "files/RegularFile.h"
+#include "files/TextFiles.h"
 
 #include <QtTest>
 

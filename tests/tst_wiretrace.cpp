@@ -157,7 +157,7 @@ void TestWireTrace::purgesBesideEachMessage()
         e.deviceSettings->menuLoadFirstPresetAtStartupClick();
         break;
     case Bypass:
-        fx.fx().sendBypass(true);
+        fx.comm().sendBypass(true);
         break;
     case Instrument:
         e.instrumentRange->menuLowClick();

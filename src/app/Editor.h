@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/Log.h"
+#include "seams/Log.h"
 #include "seams/Services.h"
 
 #include <QList>

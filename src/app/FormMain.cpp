@@ -348,7 +348,6 @@ void FormMain::FormCreate()
     functions.applySavedLook();
     editor_.deviceSettings->buildMidiMenu();                         // 13
     editor_.catalogue->computeCatalogueVersion();                    // 14
-    comm.mostRecentFirmware = Communication::kMostRecentFirmware;
     ui->btnSaveParameters->setToolTip(                               // 15
         QStringLiteral("Saves current status of assignable parameters to pedal."));
 }

@@ -2,9 +2,9 @@
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
-#include "app/RegularFile.h"
-#include "app/TextFiles.h"
 #include "data/DataItems.h"
+#include "files/RegularFile.h"
+#include "files/TextFiles.h"
 #include "seams/Dialogs.h"
 #include "seams/Places.h"
 #include "seams/Shell.h"

@@ -2,13 +2,14 @@
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
-#include "presets/Backups.h"
-#include "console/Log.h"
-#include "status/Communication.h"
+#include "console/MemoryMessages.h"
 #include "link/D2XXUnit.h"
 #include "link/Transport.h"
+#include "presets/Backups.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
+#include "seams/Log.h"
+#include "status/Communication.h"
 
 #include <QGuiApplication>
 
@@ -17,8 +18,6 @@ constexpr int kErasePauseMs = 100;
 // The dump needs about 1.4 s on the wire; the pedal gets the rest of the time.
 constexpr int kReadPauseMs = 4000;
 constexpr int kEraseSettlePauseMs = 4000;
-
-const QString kBanner = QStringLiteral("********************");
 
 // The long pauses block the window; the cursor says so, and comes back however
 // the pause ends.
@@ -57,7 +56,7 @@ QString Maintenance::eraseSettingsQuestion()
 
 void Maintenance::EraseEEPROM(const QString& i2cAddr)
 {
-    const QString text = QStringLiteral("0B") + i2cAddr + QStringLiteral("00") + QStringLiteral("0000");
+    const QString text = MemoryMessages::erase(i2cAddr);
     editor_.log().logLine(QStringLiteral("erase message: ") + text);
     editor_.transport->sendHex(text, true, kErasePauseMs);
 }
@@ -68,7 +67,7 @@ void Maintenance::ReadEEPROM(const QString& i2cAddr)
     // finished by it.
     if (dump_.collecting())
         reportIncompleteDump();
-    const QString text = QStringLiteral("0C") + i2cAddr + QStringLiteral("0000") + QStringLiteral("0000");
+    const QString text = MemoryMessages::read(i2cAddr);
     editor_.log().logLine(QStringLiteral("Read message: ") + text);
     // Whatever is queued now is not the memory: the dump must start with its AB.
     editor_.transport->dropStaleBytes(QStringLiteral("the memory read"));
@@ -84,15 +83,15 @@ void Maintenance::menuEraseSettingsClick()
     editor_.backups->backUpBefore(QStringLiteral("Erase Settings"));
     if (!editor_.dialogs().askYesNo(main, eraseSettingsQuestion()))
         return;
-    editor_.log().logLine(kBanner + QStringLiteral("ERASE EEPROM 1") + kBanner);
-    EraseEEPROM(QStringLiteral("50"));
+    editor_.log().logLine(Log::banner(QStringLiteral("ERASE EEPROM 1")));
+    EraseEEPROM(MemoryMessages::settingsMemory());
     {
         BusyCursor busy;
         editor_.clock().sleepMs(kEraseSettlePauseMs);
     }
     if (editor_.dialogs().askYesNo(main,
                                    QStringLiteral("Memory has been erased, do you want to make a memory check now?")))
-        ReadEEPROM(QStringLiteral("50"));
+        ReadEEPROM(MemoryMessages::settingsMemory());
 }
 
 void Maintenance::unsolicitedBytes(const uint8_t* data, uint32_t count)

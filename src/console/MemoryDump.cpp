@@ -1,6 +1,6 @@
 #include "console/MemoryDump.h"
 
-#include "console/Log.h"
+#include "seams/Log.h"
 
 #include <algorithm>
 

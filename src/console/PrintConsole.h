@@ -1,7 +1,7 @@
 #pragma once
 
 #include "console/KeptLog.h"
-#include "console/Log.h"
+#include "seams/Log.h"
 
 #include <QStringList>
 #include <QTimer>

@@ -2,7 +2,6 @@
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
-#include "console/Log.h"
 #include "console/PrintConsole.h"
 #include "editor/Dial.h"
 #include "editor/DialMath.h"
@@ -10,12 +9,14 @@
 #include "editor/Messages.h"
 #include "editor/Switch.h"
 #include "effects/Catalogue.h"
-#include "status/Communication.h"
-#include "link/Transport.h"
 #include "link/Hex.h"
+#include "link/Transport.h"
+#include "presets/Backups.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
-#include "presets/Backups.h"
+#include "seams/Log.h"
+#include "status/Communication.h"
+#include "status/PedalStatus.h"
 #include "ui_FXsettings.h"
 
 #include <QAbstractItemView>
@@ -24,6 +25,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -31,8 +33,6 @@
 #include <algorithm>
 
 namespace {
-
-const QString kBanner = QStringLiteral("********************");
 
 // The window was laid out with its text sizes in the same units as its
 // geometry, 1/96 inch; in points that is three quarters of the number.
@@ -343,6 +343,15 @@ void FXsettings::writeNow(uint16_t address, const QString& text)
     editor_.transport->sendHex(text);
 }
 
+void FXsettings::writeToDsp(uint16_t address, uint32_t value)
+{
+    const QString text = Messages::writeParameter(address, value);
+    if (!addressesUsable(text))
+        return;
+    log(QStringLiteral("write to DSP msg: ") + text);
+    writeNow(address, text);
+}
+
 void FXsettings::Timer1Timer()
 {
     Timer1.stop();
@@ -361,11 +370,6 @@ void FXsettings::sendParameterValue(uint32_t value, ParameterId id)
     log(QStringLiteral("Send ") + model_.name(id) + kind + text);
     if (addressesUsable(text))
         writeNow(model_.address(id), text);
-}
-
-void FXsettings::sendBypass(bool on)
-{
-    editor_.transport->sendHex(Messages::bypass(on));
 }
 
 // ---------------------------------------------------------------- change handlers
@@ -424,10 +428,7 @@ void FXsettings::noteCutChange(ParameterId id)
     const uint32_t value = box->isChecked() ? ParameterCodes::kOn : ParameterCodes::kOff;
     const EditHistory::Values before = model_.values();
     model_.assignable(id).value = value;
-    if (addressesUsable(Messages::writeParameter(model_.address(id), value))) {
-        dropPending(model_.address(id));
-        editor_.transport->writeToDsp(QStringLiteral("01"), model_.address(id), value);
-    }
+    writeToDsp(model_.address(id), value);
     recordEdit(id, before);
 }
 
@@ -467,7 +468,7 @@ bool FXsettings::isBypassOn() const
 void FXsettings::swtBypassSwitch()
 {
     if (!updating())
-        sendBypass(ui->swtBypass->isOn());
+        editor_.comm->sendBypass(ui->swtBypass->isOn());
 }
 
 void FXsettings::swtLimitRangeSwitch()
@@ -542,12 +543,9 @@ void FXsettings::cmbSemitonesVariationChange()
 
 // ---------------------------------------------------------------- the status reply
 
-void FXsettings::getFootswitchMode(int index)
+void FXsettings::getFootswitchMode(const PedalStatus& status)
 {
-    const QByteArray& reply = editor_.transport->received_bytes_array;
-    if (index < 0 || index >= reply.size())
-        return;
-    const int mode = static_cast<uint8_t>(reply.at(index));
+    const int mode = status.footswitchMode;
     const auto buttons = Messages::footswitchButtons(mode);
     if (!buttons)
         return;
@@ -557,15 +555,12 @@ void FXsettings::getFootswitchMode(int index)
     log(Messages::footswitchModeLogLine(mode));
 }
 
-void FXsettings::getTuning(int index)
+void FXsettings::getTuning(const PedalStatus& status)
 {
-    const QByteArray& reply = editor_.transport->received_bytes_array;
-    if (index < 0 || index + 1 >= reply.size())
-        return;
-    const auto tuningByte = static_cast<uint8_t>(reply.at(index));
-    const auto semitoneByte = static_cast<uint8_t>(reply.at(index + 1));
+    const uint8_t tuningByte = status.tuning;
+    const auto semitoneByte = static_cast<uint8_t>(status.semitoneVariation);
     model_.currentTuning = tuningByte;
-    model_.semitoneVariation = static_cast<int8_t>(semitoneByte);
+    model_.semitoneVariation = status.semitoneVariation;
     log(QStringLiteral("Current Tuning: ") + QString::number(tuningByte));
     log(QStringLiteral("Semitones variation: ") + Hex::hex(semitoneByte, 2));
 
@@ -589,23 +584,21 @@ void FXsettings::getTuning(int index)
     }
 }
 
-void FXsettings::getControlAssignments(int index)
+void FXsettings::getControlAssignments(const PedalStatus& status)
 {
-    const auto reply = Messages::readAssignments(editor_.transport->received_bytes_array, index);
-    if (!reply)
-        return;
+    const Messages::Assignments& reply = status.assignments;
     for (int c = 0; c < kControlCount; ++c)
-        if (!reply->assigned[static_cast<size_t>(c)])
+        if (!reply.assigned[static_cast<size_t>(c)])
             assignList(static_cast<Control>(c))->setCurrentIndex(0);
     for (ParameterId id : kAssignableOrder)
         model_.assignable(id).is_assigned = false;
 
     for (Control c : {Control::One, Control::Two, Control::Three, Control::Four}) {
         const auto i = static_cast<size_t>(c);
-        if (!reply->assigned[i])
+        if (!reply.assigned[i])
             continue;
         const std::array<ParameterId, 5> targets = Messages::assignTargets(c);
-        for (int entry : Messages::matchingEntries(model_, c, reply->address[i])) {
+        for (int entry : Messages::matchingEntries(model_, c, reply.address[i])) {
             assignList(c)->setCurrentIndex(entry);
             model_.assignable(targets[static_cast<size_t>(entry - 1)]).is_assigned = true;
             log(Messages::assignmentLogLine(c, entry));
@@ -613,38 +606,26 @@ void FXsettings::getControlAssignments(int index)
     }
 
     const auto remote = static_cast<size_t>(Control::Remote);
-    if (!reply->assigned[remote])
+    if (!reply.assigned[remote])
         return;
-    if (reply->address[remote] == Messages::kRemoteBypass) {
+    if (reply.address[remote] == Messages::kRemoteBypass) {
         ui->cmbAssignRemote->setCurrentIndex(1);
         log(QStringLiteral("Remote assigned to Bypass"));
-    } else if (reply->address[remote] == Messages::kRemotePreset) {
+    } else if (reply.address[remote] == Messages::kRemotePreset) {
         ui->cmbAssignRemote->setCurrentIndex(2);
         log(QStringLiteral("Remote assigned to Preset Change"));
     }
 }
 
-void FXsettings::getBypassStatus(int index)
+void FXsettings::getBypassStatus(const PedalStatus& status)
 {
-    const QByteArray& reply = editor_.transport->received_bytes_array;
-    if (index < 0 || index >= reply.size())
-        return;
-    const auto b = static_cast<uint8_t>(reply.at(index));
-    if (b == 0)
-        ui->swtBypass->setOn(false);
-    else if (b == 1)
-        ui->swtBypass->setOn(true);
+    if (status.bypass)
+        ui->swtBypass->setOn(*status.bypass);
 }
 
-int FXsettings::getParameterValues(int index)
+void FXsettings::getParameterValues(const PedalStatus& status)
 {
-    const QByteArray& reply = editor_.transport->received_bytes_array;
-    if (!Messages::readValue(reply, index + 4 * (kParameterCount - 1))) {
-        log(QStringLiteral("parameter values not read: the reply ends before them"));
-        return kParameterCount;
-    }
-    for (int k = 0; k < kParameterCount; ++k)
-        model_.setValue(static_cast<ParameterId>(k), *Messages::readValue(reply, index + 4 * k));
+    model_.setValues(status.values);
     for (int k = 0; k < kParameterCount; ++k) {
         const auto id = static_cast<ParameterId>(k);
         log(Messages::valueLogLabel(id, model_.name(id)) + Hex::hex(model_.value(id), 8));
@@ -653,12 +634,11 @@ int FXsettings::getParameterValues(int index)
     // The pedal's own values: what "Compare" goes back to, and where the
     // history starts afresh.
     editMenu_->startFrom(model_.values());
-    return kParameterCount;
 }
 
 void FXsettings::showParameterValues(bool immediately)
 {
-    sendImmediately = immediately;
+    const QScopedValueRollback<bool> atOnce(sendImmediately, immediately);
     const ParameterModel& m = model_;
     const auto full = [](Dial* d, uint32_t v) { d->setAngle(DialMath::valueToDialAngle(v)); };
     const auto stepped = [](Dial* d, uint32_t v, int steps) { d->setAngle(DialMath::valueToDialAngle(v, steps)); };
@@ -691,7 +671,6 @@ void FXsettings::showParameterValues(bool immediately)
     ui->swtNoiseGateStatus->setOn(m.noiseGateStatus.value == ParameterCodes::kOn);
     full(ui->dialNoiseGateThreshold, m.noiseGateThreshold.value);
     onOff(ui->swtAttack, m.attack.value, ParameterCodes::kAttackSlow, ParameterCodes::kAttackFast);
-    sendImmediately = false;
 }
 
 // ---------------------------------------------------------------- assignments and footswitch
@@ -709,7 +688,7 @@ QString FXsettings::buildAssignMessage()
 
 void FXsettings::btnAssignClick()
 {
-    log(kBanner + QStringLiteral("ASSIGN") + kBanner);
+    log(Log::banner(QStringLiteral("ASSIGN")));
     const QString text = buildAssignMessage();
     if (!editor_.dialogs().askYesNo(editor_.formMain, QStringLiteral("Upload Assignments?")))
         return;
@@ -734,7 +713,7 @@ QString FXsettings::buildFootswitchMessage()
 
 void FXsettings::btnSetFootswitchModeClick()
 {
-    log(kBanner + QStringLiteral("SET FOOTSWITCH MODE") + kBanner);
+    log(Log::banner(QStringLiteral("SET FOOTSWITCH MODE")));
     const QString text = buildFootswitchMessage();
     log(text);
     editor_.transport->sendHex(text);
@@ -742,7 +721,7 @@ void FXsettings::btnSetFootswitchModeClick()
 
 void FXsettings::btnSetTuningClick()
 {
-    log(kBanner + QStringLiteral("SET TUNING") + kBanner);
+    log(Log::banner(QStringLiteral("SET TUNING")));
     const QString text = Messages::tuning(model_.currentTuning, model_.semitoneVariation);
     log(QStringLiteral("Tuning Message: ") + text);
     if (!editor_.dialogs().askYesNo(editor_.formMain, QStringLiteral("Set new tuning?")))
@@ -754,52 +733,46 @@ void FXsettings::setDefaultAssignableParameterValues()
 {
     editor_.backups->backUpBefore(QStringLiteral("the assignable defaults"));
     const EditHistory::Values before = editMenu_->beginWholeChange();
-    ++wholeChange_;
-    ParameterModel& m = model_;
-    m.inputLevel.value = 0x00800000;
-    m.harmonicPitch.value = harmonicPitchTable[12];
-    m.waveClip.value = 0;
-    m.dominantNotesCut.value = 0;
-    m.highNotesCut.value = 0;
-    m.dryHpf.value = 0;
-    m.limitRangeUp.value = 0;
-    m.noiseGateStatus.value = 0;
-    m.noiseGateThreshold.value = 0;
-    m.attack.value = ParameterCodes::kAttackFast;
+    {
+        const QScopedValueRollback<int> whole(wholeChange_, wholeChange_ + 1);
+        ParameterModel& m = model_;
+        m.inputLevel.value = 0x00800000;
+        m.harmonicPitch.value = harmonicPitchTable[12];
+        m.waveClip.value = 0;
+        m.dominantNotesCut.value = 0;
+        m.highNotesCut.value = 0;
+        m.dryHpf.value = 0;
+        m.limitRangeUp.value = 0;
+        m.noiseGateStatus.value = 0;
+        m.noiseGateThreshold.value = 0;
+        m.attack.value = ParameterCodes::kAttackFast;
 
-    Transport& comm = *editor_.transport;
-    Clock& clock = editor_.clock();
-    const auto quietly = [&](const assignable_parameter& p) {
-        const QString text = Messages::writeParameter(p.address, p.value);
-        if (addressesUsable(text))
-            writeNow(p.address, text);
-    };
-    const auto toDsp = [&](const assignable_parameter& p) {
-        if (addressesUsable(Messages::writeParameter(p.address, p.value))) {
-            dropPending(p.address);
-            comm.writeToDsp(QStringLiteral("01"), p.address, p.value);
-        }
-    };
-    quietly(m.inputLevel);
-    clock.sleepMs(kDefaultsPauseMs);
-    quietly(m.harmonicPitch);
-    clock.sleepMs(kDefaultsPauseMs);
-    quietly(m.waveClip);
-    clock.sleepMs(kDefaultsPauseMs);
-    toDsp(m.dominantNotesCut);
-    toDsp(m.highNotesCut);
-    clock.sleepMs(kDefaultsPauseMs);
-    quietly(m.dryHpf);
-    clock.sleepMs(kDefaultsPauseMs);
-    sendParameterValue(m.limitRangeUp.value, ParameterId::LimitRangeUp);
-    clock.sleepMs(kDefaultsPauseMs);
-    sendParameterValue(0, ParameterId::NoiseGateThreshold);
-    clock.sleepMs(kDefaultsPauseMs);
-    sendParameterValue(m.attack.value, ParameterId::Attack);
-    clock.sleepMs(kDefaultsPauseMs);
+        Clock& clock = editor_.clock();
+        const auto quietly = [&](const assignable_parameter& p) {
+            const QString text = Messages::writeParameter(p.address, p.value);
+            if (addressesUsable(text))
+                writeNow(p.address, text);
+        };
+        quietly(m.inputLevel);
+        clock.sleepMs(kDefaultsPauseMs);
+        quietly(m.harmonicPitch);
+        clock.sleepMs(kDefaultsPauseMs);
+        quietly(m.waveClip);
+        clock.sleepMs(kDefaultsPauseMs);
+        writeToDsp(m.dominantNotesCut.address, m.dominantNotesCut.value);
+        writeToDsp(m.highNotesCut.address, m.highNotesCut.value);
+        clock.sleepMs(kDefaultsPauseMs);
+        quietly(m.dryHpf);
+        clock.sleepMs(kDefaultsPauseMs);
+        sendParameterValue(m.limitRangeUp.value, ParameterId::LimitRangeUp);
+        clock.sleepMs(kDefaultsPauseMs);
+        sendParameterValue(0, ParameterId::NoiseGateThreshold);
+        clock.sleepMs(kDefaultsPauseMs);
+        sendParameterValue(m.attack.value, ParameterId::Attack);
+        clock.sleepMs(kDefaultsPauseMs);
 
-    showParameterValues(false);
-    --wholeChange_;
+        showParameterValues(false);
+    }
     editMenu_->recordWholeChange(QStringLiteral("Assignable Defaults"), before, EditHistory::assignable());
 }
 
@@ -859,9 +832,10 @@ qint64 FXsettings::nowMs()
 void FXsettings::putValues(const EditHistory::Values& target, const EditHistory::Touched& send)
 {
     model_.setValues(target);
-    quiet_ = true;
-    showParameterValues(false);
-    quiet_ = false;
+    {
+        const QScopedValueRollback<bool> quiet(quiet_, true);
+        showParameterValues(false);
+    }
     for (int k = 0; k < kParameterCount; ++k) {
         if (!send[static_cast<size_t>(k)])
             continue;
@@ -881,9 +855,10 @@ void FXsettings::loadPresetValues(const std::array<uint32_t, kParameterCount>& v
 {
     const EditHistory::Values before = editMenu_->beginWholeChange();
     model_.setValues(values);
-    ++wholeChange_;
-    showParameterValues(true);
-    --wholeChange_;
+    {
+        const QScopedValueRollback<int> whole(wholeChange_, wholeChange_ + 1);
+        showParameterValues(true);
+    }
     editMenu_->recordWholeChange(QStringLiteral("Load Preset"), before, EditHistory::all());
     editMenu_->setReference(model_.values());
 }

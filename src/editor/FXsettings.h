@@ -18,6 +18,7 @@ class QAction;
 class QComboBox;
 class QLabel;
 class QMenuBar;
+struct PedalStatus;
 
 // The effect settings window: the twenty parameters of the running effect as
 // knobs, switches, boxes and lists, the assignment lists, the footswitch mode
@@ -68,19 +69,18 @@ public:
     // device's, so nothing is kept or compared until its values are read.
     void forgetPedalValues();
 
-    // Decoders of the status reply; each takes the index of its first field.
-    void getFootswitchMode(int index);
-    void getTuning(int index);
-    void getControlAssignments(int index);
-    void getBypassStatus(int index);
-    int getParameterValues(int index);
+    // The window's parts of a status reply, each shown on its controls.
+    void getFootswitchMode(const PedalStatus& status);
+    void getTuning(const PedalStatus& status);
+    void getControlAssignments(const PedalStatus& status);
+    void getBypassStatus(const PedalStatus& status);
+    void getParameterValues(const PedalStatus& status);
     // Puts the twenty stored values on their controls, whose handlers then run.
     void showParameterValues(bool sendImmediately);
 
     // Sending.
     uint32_t sendParameterLevel(Dial* dial, ParameterId id);
     void sendParameterValue(uint32_t value, ParameterId id);
-    void sendBypass(bool on);
     // What the Bypass switch shows: the pedal's bypass as far as the editor knows.
     bool isBypassOn() const;
 
@@ -157,6 +157,8 @@ private:
     // follow it with an older value.
     void writeNow(uint16_t address, const QString& text);
     void dropPending(uint16_t address);
+    // writeNow with the log line the note cuts have always had.
+    void writeToDsp(uint16_t address, uint32_t value);
     // After a user's change of one parameter's control.
     void recordEdit(ParameterId id, const EditHistory::Values& before, int mergeKey = EditHistory::kNoMerge);
     // Shows target on the controls without their handlers sending, then sends

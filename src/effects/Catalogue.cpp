@@ -2,11 +2,11 @@
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
-#include "console/Log.h"
 #include "data/DataItems.h"
 #include "editor/FXsettings.h"
-#include "status/Communication.h"
 #include "seams/Dialogs.h"
+#include "seams/Log.h"
+#include "status/Communication.h"
 
 #include <QListWidget>
 

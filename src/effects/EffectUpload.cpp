@@ -2,20 +2,20 @@
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
-#include "console/Log.h"
 #include "data/Placeholders.h"
-#include "editor/FXsettings.h"
 #include "effects/Catalogue.h"
 #include "effects/UploadImage.h"
-#include "status/Communication.h"
 #include "link/D2XXUnit.h"
 #include "link/Transport.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
+#include "seams/Log.h"
+#include "status/Communication.h"
 
 #include <QLabel>
 #include <QDir>
 #include <QFileInfo>
+#include <QScopedValueRollback>
 
 
 namespace {
@@ -23,12 +23,6 @@ const QString kQuestion = QStringLiteral("Upload the selected algorithm?");
 // The pedal needs this long in bypass before it takes a new algorithm.
 constexpr int kCatalogueBypassPauseMs = 40;
 constexpr int kFileBypassPauseMs = 400;
-
-struct BusyGuard {
-    bool& busy;
-    explicit BusyGuard(bool& b) : busy(b) { busy = true; }
-    ~BusyGuard() { busy = false; }
-};
 } // namespace
 
 EffectUpload::EffectUpload(Editor& editor) : editor_(editor) {}
@@ -45,12 +39,12 @@ void EffectUpload::btnUploadClick()
 {
     if (refuseReentry())
         return;
-    BusyGuard guard(busy_);
+    const QScopedValueRollback<bool> busy(busy_, true);
     FormMain& main = *editor_.formMain;
     Log& log = editor_.log();
     Catalogue& catalogue = *editor_.catalogue;
 
-    log.logLine(QStringLiteral("********************UPLOAD********************"));
+    log.logLine(Log::banner(QStringLiteral("UPLOAD")));
     main.Timer_USB_Read.stop();
 
     // The image is loaded and checked before the pedal is touched. A failed
@@ -76,7 +70,7 @@ void EffectUpload::btnUploadClick()
         main.Timer_USB_Read.start();
         return;
     }
-    editor_.formFXsettings->sendBypass(true);
+    editor_.comm->sendBypass(true);
     editor_.clock().sleepMs(kCatalogueBypassPauseMs);
     editor_.d2xx->reportErrors = true;
     main.UploadCheckTimer.start();
@@ -100,7 +94,7 @@ void EffectUpload::menuLoadAlgorithmFromFileClick()
 {
     if (refuseReentry())
         return;
-    BusyGuard guard(busy_);
+    const QScopedValueRollback<bool> busy(busy_, true);
     FormMain& main = *editor_.formMain;
     Log& log = editor_.log();
 
@@ -121,7 +115,7 @@ void EffectUpload::menuLoadAlgorithmFromFileClick()
     if (!editor_.dialogs().askYesNo(&main, kQuestion))
         return;
 
-    editor_.formFXsettings->sendBypass(true);
+    editor_.comm->sendBypass(true);
     editor_.clock().sleepMs(kFileBypassPauseMs);
     editor_.d2xx->reportErrors = true;
     main.Timer_USB_Read.stop();

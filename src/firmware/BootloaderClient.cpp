@@ -1,9 +1,11 @@
 #include "firmware/BootloaderClient.h"
 
-#include "console/Log.h"
 #include "link/D2XXUnit.h"
 #include "link/Hex.h"
 #include "link/Transport.h"
+#include "seams/Log.h"
+
+#include <QScopedValueRollback>
 
 #include <algorithm>
 
@@ -96,11 +98,11 @@ bool BootloaderClient::waitForAcknowledge(const QString& step, int timeoutMs)
 bool BootloaderClient::acknowledged(const QString& reply, const QString& step, Transport::Wait wait)
 {
     log_.appendDirect(QStringLiteral("received: ") + reply);
-    if (reply == QLatin1String("79")) {
+    if (isAck(reply)) {
         log_.appendDirect(QStringLiteral("ACK"));
         return true;
     }
-    if (reply == QLatin1String("1F")) {
+    if (isNack(reply)) {
         log_.appendDirect(QStringLiteral("NOT ACK"));
         return fail(Failure::Kind::Nack, step, reply);
     }
@@ -111,11 +113,7 @@ bool BootloaderClient::acknowledged(const QString& reply, const QString& step, T
 
 BootloaderClient::Handshake BootloaderClient::handshake()
 {
-    inHandshake_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{inHandshake_};
+    const QScopedValueRollback<bool> greeting(inHandshake_, true);
     const Handshake result = greet();
     handshakeFailed_ = !result.ok;
     return result;
@@ -148,7 +146,7 @@ BootloaderClient::Handshake BootloaderClient::greet()
     if (!writeByte(kSync))
         return result;
     const QString again = transport_.readReplyByte(true, kResyncTimeoutMs, &wait);
-    if (again == QLatin1String("1F") || isAck(again)) {
+    if (isNack(again) || isAck(again)) {
         log_.logLine(QStringLiteral("the bootloader was already synchronised"));
         result.ok = true;
         result.reply = again; // the byte that came, for the console

@@ -95,6 +95,7 @@ public:
     // The eight bytes at the stamp's address after the stamp for version.
     static QByteArray stampBytes(int version);
     static bool isAck(const QString& replyText) { return replyText == QLatin1String("79"); }
+    static bool isNack(const QString& replyText) { return replyText == QLatin1String("1F"); }
 
     const Failure& failure() const { return failure_; }
     void clearFailure() { failure_ = Failure{}; }

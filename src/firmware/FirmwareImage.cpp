@@ -1,7 +1,7 @@
 #include "firmware/FirmwareImage.h"
 
-#include "console/Log.h"
 #include "link/Hex.h"
+#include "seams/Log.h"
 
 #include <QRegularExpression>
 

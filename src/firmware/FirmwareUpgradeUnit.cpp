@@ -2,21 +2,22 @@
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
-#include "app/RegularFile.h"
-#include "console/Log.h"
 #include "data/DataItems.h"
 #include "data/Placeholders.h"
 #include "editor/FXsettings.h"
+#include "files/RegularFile.h"
 #include "firmware/BootloaderClient.h"
 #include "firmware/FirmwareImage.h"
 #include "firmware/FirmwareUpgrade.h"
 #include "firmware/FirmwareWriter.h"
-#include "presets/Backups.h"
 #include "link/D2XXUnit.h"
 #include "link/Transport.h"
+#include "presets/Backups.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
+#include "seams/Log.h"
 #include "status/Communication.h"
+#include "status/StatusMessages.h"
 
 #include <QAction>
 #include <QDir>
@@ -25,9 +26,9 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 
 namespace {
-const QString kBanner = QStringLiteral("********************");
 const QString kUpgradeModeItem = QStringLiteral("menuFirmwareUpgradeMode");
 const QString kStartItem = QStringLiteral("menuStartFirmwareUpgrade");
 } // namespace
@@ -106,13 +107,13 @@ void FirmwareUpgradeUnit::menuFirmwareUpgradeModeClick()
         // plays now where "Load Local Preset" can bring it back.
         editor_.backups->backUpBefore(QStringLiteral("the firmware upgrade"));
         bypassWasOn = editor_.formFXsettings->isBypassOn();
-        editor_.formFXsettings->sendBypass(true);
+        editor_.comm->sendBypass(true);
         if (!editor_.dialogs().askYesNo(&main, QStringLiteral("Keep SHIFT button on the pedal pressed and click YES."))) {
             editor_.log().logLine(QStringLiteral("Upgrade Mode cancelled"));
             leaveFailedEntry(bypassWasOn, timerWasRunning);
             return;
         }
-        editor_.transport->sendHex(QStringLiteral("0500010203040506"));
+        editor_.transport->sendHex(StatusMessages::bootloaderEntry());
         editor_.clock().sleepMs(200);
     }
 
@@ -164,7 +165,7 @@ void FirmwareUpgradeUnit::leaveFailedEntry(bool bypassWasOn, bool timerWasRunnin
     if (editor_.d2xx->parity != FtdiDriver::FT_PARITY_NONE)
         client_->useNormalSettings();
     if (!bypassWasOn)
-        editor_.formFXsettings->sendBypass(false);
+        editor_.comm->sendBypass(false);
     if (timerWasRunning)
         main.Timer_USB_Read.start();
 }
@@ -203,7 +204,7 @@ void FirmwareUpgradeUnit::btnUpgradeFirmwareClick()
         refuseWhileWriting();
         return;
     }
-    editor_.log().logLine(kBanner + QStringLiteral("FIRMWARE UPGRADE") + kBanner);
+    editor_.log().logLine(Log::banner(QStringLiteral("FIRMWARE UPGRADE")));
     editor_.d2xx->reportErrors = false;
     bool found = false;
     const QByteArray image = DataItems::bytes(imageName_, &found);
@@ -305,60 +306,60 @@ void FirmwareUpgradeUnit::upgrade(const QByteArray& image, int version)
     FirmwareImage::logChunks(log, image, chunks);
     const int count = static_cast<int>(chunks.size());
 
-    writing_ = true;
-    window.btnUpgradeFirmware()->setEnabled(false);
-    window.cmbFirmwareChoose()->setEnabled(false);
-    // Every block is written, then read back: the bar covers both.
-    window.ProgressBar1()->setMaximum(2 * count);
-    window.ProgressBar1()->setValue(0);
-
     bool synced = true;
-    if (resyncBeforeUpgrade_) {
-        window.lblProgress()->setText(QStringLiteral("Connecting to the bootloader..."));
-        synced = client_->handshake().ok;
-        if (!synced)
-            log.logLine(QStringLiteral("the bootloader did not answer before the upgrade"));
-    }
-
     FirmwareWriter::Outcome outcome;
-    if (synced) {
-        using Phase = FirmwareWriter::Phase;
-        window.lblProgress()->setText(QStringLiteral("Erasing the flash..."));
-        qint64 started = 0;
-        FirmwareWriter writer(*client_, clock, log);
-        outcome = writer.write(
-            chunks, version,
-            [&](Phase phase, int block, int blocks) {
-                if (phase == Phase::Stamp) {
-                    window.ProgressBar1()->setValue(2 * blocks);
-                    window.lblProgress()->setText(QStringLiteral("Writing the version stamp..."));
-                    return;
-                }
-                const int step = phase == Phase::Writing ? block : blocks + block;
-                window.ProgressBar1()->setValue(step);
-                if (step == 0)
-                    started = clock.nowMs();
-                QString text = QStringLiteral("%1 block %2 of %3")
-                                   .arg(phase == Phase::Writing ? QStringLiteral("Writing") : QStringLiteral("Checking"))
-                                   .arg(block + 1)
-                                   .arg(blocks);
-                if (step > 0) {
-                    const qint64 perStep = (clock.nowMs() - started) / step;
-                    const qint64 secondsLeft = (perStep * (2 * blocks - step) + 999) / 1000;
-                    text += QStringLiteral(", about %1 s left").arg(secondsLeft);
-                }
-                window.lblProgress()->setText(text);
-            },
-            [&] { return editor_.formMain->Timer_USB_Read.isActive(); });
-    } else {
-        outcome.failure = client_->failure();
-        outcome.erased = false;
-        outcome.message = QStringLiteral("The firmware upgrade could not start: the pedal's bootloader does not answer.\r\n\r\n"
-                                         "To bring the pedal back: unplug it, hold SHIFT while connecting it to USB, "
-                                         "check \"Upgrade Mode\" in the Firmware Upgrade menu, then choose "
-                                         "Scan And Link in the Connection menu and upgrade again.");
+    {
+        const QScopedValueRollback<bool> writing(writing_, true);
+        window.btnUpgradeFirmware()->setEnabled(false);
+        window.cmbFirmwareChoose()->setEnabled(false);
+        // Every block is written, then read back: the bar covers both.
+        window.ProgressBar1()->setMaximum(2 * count);
+        window.ProgressBar1()->setValue(0);
+
+        if (resyncBeforeUpgrade_) {
+            window.lblProgress()->setText(QStringLiteral("Connecting to the bootloader..."));
+            synced = client_->handshake().ok;
+            if (!synced)
+                log.logLine(QStringLiteral("the bootloader did not answer before the upgrade"));
+        }
+
+        if (synced) {
+            using Phase = FirmwareWriter::Phase;
+            window.lblProgress()->setText(QStringLiteral("Erasing the flash..."));
+            qint64 started = 0;
+            FirmwareWriter writer(*client_, clock, log);
+            outcome = writer.write(
+                chunks, version,
+                [&](Phase phase, int block, int blocks) {
+                    if (phase == Phase::Stamp) {
+                        window.ProgressBar1()->setValue(2 * blocks);
+                        window.lblProgress()->setText(QStringLiteral("Writing the version stamp..."));
+                        return;
+                    }
+                    const int step = phase == Phase::Writing ? block : blocks + block;
+                    window.ProgressBar1()->setValue(step);
+                    if (step == 0)
+                        started = clock.nowMs();
+                    const QString doing =
+                        phase == Phase::Writing ? QStringLiteral("Writing") : QStringLiteral("Checking");
+                    QString text = QStringLiteral("%1 block %2 of %3").arg(doing).arg(block + 1).arg(blocks);
+                    if (step > 0) {
+                        const qint64 perStep = (clock.nowMs() - started) / step;
+                        const qint64 secondsLeft = (perStep * (2 * blocks - step) + 999) / 1000;
+                        text += QStringLiteral(", about %1 s left").arg(secondsLeft);
+                    }
+                    window.lblProgress()->setText(text);
+                });
+        } else {
+            outcome.failure = client_->failure();
+            outcome.erased = false;
+            outcome.message =
+                QStringLiteral("The firmware upgrade could not start: the pedal's bootloader does not answer.\r\n\r\n"
+                               "To bring the pedal back: unplug it, hold SHIFT while connecting it to USB, "
+                               "check \"Upgrade Mode\" in the Firmware Upgrade menu, then choose "
+                               "Scan And Link in the Connection menu and upgrade again.");
+        }
     }
-    writing_ = false;
     window.cmbFirmwareChoose()->setEnabled(true);
     window.btnUpgradeFirmware()->setEnabled(true);
 

@@ -36,8 +36,6 @@ public:
     // can start), normal serial settings, a status request.
     void restart();
 
-    bool isWriting() const { return writing_; }
-
 private:
     // True (and the user told why) when the image must not be written: it
     // cannot start, or it is a placeholder and the pedal is not the virtual one.

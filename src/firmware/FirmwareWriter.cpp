@@ -1,8 +1,8 @@
 #include "firmware/FirmwareWriter.h"
 
-#include "console/Log.h"
 #include "link/Hex.h"
 #include "seams/Clock.h"
+#include "seams/Log.h"
 
 FirmwareWriter::FirmwareWriter(BootloaderClient& client, Clock& clock, Log& log)
     : client_(client), clock_(clock), log_(log)
@@ -10,7 +10,7 @@ FirmwareWriter::FirmwareWriter(BootloaderClient& client, Clock& clock, Log& log)
 }
 
 FirmwareWriter::Outcome FirmwareWriter::write(const QList<FirmwareImage::Chunk>& chunks, int version,
-                                              const Progress& progress, const TimerRunning& timerRunning)
+                                              const Progress& progress)
 {
     Outcome outcome;
     client_.clearFailure();
@@ -38,8 +38,6 @@ FirmwareWriter::Outcome FirmwareWriter::write(const QList<FirmwareImage::Chunk>&
         if (!client_.sendWriteCommand(chunk.address) || !client_.sendBlock(chunk.bytes))
             return failed(i, chunk.address);
         log_.logLine(QString());
-        if (timerRunning && timerRunning())
-            log_.logLine(QStringLiteral("TIMER IS ON!!!!!!!!!!!"));
         log_.logLine(QString());
     }
 

@@ -34,13 +34,10 @@ public:
     // Called before each block is written and before it is checked (index
     // from 0, count), and once before the stamp.
     using Progress = std::function<void(Phase phase, int block, int count)>;
-    // Whether the Timer_USB_Read-like poller is running, for the console's warning line.
-    using TimerRunning = std::function<bool()>;
 
     FirmwareWriter(BootloaderClient& client, Clock& clock, Log& log);
 
-    Outcome write(const QList<FirmwareImage::Chunk>& chunks, int version, const Progress& progress,
-                  const TimerRunning& timerRunning = {});
+    Outcome write(const QList<FirmwareImage::Chunk>& chunks, int version, const Progress& progress);
 
     // Whether the flash holds a program the pedal can start, as read back
     // from it: the version stamp whole and a sound vector table at its start.

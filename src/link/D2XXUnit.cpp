@@ -1,6 +1,6 @@
 #include "link/D2XXUnit.h"
 
-#include "console/Log.h"
+#include "seams/Log.h"
 
 #include <algorithm>
 #include <cstring>
@@ -101,7 +101,7 @@ uint32_t D2XXUnit::closeDevice()
     return status;
 }
 
-uint32_t D2XXUnit::readDevice(uint32_t /*requested*/)
+uint32_t D2XXUnit::readDevice()
 {
     uint32_t queued = 0;
     driver_.queueStatus(handle_, queued); // its status is deliberately not reported

@@ -3,6 +3,7 @@
 #include "link/FtdiDriver.h"
 
 #include <QByteArray>
+#include <QScopedValueRollback>
 #include <QString>
 
 #include <array>
@@ -31,8 +32,8 @@ public:
     uint32_t Open_USB_Device_By_Serial_Number(const QString& serial);
     uint32_t closeDevice();
     // Reads what the queue holds now, at most kBufferSize bytes (the rest stays
-    // queued), into the start of receive_buffer. The requested size is ignored.
-    uint32_t readDevice(uint32_t requested = kBufferSize);
+    // queued), into the start of receive_buffer.
+    uint32_t readDevice();
     uint32_t writeDevice(uint32_t n);
     uint32_t setBaudRate();
     uint32_t setDataCharacteristics();
@@ -71,16 +72,8 @@ public:
 
     // The error-report switch off for the life of the object, then back as it
     // was: asking after a device that may be gone is not an error worth a line.
-    class QuietErrors {
-    public:
-        explicit QuietErrors(D2XXUnit& d2xx) : d2xx_(d2xx), was_(d2xx.reportErrors) { d2xx_.reportErrors = false; }
-        ~QuietErrors() { d2xx_.reportErrors = was_; }
-        QuietErrors(const QuietErrors&) = delete;
-        QuietErrors& operator=(const QuietErrors&) = delete;
-
-    private:
-        D2XXUnit& d2xx_;
-        bool was_;
+    struct QuietErrors : QScopedValueRollback<bool> {
+        explicit QuietErrors(D2XXUnit& d2xx) : QScopedValueRollback<bool>(d2xx.reportErrors, false) {}
     };
 
     uint8_t* send_buffer() { return send_.get(); }

@@ -22,7 +22,6 @@ public:
     static QString defaultLibraryName();
 
     QString name() const override;
-    QString libraryFile() const { return library_.fileName(); }
 
     uint32_t listDeviceCount(uint32_t& count) override;
     uint32_t listSerialNumber(uint32_t index, char area[64]) override;

@@ -1,10 +1,10 @@
 #include "link/Transport.h"
 
-#include "console/Log.h"
 #include "link/D2XXUnit.h"
 #include "link/Hex.h"
 #include "link/ReplyDecoder.h"
 #include "seams/Clock.h"
+#include "seams/Log.h"
 
 #include <QCoreApplication>
 
@@ -43,13 +43,6 @@ uint32_t Transport::sendHex(const QString& text, bool purgeTransmitFirst, int pa
     if (pauseMs > 0)
         clock_.sleepMs(pauseMs);
     return written;
-}
-
-void Transport::writeToDsp(const QString& prefix, uint16_t address, uint32_t value)
-{
-    const QString text = prefix + Hex::hex(address, 4) + Hex::hex(value, 8);
-    log_.logLine(QStringLiteral("write to DSP msg: ") + text);
-    sendHex(text);
 }
 
 uint32_t Transport::writeBytes(const QByteArray& bytes)
@@ -128,6 +121,7 @@ Transport::StatusReply Transport::readReply(int expectedValues)
     switch (decoded.state) {
     case ReplyDecoder::State::Whole:
         reply.outcome = StatusReply::Outcome::Whole;
+        reply.values = decoded.values;
         received_bytes_array = decoded.values;
         break;
     case ReplyDecoder::State::Malformed:

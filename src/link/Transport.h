@@ -29,15 +29,14 @@ public:
     D2XXUnit& d2xx() { return d2xx_; }
     Clock& clock() { return clock_; }
 
-    // The values of the last status reply that was taken whole.
+    // The values of the last status reply that was taken whole, as they
+    // came; what they mean is read from a reply's own values (StatusReply).
     QByteArray received_bytes_array;
 
     // ---- sending
     // The hexadecimal text is converted into send_buffer and written in one
     // write; returns the count the write reports.
     uint32_t sendHex(const QString& text, bool purgeTransmitFirst = false, int pauseMs = 0);
-    // "write to DSP msg: " + prefix, address (4 digits), value (8 digits).
-    void writeToDsp(const QString& prefix, uint16_t address, uint32_t value);
     // Raw bytes in one write (an effect file, the bootloader's frames).
     uint32_t writeBytes(const QByteArray& bytes);
 
@@ -55,13 +54,14 @@ public:
     struct StatusReply {
         enum class Outcome { Whole, NoAnswer, Short, Malformed };
         Outcome outcome = Outcome::NoAnswer;
+        QByteArray values;   // one byte per value, when the reply is whole
         QByteArray received; // every byte read, for the log
         QString error;
         bool queueFailed = false; // the device's queue could not be read: it may be gone
     };
     // Collects a status reply until its expectedValues-th value has arrived (or
-    // the time limit), decodes it into received_bytes_array only when it is
-    // whole and well formed, and logs it.
+    // the time limit), decodes it into values (and received_bytes_array) only
+    // when it is whole and well formed, and logs it.
     StatusReply readReply(int expectedValues);
 
     // The bytes of the first answer to arrive within timeoutMs, read until the

@@ -3,10 +3,10 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
-#include "console/Log.h"
 #include "editor/FXsettings.h"
 #include "presets/PresetBackups.h"
 #include "seams/Dialogs.h"
+#include "seams/Log.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -3,12 +3,13 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
-#include "app/RegularFile.h"
 #include "editor/FXsettings.h"
-#include "status/Communication.h"
+#include "files/RegularFile.h"
 #include "presets/Backups.h"
 #include "presets/PresetFile.h"
 #include "seams/Dialogs.h"
+#include "seams/Log.h"
+#include "status/Communication.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,7 +19,7 @@
 namespace {
 const QString kFilter = QStringLiteral("Preset files (*.txt)");
 const QString kSuffix = QStringLiteral("txt");
-const QString kLoadBanner = QStringLiteral("********************LOAD LOCAL PRESET********************");
+const QString kLoadBanner = Log::banner(QStringLiteral("LOAD LOCAL PRESET"));
 
 void logValues(Log& log, const QStringList& texts)
 {
@@ -80,7 +81,7 @@ std::optional<PresetFile::Values> LocalPresets::takeCurrentValues()
                                                      "save again."));
         return std::nullopt;
     }
-    log.logLine(QStringLiteral("********************SAVE LOCAL PRESET********************"));
+    log.logLine(Log::banner(QStringLiteral("SAVE LOCAL PRESET")));
     const PresetFile::Values values = toValues(editor_.formFXsettings->parameters().values());
     logValues(log, PresetFile::valueTexts(values));
     return values;

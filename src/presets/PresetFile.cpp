@@ -1,6 +1,6 @@
 #include "presets/PresetFile.h"
 
-#include "app/RegularFile.h"
+#include "files/RegularFile.h"
 #include "link/Hex.h"
 
 #include <QStringDecoder>

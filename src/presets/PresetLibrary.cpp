@@ -15,6 +15,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLocale>
+#include <QScopedValueRollback>
 
 namespace {
 constexpr int kRescanDelayMs = 150;
@@ -316,10 +317,11 @@ void PresetLibrary::btnLoadClick()
     }
     // The list may be read again while the load's message box is open.
     const QString path = e->path;
-    busy_ = true;
-    updateButtons();
-    editor_.localPresets->loadPresetFile(path);
-    busy_ = false;
+    {
+        const QScopedValueRollback<bool> busy(busy_, true);
+        updateButtons();
+        editor_.localPresets->loadPresetFile(path);
+    }
     showValues();
     updateButtons();
 }
@@ -345,11 +347,12 @@ void PresetLibrary::btnSaveClick()
         return;
     }
     const QString path = QDir(folder).filePath(fileName);
-    busy_ = true;
-    updateButtons();
-    if (const std::optional<PresetFile::Values> values = editor_.localPresets->takeCurrentValues())
-        editor_.localPresets->writePresetFile(path, *values);
-    busy_ = false;
+    {
+        const QScopedValueRollback<bool> busy(busy_, true);
+        updateButtons();
+        if (const std::optional<PresetFile::Values> values = editor_.localPresets->takeCurrentValues())
+            editor_.localPresets->writePresetFile(path, *values);
+    }
     rescan();
     if (selectPath(path)) {
         ui->edtName->clear();

@@ -3,12 +3,13 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "editor/FXsettings.h"
-#include "status/Communication.h"
-#include "link/Transport.h"
 #include "link/D2XXUnit.h"
 #include "link/Hex.h"
+#include "link/Transport.h"
 #include "presets/StoreMessage.h"
 #include "seams/Dialogs.h"
+#include "seams/Log.h"
+#include "status/Communication.h"
 
 namespace {
 // The quotation marks around Save Parameters. are the typographic ones.
@@ -30,11 +31,6 @@ constexpr int kPauseAfterStoreMs = 100;
 
 SaveParameters::SaveParameters(Editor& editor) : editor_(editor) {}
 
-QString SaveParameters::infoText()
-{
-    return kInfoText;
-}
-
 void SaveParameters::btnSaveParametersClick()
 {
     Communication& comm = *editor_.comm;
@@ -43,7 +39,7 @@ void SaveParameters::btnSaveParametersClick()
     comm.requestStatus();
 
     Log& log = editor_.log();
-    log.logLine(QStringLiteral("********************SAVE PARAMETERS********************"));
+    log.logLine(Log::banner(QStringLiteral("SAVE PARAMETERS")));
     const QString text = StoreMessage::text(editor_.formFXsettings->parameters());
     log.logLine(QStringLiteral("Store settings message (HEX): ") + text);
     log.logLine(QStringLiteral("num of bytes to send: ") + QString::number(text.size() / 2));

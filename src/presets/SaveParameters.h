@@ -12,9 +12,6 @@ public:
     void btnSaveParametersClick();
     void btnSaveParametersInfoClick();
 
-    // What the "i" button explains.
-    static QString infoText();
-
 private:
     Editor& editor_;
 };

@@ -2,18 +2,21 @@
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
-#include "console/Log.h"
 #include "console/Maintenance.h"
 #include "editor/FXsettings.h"
+#include "editor/Messages.h"
 #include "effects/Catalogue.h"
 #include "firmware/BootloaderClient.h"
 #include "firmware/FirmwareUpgradeUnit.h"
 #include "link/D2XXUnit.h"
-#include "status/DeviceSettings.h"
 #include "link/Hex.h"
 #include "link/Transport.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
+#include "seams/Log.h"
+#include "status/DeviceSettings.h"
+#include "status/PedalStatus.h"
+#include "status/StatusMessages.h"
 #include "tracking/InstrumentRange.h"
 
 #include <QAction>
@@ -21,13 +24,13 @@
 #include <QPushButton>
 #include <QCoreApplication>
 #include <QDir>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 #include <optional>
 #include <utility>
 
 namespace {
-const QString kBanner = QStringLiteral("********************");
 
 QString trueFalse(bool b)
 {
@@ -146,11 +149,7 @@ Log& Communication::log()
 
 void Communication::selectSerialSettings(SerialMode mode)
 {
-    D2XXUnit& unit = d2xx();
-    unit.baudRate = 115200;
-    unit.wordLength = FtdiDriver::FT_BITS_8;
-    unit.stopBits = FtdiDriver::FT_STOP_BITS_1;
-    unit.parity = mode == SerialMode::Bootloader ? FtdiDriver::FT_PARITY_EVEN : FtdiDriver::FT_PARITY_NONE;
+    BootloaderClient::selectSerialSettings(d2xx(), mode == SerialMode::Bootloader);
 }
 
 void Communication::findDevices()
@@ -206,9 +205,10 @@ void Communication::scanAndLink()
         deviceDescription = QString::fromLatin1(d2xx().FT_Device_String);
         main.lblDeviceName()->setText(deviceDescription);
         heldMessages_.clear();
-        holdMessages_ = several;
-        Link();
-        holdMessages_ = false;
+        {
+            const QScopedValueRollback<bool> hold(holdMessages_, several);
+            Link();
+        }
         endsOnPedal = linked && linkState_ == LinkState::Answering;
         if (endsOnPedal)
             pedal = Found{deviceSerialNumber, deviceDescription};
@@ -348,11 +348,10 @@ void Communication::connectionLost()
 {
     if (losing_ || !linked)
         return;
-    losing_ = true;
+    const QScopedValueRollback<bool> losing(losing_, true);
     log().logLine(QStringLiteral("the pedal is gone: the device's queue cannot be read any more"));
     unlinkLostDevice();
     editor_.dialogs().information(editor_.formMain, connectionLostText());
-    losing_ = false;
 }
 
 void Communication::unlinkLostDevice()
@@ -431,32 +430,35 @@ void Communication::pollUnsolicited()
                                           static_cast<uint32_t>(bytes.size()));
 }
 
+// ---------------------------------------------------------------- bypass
+
+void Communication::sendBypass(bool on)
+{
+    transport().sendHex(Messages::bypass(on));
+}
+
 // ---------------------------------------------------------------- status request
 
 bool Communication::requestStatus()
 {
-    if (requestDepth_ > 0) {
+    if (requesting_) {
         // Started from inside the wait of another request (a second click on
         // "Request", say): nesting would read the first request's reply.
         log().logLine(QStringLiteral("status request refused: another request is waiting for the pedal"));
         return false;
     }
-    ++requestDepth_;
-    struct Depth {
-        int& d;
-        ~Depth() { --d; }
-    } depth{requestDepth_};
+    const QScopedValueRollback<bool> requesting(requesting_, true);
 
     FormMain& main = *editor_.formMain;
     const bool timerWasRunning = main.Timer_USB_Read.isActive();
     const bool wasUpdating = updatingFromPedal;
 
-    log().logLine(kBanner + QStringLiteral("REQUEST") + kBanner);
+    log().logLine(Log::banner(QStringLiteral("REQUEST")));
     updatingFromPedal = true;
     main.Timer_USB_Read.stop();
     transport().dropStaleBytes(QStringLiteral("the status request"));
     // No pause before the reply: it is read as it comes, until its last value.
-    transport().sendHex(QStringLiteral("0200"), true);
+    transport().sendHex(StatusMessages::statusRequest(), true);
 
     const auto giveUp = [&](const QString& logText, const QString& message) {
         log().logLine(logText);
@@ -468,7 +470,7 @@ bool Communication::requestStatus()
             main.Timer_USB_Read.start();
         return false;
     };
-    const Transport::StatusReply reply = transport().readReply(kStatusReplyValues);
+    const Transport::StatusReply reply = transport().readReply(PedalStatus::kFieldCount);
     switch (reply.outcome) {
     case Transport::StatusReply::Outcome::Whole:
         break;
@@ -493,43 +495,45 @@ bool Communication::requestStatus()
                       QStringLiteral("The pedal's answer could not be read. Click Request to ask again."));
     }
 
+    // Whole, so it holds every field a status has.
+    const std::optional<PedalStatus> decoded = PedalStatus::decode(reply.values);
+    if (!decoded)
+        return giveUp(QStringLiteral("status reply too short: %1 values").arg(reply.values.size()),
+                      QStringLiteral("The pedal's answer was incomplete. Click Request to ask again."));
+    const PedalStatus& status = *decoded;
+    lastStatus_ = status;
+
     if (linked)
         setLinkState(LinkState::Answering);
-    const QByteArray& values = transport().received_bytes_array;
-    const auto byte = [&values](int i) { return static_cast<uint8_t>(values.at(i)); };
-    firmwareVersion = QString::number(byte(0));
+    firmwareVersion = status.firmwareText();
     main.lblFirmwareVersion()->setText(QStringLiteral("Device Firmware: ") + firmwareVersion);
     log().logLine(QStringLiteral("Firmware Version: ") + firmwareVersion);
-    algorithmVersion = Hex::hex(byte(1), 2) + Hex::hex(byte(2), 2);
+    algorithmVersion = status.algorithmText;
     log().logLine(QStringLiteral("Algorithm version: ") + algorithmVersion);
     main.lblAlgorithmVersion()->setText(QStringLiteral("Device Algorithm: ") + algorithmVersion);
     log().logLine(QStringLiteral("Current device firmware: ") + firmwareVersion);
-    log().logLine(QStringLiteral("Most recent firmware: ") + QString::number(mostRecentFirmware));
-    effectNumber = Hex::hex(byte(3), 2);
+    log().logLine(QStringLiteral("Most recent firmware: ") + QString::number(kMostRecentFirmware));
+    effectNumber = status.effectText;
     log().logLine(QStringLiteral("Effect Number: ") + effectNumber);
 
-    if (byte(0) < mostRecentFirmware) {
+    if (status.firmware < kMostRecentFirmware) {
         if (editor_.formFXsettings->isVisible())
             editor_.formFXsettings->close();
-        tell(QStringLiteral("A firmware upgrade is required. Upgrade to Firmware ") + QString::number(mostRecentFirmware));
+        tell(QStringLiteral("A firmware upgrade is required. Upgrade to Firmware ") + QString::number(kMostRecentFirmware));
         tell(kFirmwareLegacyHelp);
         EnableUSBobjects(false);
         return false;
     }
 
     EnableUSBobjects(true);
-    bool algorithmOk = false;
-    const int algorithm = algorithmVersion.toInt(&algorithmOk);
-    if (!algorithmOk)
+    if (!status.algorithm)
         return giveUp(QStringLiteral("algorithm version is not a number: ") + algorithmVersion,
                       QStringLiteral("The pedal reported the algorithm version ") + algorithmVersion
                           + QStringLiteral(", which is not a number. Upload the algorithm again."));
 
     Catalogue& catalogue = *editor_.catalogue;
-    bool effectOk = false;
-    const int effect = effectNumber.toInt(&effectOk);
     const auto selectRunningEffect = [&] {
-        if (effectOk && catalogue.selectEntry(effect)) {
+        if (status.effect && catalogue.selectEntry(*status.effect)) {
             catalogue.GetResourceFile();
             return true;
         }
@@ -539,7 +543,7 @@ bool Communication::requestStatus()
         return false;
     };
 
-    if (algorithm < catalogue.catalogueVersion()) {
+    if (*status.algorithm < catalogue.catalogueVersion()) {
         if (editor_.formFXsettings->isVisible())
             editor_.formFXsettings->close();
         tell(QStringLiteral("Upload the latest version of Quarnel MK3 algorithm:\r\nUpload Quarnel MK3 00")
@@ -551,7 +555,7 @@ bool Communication::requestStatus()
 
     if (selectRunningEffect() && !editor_.formFXsettings->isVisible())
         catalogue.OpenEffectWindow();
-    readStatusFields();
+    showStatus(status);
     if (linked)
         valuesFrom_ = deviceSerialNumber;
     EnableUSBobjects(true);
@@ -560,16 +564,17 @@ bool Communication::requestStatus()
     return true;
 }
 
-void Communication::readStatusFields()
+void Communication::showStatus(const PedalStatus& status)
 {
+    // In the order of the fields: the log lines follow the reply.
     FXsettings& fx = *editor_.formFXsettings;
-    fx.getFootswitchMode(4);
-    fx.getTuning(5);
-    fx.getControlAssignments(7);
-    fx.getBypassStatus(22);
-    editor_.deviceSettings->decodeStoreBypassStatus(23);
-    editor_.instrumentRange->decodeInstrumentRange(24);
-    editor_.deviceSettings->decodeMidiChannel(25);
-    const int values = fx.getParameterValues(26);
-    editor_.deviceSettings->decodeLoadFirstPreset(26 + 4 * values);
+    fx.getFootswitchMode(status);
+    fx.getTuning(status);
+    fx.getControlAssignments(status);
+    fx.getBypassStatus(status);
+    editor_.deviceSettings->decodeStoreBypassStatus(status);
+    editor_.instrumentRange->decodeInstrumentRange(status);
+    editor_.deviceSettings->decodeMidiChannel(status);
+    fx.getParameterValues(status);
+    editor_.deviceSettings->decodeLoadFirstPreset(status);
 }

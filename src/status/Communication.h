@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/FtdiDriver.h"
+#include "status/PedalStatus.h"
 
 #include <QByteArray>
 #include <QString>
@@ -8,6 +9,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <optional>
 
 class Editor;
 class D2XXUnit;
@@ -21,7 +23,6 @@ class Communication {
 public:
     enum class SerialMode { Normal, Bootloader };
 
-    static constexpr int kStatusReplyValues = 107;
     static constexpr int kMostRecentFirmware = 17;
 
     explicit Communication(Editor& editor);
@@ -38,7 +39,6 @@ public:
     QString firmwareVersion = QStringLiteral("0");
     QString algorithmVersion;
     QString effectNumber;
-    int mostRecentFirmware = kMostRecentFirmware;
 
     // Discovery and linking.
     void selectSerialSettings(SerialMode mode);
@@ -75,15 +75,22 @@ public:
     // Handler of Timer_USB_Read.
     void pollUnsolicited();
 
+    // The pedal into bypass, or out of it: the effect window's switch and the
+    // operations that need a quiet pedal (uploads, the way into the
+    // bootloader) all send it here.
+    void sendBypass(bool on);
+
     // The status request; false when it did not get through to its end.
     bool requestStatus();
-    bool requestInProgress() const { return requestDepth_ > 0; }
+    // What the last status reply that was read whole said; none before one.
+    const std::optional<PedalStatus>& lastStatus() const { return lastStatus_; }
 
 private:
     D2XXUnit& d2xx();
     Transport& transport();
     Log& log();
-    void readStatusFields();
+    // Each window and unit shows its part of a status reply.
+    void showStatus(const PedalStatus& status);
     void setLinkState(LinkState state);
     void enterUnlinkedState();
     void watchForDevice();
@@ -92,7 +99,7 @@ private:
     void tell(const QString& text);
 
     Editor& editor_;
-    int requestDepth_ = 0;
+    bool requesting_ = false;
     // The last link attempt could not open the device (held by another
     // program, say): the request that follows it cannot get an answer.
     bool openFailed_ = false;
@@ -104,4 +111,5 @@ private:
     QStringList heldMessages_;
     LinkState linkState_ = LinkState::NotLinked;
     bool losing_ = false;
+    std::optional<PedalStatus> lastStatus_;
 };

@@ -2,22 +2,23 @@
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
-#include "status/Communication.h"
 #include "link/Transport.h"
+#include "status/Communication.h"
 #include "status/DeviceSettingsMessages.h"
+#include "status/PedalStatus.h"
 
 #include <QAction>
 #include <QMenu>
 
-namespace Messages = DeviceSettingsMessages;
+namespace Settings = DeviceSettingsMessages;
 
 DeviceSettings::DeviceSettings(Editor& editor) : editor_(editor) {}
 
 void DeviceSettings::buildMidiMenu()
 {
     QMenu* menu = editor_.formMain->menuMIDIchannel();
-    for (int channel = 0; channel < Messages::kMidiChannels; ++channel) {
-        QAction* item = menu->addAction(channel == Messages::kOmni ? QStringLiteral("OMNI") : QString::number(channel));
+    for (int channel = 0; channel < Settings::kMidiChannels; ++channel) {
+        QAction* item = menu->addAction(channel == Settings::kOmni ? QStringLiteral("OMNI") : QString::number(channel));
         item->setCheckable(true);
         QObject::connect(item, &QAction::triggered, menu, [this, channel] { menuMIDIchannelsClickItem(channel); });
         midiChannelItems_.append(item);
@@ -42,7 +43,7 @@ void DeviceSettings::menuDoNotStoreBypassStatusClick()
 
 void DeviceSettings::ChangeStoreBypassStatus(bool store)
 {
-    const QString text = Messages::storeBypassStatus(store);
+    const QString text = Settings::storeBypassStatus(store);
     editor_.log().logLine(text);
     editor_.transport->sendHex(text);
 }
@@ -57,10 +58,10 @@ void DeviceSettings::menuMIDIchannelsClickItem(int channel)
 
     const QString t = midiChannelItems_.at(channel)->text();
     editor_.log().appendDirect(QStringLiteral("Midi channel: ") + t);
-    const std::optional<int> byte = Messages::midiChannelOfText(t);
+    const std::optional<int> byte = Settings::midiChannelOfText(t);
     if (!byte)
         return;
-    const QString text = Messages::midiChannel(*byte);
+    const QString text = Settings::midiChannel(*byte);
     editor_.log().logLine(text);
     editor_.transport->sendHex(text);
 }
@@ -70,26 +71,14 @@ void DeviceSettings::menuLoadFirstPresetAtStartupClick()
     // Triggering the item has already inverted its check mark; the message
     // follows the new state.
     const bool on = editor_.formMain->menuLoadFirstPresetAtStartup()->isChecked();
-    const QString text = Messages::loadFirstPreset(on);
+    const QString text = Settings::loadFirstPreset(on);
     editor_.log().logLine(text);
     editor_.transport->sendHex(text);
 }
 
-bool DeviceSettings::replyByte(int index, uint8_t* byte) const
+void DeviceSettings::decodeStoreBypassStatus(const PedalStatus& status)
 {
-    const QByteArray& reply = editor_.transport->received_bytes_array;
-    if (index < 0 || index >= reply.size())
-        return false;
-    *byte = static_cast<uint8_t>(reply.at(index));
-    return true;
-}
-
-void DeviceSettings::decodeStoreBypassStatus(int index)
-{
-    uint8_t byte = 0;
-    if (!replyByte(index, &byte))
-        return;
-    const std::optional<bool> store = Messages::decodeStoreBypassStatus(byte);
+    const std::optional<bool> store = status.storeBypass;
     if (!store)
         return;
     FormMain& main = *editor_.formMain;
@@ -98,17 +87,14 @@ void DeviceSettings::decodeStoreBypassStatus(int index)
     editor_.log().logLine(*store ? QStringLiteral("Store Bypass Status: ON") : QStringLiteral("Store Bypass Status: OFF"));
 }
 
-void DeviceSettings::decodeMidiChannel(int index)
+void DeviceSettings::decodeMidiChannel(const PedalStatus& status)
 {
-    uint8_t byte = 0;
-    if (!replyByte(index, &byte))
-        return;
-    const std::optional<int> channel = Messages::decodeMidiChannel(byte);
+    const std::optional<int> channel = status.midiChannel;
     showMidiChannel(channel ? *channel : -1);
     if (!channel)
         return;
     editor_.log().logLine(QStringLiteral("MIDI channel: ")
-                          + (*channel == Messages::kOmni ? QStringLiteral("OMNI") : QString::number(*channel)));
+                          + (*channel == Settings::kOmni ? QStringLiteral("OMNI") : QString::number(*channel)));
 }
 
 void DeviceSettings::showMidiChannel(int channel)
@@ -118,12 +104,9 @@ void DeviceSettings::showMidiChannel(int channel)
         midiChannelItems_.at(k)->setChecked(k == channel);
 }
 
-void DeviceSettings::decodeLoadFirstPreset(int index)
+void DeviceSettings::decodeLoadFirstPreset(const PedalStatus& status)
 {
-    uint8_t byte = 0;
-    if (!replyByte(index, &byte))
-        return;
-    const std::optional<bool> on = Messages::decodeLoadFirstPreset(byte);
+    const std::optional<bool> on = status.loadFirstPreset;
     if (!on)
         return;
     editor_.formMain->menuLoadFirstPresetAtStartup()->setChecked(*on);

@@ -7,6 +7,7 @@
 
 class Editor;
 class QAction;
+struct PedalStatus;
 
 // The pedal-wide settings in the Settings menu: bypass storing, MIDI channel,
 // first preset at power on. Each choice is sent at once; the status reply
@@ -26,14 +27,12 @@ public:
     void menuMIDIchannelsClickItem(int channel);
     void menuLoadFirstPresetAtStartupClick();
 
-    // Decoders of the status reply, by index into received_bytes_array.
-    void decodeStoreBypassStatus(int index);
-    void decodeMidiChannel(int index);
-    void decodeLoadFirstPreset(int index);
+    // The menus' parts of a status reply.
+    void decodeStoreBypassStatus(const PedalStatus& status);
+    void decodeMidiChannel(const PedalStatus& status);
+    void decodeLoadFirstPreset(const PedalStatus& status);
 
 private:
-    // The reply byte at index; false when the reply is too short to hold it.
-    bool replyByte(int index, uint8_t* byte) const;
     void showMidiChannel(int channel);
 
     Editor& editor_;

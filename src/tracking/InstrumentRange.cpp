@@ -3,11 +3,13 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
-#include "app/TextFiles.h"
-#include "status/Communication.h"
-#include "link/Transport.h"
+#include "files/TextFiles.h"
 #include "link/Hex.h"
+#include "link/Transport.h"
 #include "seams/Dialogs.h"
+#include "seams/Log.h"
+#include "status/Communication.h"
+#include "status/PedalStatus.h"
 #include "tracking/TrackingMessages.h"
 
 #include <QAction>
@@ -36,7 +38,6 @@ void InstrumentRange::showInstrument(uint8_t code)
 
 void InstrumentRange::chooseInstrument(uint8_t code)
 {
-    currentCode_ = code;
     showInstrument(code);
 
     const QString path = editor_.functions->filesPath(QStringLiteral("Instrument.txt"));
@@ -70,8 +71,8 @@ void InstrumentRange::menuRangeLimitOFFClick()
 
 void InstrumentRange::sendRangeLimit(bool on)
 {
-    editor_.log().logLine(on ? QStringLiteral("********************RANGE LIMIT ON********************")
-                             : QStringLiteral("********************RANGE LIMIT OFF********************"));
+    editor_.log().logLine(on ? Log::banner(QStringLiteral("RANGE LIMIT ON"))
+                             : Log::banner(QStringLiteral("RANGE LIMIT OFF")));
     const QString text = rangeLimit(on);
     editor_.log().logLine(text);
     editor_.transport->sendHex(text);
@@ -80,12 +81,8 @@ void InstrumentRange::sendRangeLimit(bool on)
     main.menuRangeLimitOFF()->setChecked(!on);
 }
 
-void InstrumentRange::decodeInstrumentRange(int index)
+void InstrumentRange::decodeInstrumentRange(const PedalStatus& status)
 {
-    const QByteArray& reply = editor_.transport->received_bytes_array;
-    if (index < 0 || index >= reply.size())
-        return;
-    currentCode_ = static_cast<uint8_t>(reply.at(index));
-    if (currentCode_ == kStandard || currentCode_ == kLow)
-        showInstrument(currentCode_);
+    if (status.instrument == kStandard || status.instrument == kLow)
+        showInstrument(status.instrument);
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 class Editor;
+struct PedalStatus;
 
 // Instrument range (Standard or Low) and the hidden range limit.
 class InstrumentRange {
@@ -15,11 +16,8 @@ public:
     void menuLowClick();
     void menuRangeLimitONClick();
     void menuRangeLimitOFFClick();
-    // The status reply's instrument code at index.
-    void decodeInstrumentRange(int index);
-
-    // 0xFF Standard, 0xBA Low; 0 until a choice or a reply is known.
-    uint8_t currentCode() const { return currentCode_; }
+    // The status reply's instrument code.
+    void decodeInstrumentRange(const PedalStatus& status);
 
 private:
     void chooseInstrument(uint8_t code);
@@ -27,5 +25,4 @@ private:
     void sendRangeLimit(bool on);
 
     Editor& editor_;
-    uint8_t currentCode_ = 0;
 };

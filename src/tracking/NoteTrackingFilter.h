@@ -25,7 +25,6 @@ public:
 
     // The eight note boxes, A2 first.
     const std::array<QCheckBox*, TrackingMessages::kNotes>& noteBoxes() const { return boxes_; }
-    int checkedCount() const { return checkedCount_; }
 
     void chkNoteClick(bool checked);
     void btnSaveClick();

@@ -2,7 +2,6 @@
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
-#include "editor/FXsettings.h"
 #include "status/Communication.h"
 #include "link/Transport.h"
 #include "link/Hex.h"
@@ -26,7 +25,7 @@ void Tunings::menuUploadTuningsDataClick()
     if (!editor_.dialogs().askYesNo(editor_.formMain, QStringLiteral("Upload Tuning Data?")))
         return;
 
-    editor_.formFXsettings->sendBypass(true);
+    editor_.comm->sendBypass(true);
     editor_.clock().sleepMs(kPauseAfterBypassMs);
     const QString message = TrackingMessages::tuningDataMessage(table);
     editor_.log().logLine(QStringLiteral("num_of_bytes: ") + QString::number(message.size() / 2));

@@ -3,7 +3,7 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
-#include "app/TextFiles.h"
+#include "files/TextFiles.h"
 #include "seams/Dialogs.h"
 #include "seams/Shell.h"
 #include "update/NewVersionMsg.h"
@@ -15,20 +15,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
+#include <QScopedValueRollback>
 
 namespace {
 const QString kSettingsFile = QStringLiteral("ShowMessageVersionAtStartup.txt");
-
-class BusyWhile {
-public:
-    explicit BusyWhile(bool& flag) : flag_(flag) { flag_ = true; }
-    ~BusyWhile() { flag_ = false; }
-    BusyWhile(const BusyWhile&) = delete;
-    BusyWhile& operator=(const BusyWhile&) = delete;
-
-private:
-    bool& flag_;
-};
 } // namespace
 
 UpdateCheck::UpdateCheck(Editor& editor)
@@ -62,7 +52,7 @@ void UpdateCheck::TimerCheckWebVersionTimer()
     }
     if (busy_)
         return;
-    BusyWhile busy(busy_);
+    const QScopedValueRollback<bool> busy(busy_, true);
     const WebRequest::Reply reply = WebRequest::get(network(), server_.url(UpdateServer::kEditorVersionPage),
                                                     setup_.pageLimits);
     if (reply.cancelled)
@@ -78,7 +68,6 @@ void UpdateCheck::TimerCheckWebVersionTimer()
         editor_.dialogs().information(&main, QStringLiteral("Error: the server's version is not a version number"));
         return;
     }
-    newestVersion_ = newest;
     editor_.log().logLine(QStringLiteral("currentAppVersion: ") + setup_.editorVersion);
     editor_.log().logLine(QStringLiteral("newAppVersion: ") + newest);
 
@@ -172,7 +161,7 @@ void UpdateCheck::updateProcedure()
     {
         // Busy from the question on: the new-version window stays clickable
         // while the question box is open.
-        BusyWhile busy(busy_);
+        const QScopedValueRollback<bool> busy(busy_, true);
         if (!editor_.dialogs().askYesNo(&main, QStringLiteral("This action will update the Quarnel Editor to the "
                                                               "latest version. Do you want to continue?")))
             return;

@@ -35,8 +35,6 @@ public:
     // What the check knows of this program and system; tests change it.
     UpdateSetup& setup() { return setup_; }
     const UpdateServer& server() const { return server_; }
-    // The server's version once the check has read it, cleaned; else empty.
-    QString newestVersion() const { return newestVersion_; }
 
 private:
     void updateProcedure();
@@ -48,7 +46,6 @@ private:
     UpdateServer server_;
     UpdateSetup setup_;
     std::unique_ptr<QNetworkAccessManager> network_;
-    QString newestVersion_;
     // Set while a request waits: the windows stay live meanwhile, and a second
     // "Update Now" must not start a second procedure inside the first.
     bool busy_ = false;

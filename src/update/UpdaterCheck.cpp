@@ -1,7 +1,7 @@
 #include "update/UpdaterCheck.h"
 
-#include "console/Log.h"
 #include "seams/Dialogs.h"
+#include "seams/Log.h"
 #include "seams/Shell.h"
 #include "update/UpdateServer.h"
 #include "update/UpdateSetup.h"

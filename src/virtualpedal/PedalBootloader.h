@@ -61,7 +61,6 @@ public:
     void setTakeLineAsItComes(bool on) { anyLine_ = on; }
     bool takesLineAsItComes() const { return anyLine_; }
 
-    bool isSynchronised() const { return state_ != State::Unsynchronised; }
     // Write Memory blocks received since the bootloader started.
     int blockCount() const { return blocks_; }
 

@@ -59,14 +59,6 @@ void WireQueue::dropAvailable(qint64 nowMs)
     take(available(nowMs), nowMs);
 }
 
-uint32_t WireQueue::pending() const
-{
-    uint32_t count = 0;
-    for (const Segment& s : segments_)
-        count += static_cast<uint32_t>(s.bytes.size() - s.taken);
-    return count;
-}
-
 double WireQueue::nextDueMs(qint64 nowMs) const
 {
     for (const Segment& s : segments_) {

@@ -26,7 +26,6 @@ public:
     void clear() { segments_.clear(); }
 
     bool isEmpty() const { return segments_.empty(); }
-    uint32_t pending() const;
     // When the next byte not yet available will be; meaningless when empty.
     double nextDueMs(qint64 nowMs) const;
 

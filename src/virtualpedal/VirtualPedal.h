@@ -102,8 +102,6 @@ public:
 
     // The pedal sends bytes nobody asked for (as after a memory read).
     void sendUnasked(const QByteArray& bytes);
-    // Bytes the pedal has sent that the host has not read, on the wire or not.
-    uint32_t pendingReplyBytes() const { return queue_.pending(); }
 
     // Faults.
     PedalFaults& faults() { return faults_; }

@@ -1,6 +1,6 @@
-#include "app/TextFiles.h"
+#include "files/TextFiles.h"
 
-#include "app/RegularFile.h"
+#include "files/RegularFile.h"
 
 #include <QFile>
 #include <QStringDecoder>

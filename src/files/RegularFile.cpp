@@ -1,4 +1,4 @@
-#include "app/RegularFile.h"
+#include "files/RegularFile.h"
 
 #include <QDir>
 #include <QFile>

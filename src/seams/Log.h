@@ -7,6 +7,14 @@
 class Log {
 public:
     virtual ~Log() = default;
+    // The line that opens an operation in the log: twenty asterisks, its
+    // name, twenty asterisks ("********************REQUEST********************").
+    static QString banner(const QString& name)
+    {
+        const QString stars(20, QLatin1Char('*'));
+        return stars + name + stars;
+    }
+
     // One line, then the view follows the newest line when auto-scroll is on.
     virtual void logLine(const QString& text) = 0;
     // One line without the scrolling step (used for a few protocol lines).
