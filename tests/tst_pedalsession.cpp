@@ -6,7 +6,9 @@
 #include "VirtualClock.h"
 
 #include "editor/Messages.h"
+#include "console/MemoryMessages.h"
 #include "session/PedalSession.h"
+#include "status/StatusMessages.h"
 #include "virtualpedal/VirtualPedal.h"
 
 #include <QtTest>
@@ -41,7 +43,7 @@ struct Rig {
         case Mode::BootloaderIdle:
         case Mode::BootloaderWriting:
             pedal.setShiftHeld(true);
-            session.send(Op::BootloaderEntry, QStringLiteral("0500010203040506"));
+            session.send(Op::BootloaderEntry, StatusMessages::bootloaderEntry());
             clock.sleepMs(200);
             if (!session.enterBootloader().ok)
                 return false;
@@ -61,7 +63,7 @@ QString messageOf(Op op)
     case Op::ParameterWrite: return Messages::writeParameter(0x0012, 0x00800000);
     case Op::Bypass: return Messages::bypass(true);
     case Op::PedalSetting: return Messages::footswitch(Messages::FootswitchButtons{});
-    case Op::SettingsMemory: return QStringLiteral("0B5000000000");
+    case Op::SettingsMemory: return MemoryMessages::erase(MemoryMessages::settingsMemory());
     default: break;
     }
     return QString();

@@ -1,19 +1,16 @@
 #include "session/PedalSession.h"
 
-#include "console/Log.h"
 #include "editor/Messages.h"
 #include "link/D2XXUnit.h"
 #include "link/FtdiDriver.h"
 #include "link/Hex.h"
 #include "link/Transport.h"
 #include "seams/Clock.h"
+#include "seams/Log.h"
+#include "status/StatusMessages.h"
 
 #include <QDir>
 #include <QScopedValueRollback>
-
-namespace {
-const QString kBanner = QStringLiteral("********************");
-} // namespace
 
 PedalSession::PedalSession(FtdiDriver& driver, Clock& clock, Log& log, QObject* parent)
     : QObject(parent), driver_(driver), clock_(clock), log_(log),
@@ -215,12 +212,12 @@ PedalSession::StatusOutcome PedalSession::requestStatus(const std::function<Verd
 
     const Mode before = mode_;
     const bool wasUpdating = updatingFromPedal_;
-    log_.logLine(kBanner + QStringLiteral("REQUEST") + kBanner);
+    log_.logLine(Log::banner(QStringLiteral("REQUEST")));
     updatingFromPedal_ = true;
     setMode(Mode::Requesting);
     transport_->dropStaleBytes(QStringLiteral("the status request"));
     // No pause before the reply: it is read as it comes, until its last value.
-    transport_->sendHex(QStringLiteral("0200"), true);
+    transport_->sendHex(StatusMessages::statusRequest(), true);
     const Transport::StatusReply reply = transport_->readReply(PedalStatus::kFieldCount);
 
     const auto giveUp = [&](StatusOutcome::Kind kind) {
