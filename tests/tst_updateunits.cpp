@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QNetworkAccessManager>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -183,6 +184,10 @@ void TestUpdateUnits::get()
     server.serve(QStringLiteral("/page"), answer);
     server.serve(QStringLiteral("/moved"), LoopbackHttpServer::ok("1.30"));
     QNetworkAccessManager network;
+    // An aborted or redirected request leaves objects to Qt's network thread,
+    // which deletes them on its next turns; a manager destroyed before then
+    // leaves them to the leak checker at exit.
+    const auto settle = qScopeGuard([] { QTest::qWait(20); });
 
     const WebRequest::Reply reply =
         WebRequest::get(network, QUrl(server.baseUrl() + QStringLiteral("/page")), shortLimits());
@@ -206,6 +211,10 @@ void TestUpdateUnits::windowsStayLiveWhileWaiting()
     LoopbackHttpServer server;
     server.serve(QStringLiteral("/page"), LoopbackHttpServer::silent());
     QNetworkAccessManager network;
+    // An aborted or redirected request leaves objects to Qt's network thread,
+    // which deletes them on its next turns; a manager destroyed before then
+    // leaves them to the leak checker at exit.
+    const auto settle = qScopeGuard([] { QTest::qWait(20); });
     int ticks = 0;
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, [&ticks] { ++ticks; });
@@ -254,6 +263,10 @@ void TestUpdateUnits::download()
         old.write("OLD");
     }
     QNetworkAccessManager network;
+    // An aborted or redirected request leaves objects to Qt's network thread,
+    // which deletes them on its next turns; a manager destroyed before then
+    // leaves them to the leak checker at exit.
+    const auto settle = qScopeGuard([] { QTest::qWait(20); });
 
     const WebRequest::Saved saved =
         WebRequest::download(network, QUrl(server.baseUrl() + QStringLiteral("/file")), path, shortLimits());
