@@ -24,6 +24,7 @@
 #include "presets/LocalPresets.h"
 #include "presets/PresetFile.h"
 #include "seams/Places.h"
+#include "session/PedalSession.h"
 #include "status/Communication.h"
 #include "ui_FXsettings.h"
 #include "virtualpedal/VirtualPedal.h"
@@ -174,7 +175,7 @@ public:
             dial->setAngle(angle(rng_));
             ++tally.operations;
         }
-        editor_->formFXsettings->Timer1Timer();
+        editor_->session->pacedWriter().Timer1Timer();
         const uint32_t shown = levelWord(DialMath::dialToLevel(dial->angle(), nullptr));
         if (pedal_->model().values[PedalModel::Dry] != shown)
             ++tally.lostValues;
@@ -216,7 +217,7 @@ public:
         // the pedal must then hold the image.
         const QString status = editor_->formMain->lblStatus()->text();
         const bool shownDone = status != QLatin1String("Uploading...") && !status.isEmpty()
-                               && !editor_->formMain->UploadCheckTimer.isActive();
+                               && !editor_->session->uploadWatchdogRunning();
         const bool held = !pedal_->model().effectImage.isEmpty();
         if (shownDone && !held && f != Fault::Unplug)
             ++tally.falseSuccesses;
@@ -302,7 +303,7 @@ public:
         VirtualPedal& p = *pedal_;
         p.setShiftHeld(false);
         p.faults() = PedalFaults{};
-        const bool sound = p.mode() == VirtualPedal::Mode::Firmware && editor_->comm->linked
+        const bool sound = p.mode() == VirtualPedal::Mode::Firmware && editor_->session->isLinked()
                            && !editor_->formFirmwareUpgrade->isVisible() && !editor_->comm->firmware_upgrade_mode;
         if (!sound) {
             ++tally.unexpectedFailures;

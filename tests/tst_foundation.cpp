@@ -8,6 +8,7 @@
 #include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
 #include "app/Editor.h"
+#include "session/PedalSession.h"
 #include "app/MainWindowFirst.h"
 #include "console/PrintConsole.h"
 #include "editor/FXsettings.h"
@@ -476,10 +477,10 @@ void TestFoundation::windowsAtStart()
     QCOMPARE(e.formMain->pos(), QPoint(37, 31));
     QCOMPARE(e.formPrint->size(), QSize(508, 676));
     QCOMPARE(e.formPrint->pos(), QPoint(1075, 0));
-    for (QTimer* t : {&e.formMain->Timer_USB_Read, &e.formMain->UploadCheckTimer})
+    for (QTimer* t : {&e.session->readTimer(), &e.session->uploadWatchdog()})
         QVERIFY(!t->isActive());
-    QCOMPARE(e.formMain->Timer_USB_Read.interval(), 50);
-    QCOMPARE(e.formMain->UploadCheckTimer.interval(), 7000);
+    QCOMPARE(e.session->readTimer().interval(), 50);
+    QCOMPARE(e.session->uploadWatchdog().interval(), 7000);
     QCOMPARE(e.formMain->TimerCheckWebVersion.interval(), 1000);
     QCOMPARE(e.formMain->SaveDialog1.title, QStringLiteral("Save Preset File"));
     QCOMPARE(e.formMain->SaveDialog1.filter, QStringLiteral("Text file (*.txt)"));

@@ -101,7 +101,7 @@ void TestPedalSession::theGate_data()
     QTest::newRow("firmware too old") << Mode::FirmwareTooOld
                                       << QList<Op>{Op::Unlink, Op::StatusRequest, Op::Bypass, Op::SettingsMemory,
                                                    Op::BootloaderEntry};
-    QTest::newRow("requesting") << Mode::Requesting << QList<Op>{};
+    QTest::newRow("requesting") << Mode::Requesting << QList<Op>{Op::Unlink};
     QTest::newRow("uploading") << Mode::Uploading << QList<Op>{Op::Bypass, Op::EffectUpload};
     QTest::newRow("bootloader") << Mode::BootloaderIdle
                                 << QList<Op>{Op::Unlink, Op::BootloaderEntry, Op::BootloaderCommand};

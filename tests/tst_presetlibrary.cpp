@@ -11,6 +11,7 @@
 #include "editor/FXsettings.h"
 #include "presets/PresetLibrary.h"
 #include "presets/PresetListing.h"
+#include "session/PedalSession.h"
 #include "status/Communication.h"
 #include "ui_FormMain.h"
 #include "ui_PresetLibrary.h"
@@ -324,7 +325,7 @@ void TestPresetLibrary::nothingIsSavedFromAPedalThatNeverAnswered()
     EditorFixture fx;
     fx.pedal().setSilent(true);
     PresetLibrary& lib = openLibrary(fx);
-    QVERIFY(fx.comm().linked); // linked, but no value of the pedal's ever read
+    QVERIFY(fx.session().isLinked()); // linked, but no value of the pedal's ever read
     fx.dialogs.clear();
     const QString path = fx.filesPath(QStringLiteral("Preset/never.txt"));
     const int mark = fx.logMark();

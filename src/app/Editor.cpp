@@ -13,8 +13,7 @@
 #include "firmware/FirmwareUpgrade.h"
 #include "firmware/FirmwareUpgradeUnit.h"
 #include "status/Communication.h"
-#include "link/D2XXUnit.h"
-#include "link/Transport.h"
+#include "session/PedalSession.h"
 #include "status/DeviceSettings.h"
 #include "link/FtdiDriver.h"
 #include "presets/Backups.h"
@@ -55,10 +54,9 @@ void Editor::ConsoleLog::attach(Log* console)
 }
 
 Editor::Editor(Services s, std::unique_ptr<FtdiDriver> driver, Windows windows)
-    : services(s), driver_(std::move(driver))
+    : driver_(std::move(driver)), services(s)
 {
-    d2xx = std::make_unique<D2XXUnit>(*driver_, log_);
-    transport = std::make_unique<Transport>(*d2xx, services.clock, log_);
+    session = std::make_unique<PedalSession>(*driver_, services.clock, log_);
     comm = std::make_unique<Communication>(*this);
     functions = std::make_unique<FunctionsUnit>(*this);
     catalogue = std::make_unique<Catalogue>(*this);
@@ -123,11 +121,13 @@ Editor::~Editor()
         clock().setPauseObserver(nullptr);
     pauseFeedback_.reset();
     // Timers must not fire into half-destroyed units.
-    if (formMain) {
-        formMain->Timer_USB_Read.stop();
-        formMain->UploadCheckTimer.stop();
+    session->readTimer().stop();
+    session->uploadWatchdog().stop();
+    session->linkWatch().stop();
+    session->deviceWatch().stop();
+    session->pacedWriter().dropAll();
+    if (formMain)
         formMain->TimerCheckWebVersion.stop();
-    }
     delete formPresetLibrary;
     formPresetLibrary = nullptr;
     delete formUpdateUpdater;

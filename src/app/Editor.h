@@ -9,8 +9,7 @@
 #include <memory>
 
 class FtdiDriver;
-class D2XXUnit;
-class Transport;
+class PedalSession;
 class Communication;
 class FunctionsUnit;
 class Catalogue;
@@ -60,6 +59,24 @@ public:
     Editor(const Editor&) = delete;
     Editor& operator=(const Editor&) = delete;
 
+private:
+    // Lines logged before the console exists are kept and handed to it.
+    class ConsoleLog final : public Log {
+    public:
+        void logLine(const QString& text) override;
+        void appendDirect(const QString& text) override;
+        void attach(Log* console);
+
+    private:
+        Log* console_ = nullptr;
+        QStringList early_;
+    };
+
+    // Before everything that logs or reaches the pedal, and gone after it.
+    ConsoleLog log_;
+    std::unique_ptr<FtdiDriver> driver_;
+
+public:
     Services services;
     Dialogs& dialogs() const { return services.dialogs; }
     Clock& clock() const { return services.clock; }
@@ -69,8 +86,8 @@ public:
     FtdiDriver& driver() const { return *driver_; }
     PauseFeedback* pauseFeedback() const { return pauseFeedback_.get(); }
 
-    std::unique_ptr<D2XXUnit> d2xx;
-    std::unique_ptr<Transport> transport;
+    // The one owner of the link to the pedal.
+    std::unique_ptr<PedalSession> session;
     std::unique_ptr<Communication> comm;
     std::unique_ptr<FunctionsUnit> functions;
     std::unique_ptr<Catalogue> catalogue;
@@ -98,19 +115,5 @@ public:
     PresetLibrary* formPresetLibrary = nullptr;
 
 private:
-    // Lines logged before the console exists are kept and handed to it.
-    class ConsoleLog final : public Log {
-    public:
-        void logLine(const QString& text) override;
-        void appendDirect(const QString& text) override;
-        void attach(Log* console);
-
-    private:
-        Log* console_ = nullptr;
-        QStringList early_;
-    };
-
-    ConsoleLog log_;
     std::unique_ptr<PauseFeedback> pauseFeedback_;
-    std::unique_ptr<FtdiDriver> driver_;
 };

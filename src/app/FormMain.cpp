@@ -87,10 +87,6 @@ FormMain::FormMain(Editor& editor)
     lblLinkState_->setGeometry(185, 35, 12, 12);
     showLinkState(0, QStringLiteral("Not linked"));
 
-    Timer_USB_Read.setObjectName(QStringLiteral("Timer_USB_Read"));
-    Timer_USB_Read.setInterval(50);
-    UploadCheckTimer.setObjectName(QStringLiteral("UploadCheckTimer"));
-    UploadCheckTimer.setInterval(7000);
     TimerCheckWebVersion.setObjectName(QStringLiteral("TimerCheckWebVersion"));
     TimerCheckWebVersion.setInterval(1000);
 
@@ -315,8 +311,6 @@ void FormMain::connectHandlers()
     connect(ui->chkFirmwareUpgradeMode, &QCheckBox::toggled, this, &FormMain::chkFirmwareUpgradeModeClick);
     connect(ui->lstEffects, &QListWidget::itemClicked, this, [this] { editor_.catalogue->effetto_cliccato(); });
 
-    connect(&Timer_USB_Read, &QTimer::timeout, this, &FormMain::Timer_USB_ReadTimer);
-    connect(&UploadCheckTimer, &QTimer::timeout, this, &FormMain::UploadCheckTimerTimer);
     connect(&TimerCheckWebVersion, &QTimer::timeout, this, &FormMain::TimerCheckWebVersionTimer);
 }
 
@@ -329,7 +323,7 @@ void FormMain::FormCreate()
     functions.readSettingsAtStart();                                 // 2
     functions.trimLogFile();                                         // 3
     comm.findDevices();                                              // 4
-    comm.selectSerialSettings(Communication::SerialMode::Normal);    // 5
+    // 5, the serial settings, were chosen by the session when it was made.
     const QString device = ui->lblDeviceName->text();                // 6
     if (device.isEmpty() || device == QLatin1String("No device found"))
         setEnabledByName({QStringLiteral("menuConnect")}, false);
@@ -536,6 +530,4 @@ void FormMain::chkFirmwareUpgradeModeClick()
 {
     editor_.comm->firmware_upgrade_mode = ui->chkFirmwareUpgradeMode->isChecked();
 }
-void FormMain::Timer_USB_ReadTimer() { editor_.comm->pollUnsolicited(); }
-void FormMain::UploadCheckTimerTimer() { editor_.comm->uploadWatchdogExpired(); }
 void FormMain::TimerCheckWebVersionTimer() { editor_.updateCheck->TimerCheckWebVersionTimer(); }

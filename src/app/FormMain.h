@@ -26,8 +26,6 @@ public:
     // The generated form; this window's own unit and the tests reach into it.
     Ui::formMain* ui;
 
-    QTimer Timer_USB_Read;
-    QTimer UploadCheckTimer;
     QTimer TimerCheckWebVersion;
 
     FileDialogSettings SaveDialog1;
@@ -113,8 +111,6 @@ public:
     void btnSetFootswitchModeClick();
     void btnSetTuningClick();
     void chkFirmwareUpgradeModeClick();
-    void Timer_USB_ReadTimer();
-    void UploadCheckTimerTimer();
     void TimerCheckWebVersionTimer();
 
 protected:

@@ -1,11 +1,11 @@
 #include "console/ConsoleTools.h"
 
+#include "session/PedalSession.h"
 #include "app/Editor.h"
 #include "console/Maintenance.h"
 #include "console/PrintConsole.h"
 #include "console/RawMessage.h"
 #include "status/Communication.h"
-#include "link/Transport.h"
 #include "seams/Dialogs.h"
 #include "ui_PrintConsole.h"
 
@@ -45,7 +45,7 @@ void ConsoleTools::btnSendClick()
         return;
     }
     editor_.log().logLine(*message);
-    editor_.transport->sendHex(*message);
+    editor_.session->send(PedalOperation::PedalSetting, *message);
 }
 
 void ConsoleTools::cmbNotePickerChange()

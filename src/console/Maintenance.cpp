@@ -1,10 +1,9 @@
 #include "console/Maintenance.h"
 
+#include "session/PedalSession.h"
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "console/MemoryMessages.h"
-#include "link/D2XXUnit.h"
-#include "link/Transport.h"
 #include "presets/Backups.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
@@ -34,6 +33,11 @@ Maintenance::Maintenance(Editor& editor) : editor_(editor)
 {
     dumpWatch_.setInterval(kDumpWatchMs);
     QObject::connect(&dumpWatch_, &QTimer::timeout, &dumpWatch_, [this] { checkDumpTimeLimit(); });
+    QObject::connect(editor.session.get(), &PedalSession::unsolicitedBytes, &dumpWatch_,
+                     [this](const QByteArray& bytes) {
+                         unsolicitedBytes(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                          static_cast<uint32_t>(bytes.size()));
+                     });
 }
 
 QString Maintenance::eraseSettingsQuestion()
@@ -58,7 +62,7 @@ void Maintenance::EraseEEPROM(const QString& i2cAddr)
 {
     const QString text = MemoryMessages::erase(i2cAddr);
     editor_.log().logLine(QStringLiteral("erase message: ") + text);
-    editor_.transport->sendHex(text, true, kErasePauseMs);
+    editor_.session->send(PedalOperation::SettingsMemory, text, true, kErasePauseMs);
 }
 
 void Maintenance::ReadEEPROM(const QString& i2cAddr)
@@ -69,10 +73,13 @@ void Maintenance::ReadEEPROM(const QString& i2cAddr)
         reportIncompleteDump();
     const QString text = MemoryMessages::read(i2cAddr);
     editor_.log().logLine(QStringLiteral("Read message: ") + text);
+    PedalSession& session = *editor_.session;
+    if (!session.mayStart(PedalOperation::SettingsMemory))
+        return;
     // Whatever is queued now is not the memory: the dump must start with its AB.
-    editor_.transport->dropStaleBytes(QStringLiteral("the memory read"));
+    session.dropStaleBytes(QStringLiteral("the memory read"));
     BusyCursor busy;
-    editor_.transport->sendHex(text, false, kReadPauseMs);
+    session.send(PedalOperation::SettingsMemory, text, false, kReadPauseMs);
 }
 
 void Maintenance::menuEraseSettingsClick()
@@ -127,11 +134,7 @@ bool Maintenance::dumpBytesStillQueued()
     // After a blocking pause the rest of the dump may be waiting in the driver:
     // quiet on our side, but not on the wire. The read timer will hand it over,
     // if it runs.
-    if (!editor_.formMain || !editor_.formMain->Timer_USB_Read.isActive())
-        return false;
-    D2XXUnit& d2xx = *editor_.d2xx;
-    D2XXUnit::QuietErrors quiet(d2xx);
-    return d2xx.queryQueue() == FtdiDriver::FT_OK && d2xx.rxQueueCount > 0;
+    return editor_.session->bytesQueued();
 }
 
 void Maintenance::judgeWholeDump()

@@ -10,7 +10,7 @@
 #include "editor/Switch.h"
 #include "effects/Catalogue.h"
 #include "link/Hex.h"
-#include "link/Transport.h"
+#include "session/PedalSession.h"
 #include "presets/Backups.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
@@ -39,7 +39,6 @@ namespace {
 constexpr qreal kTextSize = 10.5 * 72.0 / 96.0;
 constexpr qreal kSemitonesTextSize = 11.0 * 72.0 / 96.0;
 
-constexpr int kPacingMs = 100;
 constexpr int kDefaultsPauseMs = 10;
 
 const QString kNoTuningForBoxes = QStringLiteral("Set a tuning before using this parameter");
@@ -51,7 +50,7 @@ const QString kNoTuningForControls =
 FXsettings::FXsettings(Editor& editor)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                            | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      ui(new Ui::formFXsettings), editor_(editor)
+      ui(new Ui::formFXsettings), editor_(editor), model_(editor.session->parameters())
 {
     // The form keeps its size and places under the Edit menu's bar: its
     // controls live in an area of their own, which the bar sits above. They
@@ -66,10 +65,7 @@ FXsettings::FXsettings(Editor& editor)
     setFonts();
     buildEditMenu();
 
-    Timer1.setObjectName(QStringLiteral("Timer1"));
-    Timer1.setInterval(kPacingMs);
-
-    // The twenty parameter objects exist with this window (model_), then:
+    // The twenty parameter objects exist with the session (model_), then:
     fillLists();
     connectHandlers();
     for (Control c : {Control::One, Control::Two, Control::Three, Control::Four, Control::Remote})
@@ -86,7 +82,6 @@ FXsettings::FXsettings(Editor& editor)
 
 FXsettings::~FXsettings()
 {
-    Timer1.stop();
     delete ui;
 }
 
@@ -164,14 +159,13 @@ void FXsettings::connectHandlers()
 
     connect(ui->chkDominantNoteCut, &QCheckBox::toggled, this, &FXsettings::chkDominantNoteCutChange);
     connect(ui->chkHighNoteCut, &QCheckBox::toggled, this, &FXsettings::chkHighNoteCutChange);
-    connect(&Timer1, &QTimer::timeout, this, &FXsettings::Timer1Timer);
 }
 
 // ---------------------------------------------------------------- helpers
 
 bool FXsettings::updating() const
 {
-    return editor_.comm->updatingFromPedal || quiet_;
+    return editor_.session->updatingFromPedal() || quiet_;
 }
 
 void FXsettings::log(const QString& text)
@@ -314,33 +308,12 @@ uint32_t FXsettings::sendParameterLevel(Dial* dial, ParameterId id)
 
 void FXsettings::queueWrite(uint16_t address, const QString& text, int repeats)
 {
-    // One message per address: a knob still turning replaces its own older
-    // value, and undoing a whole preset sends each parameter once.
-    bool replaced = false;
-    for (PendingWrite& p : pending_) {
-        if (p.address == address) {
-            p.text = text;
-            p.repeats = repeats;
-            replaced = true;
-        }
-    }
-    if (!replaced)
-        pending_.append({address, text, repeats});
-    if (!Timer1.isActive())
-        Timer1.start(kPacingMs);
-}
-
-void FXsettings::dropPending(uint16_t address)
-{
-    pending_.erase(std::remove_if(pending_.begin(), pending_.end(),
-                                  [address](const PendingWrite& p) { return p.address == address; }),
-                   pending_.end());
+    editor_.session->pacedWriter().queue(address, text, repeats);
 }
 
 void FXsettings::writeNow(uint16_t address, const QString& text)
 {
-    dropPending(address);
-    editor_.transport->sendHex(text);
+    editor_.session->pacedWriter().now(address, text);
 }
 
 void FXsettings::writeToDsp(uint16_t address, uint32_t value)
@@ -350,16 +323,6 @@ void FXsettings::writeToDsp(uint16_t address, uint32_t value)
         return;
     log(QStringLiteral("write to DSP msg: ") + text);
     writeNow(address, text);
-}
-
-void FXsettings::Timer1Timer()
-{
-    Timer1.stop();
-    const QList<PendingWrite> due = pending_;
-    pending_.clear();
-    for (const PendingWrite& p : due)
-        for (int i = 0; i < p.repeats; ++i)
-            editor_.transport->sendHex(p.text);
 }
 
 void FXsettings::sendParameterValue(uint32_t value, ParameterId id)
@@ -468,7 +431,7 @@ bool FXsettings::isBypassOn() const
 void FXsettings::swtBypassSwitch()
 {
     if (!updating())
-        editor_.comm->sendBypass(ui->swtBypass->isOn());
+        editor_.session->sendBypass(ui->swtBypass->isOn());
 }
 
 void FXsettings::swtLimitRangeSwitch()
@@ -693,7 +656,7 @@ void FXsettings::btnAssignClick()
     if (!editor_.dialogs().askYesNo(editor_.formMain, QStringLiteral("Upload Assignments?")))
         return;
     QPushButton* button = editor_.formMain->btnAssign();
-    editor_.transport->sendHex(text);
+    editor_.session->send(PedalOperation::PedalSetting, text);
     button->setEnabled(false);
     editor_.clock().sleepMs(100);
     button->setEnabled(true);
@@ -716,7 +679,7 @@ void FXsettings::btnSetFootswitchModeClick()
     log(Log::banner(QStringLiteral("SET FOOTSWITCH MODE")));
     const QString text = buildFootswitchMessage();
     log(text);
-    editor_.transport->sendHex(text);
+    editor_.session->send(PedalOperation::PedalSetting, text);
 }
 
 void FXsettings::btnSetTuningClick()
@@ -726,7 +689,7 @@ void FXsettings::btnSetTuningClick()
     log(QStringLiteral("Tuning Message: ") + text);
     if (!editor_.dialogs().askYesNo(editor_.formMain, QStringLiteral("Set new tuning?")))
         return;
-    editor_.transport->sendHex(text, true, 100);
+    editor_.session->send(PedalOperation::PedalSetting, text, true, 100);
 }
 
 void FXsettings::setDefaultAssignableParameterValues()
@@ -814,7 +777,7 @@ void FXsettings::buildEditMenu()
 
 void FXsettings::recordEdit(ParameterId id, const EditHistory::Values& before, int mergeKey)
 {
-    if (quiet_ || wholeChange_ > 0 || editor_.comm->updatingFromPedal)
+    if (quiet_ || wholeChange_ > 0 || editor_.session->updatingFromPedal())
         return;
     editMenu_->recordEdit(id, model_.name(id), before, mergeKey);
 }

@@ -23,7 +23,7 @@ struct PedalStatus;
 // The effect settings window: the twenty parameters of the running effect as
 // knobs, switches, boxes and lists, the assignment lists, the footswitch mode
 // and the tuning. Every change of a parameter control goes to the pedal at
-// once; the knobs are paced through Timer1 to one message per 100 ms.
+// once; the knobs are paced by the session to one message per 100 ms.
 class FXsettings : public QWidget, private EditMenu::Window {
     Q_OBJECT
 public:
@@ -31,12 +31,6 @@ public:
     ~FXsettings() override;
 
     Ui::formFXsettings* ui;
-    // Writes the newest pending knob message 100 ms after the first change of a burst.
-    QTimer Timer1;
-
-    // The twenty parameters and the shared editor state; this window owns them.
-    ParameterModel& parameters() { return model_; }
-    const ParameterModel& parameters() const { return model_; }
 
     // Raised only while showParameterValues runs for a loaded preset: the
     // knobs then write at once instead of through the pacing.
@@ -124,7 +118,6 @@ public:
     void cmbAssignRemoteChange();
     void cmbGuitarTuningChange();
     void cmbSemitonesVariationChange();
-    void Timer1Timer();
 
     // The outline colour the frames and lines get when the window is shown.
     static constexpr unsigned kOutlineColor = 0xFFF8F8FF;
@@ -151,12 +144,11 @@ private:
     // go to an address that belongs to no parameter of the running effect.
     bool addressesUsable(const QString& what);
     void dialChange(Dial* dial, ParameterId id);
-    // Paced writes: one per address, the newest text, written by Timer1.
+    // The session's paced writer: the knobs' messages one per address every
+    // 100 ms, or at once (a paced one for the same address would otherwise
+    // follow it with an older value).
     void queueWrite(uint16_t address, const QString& text, int repeats = 1);
-    // A write at once; a paced one for the same address would otherwise
-    // follow it with an older value.
     void writeNow(uint16_t address, const QString& text);
-    void dropPending(uint16_t address);
     // writeNow with the log line the note cuts have always had.
     void writeToDsp(uint16_t address, uint32_t value);
     // After a user's change of one parameter's control.
@@ -169,13 +161,8 @@ private:
     QComboBox* assignList(Control control) const;
 
     Editor& editor_;
-    ParameterModel model_;
-    struct PendingWrite {
-        uint16_t address;
-        QString text;
-        int repeats;
-    };
-    QList<PendingWrite> pending_;
+    // The twenty parameters and the shared editor state, held by the session.
+    ParameterModel& model_;
     std::unique_ptr<EditMenu> editMenu_;
     // Raised while undo, redo or Compare put values on the controls: the
     // handlers then neither send nor record.

@@ -6,6 +6,7 @@
 #include "editor/FXsettings.h"
 #include "seams/Dialogs.h"
 #include "seams/Log.h"
+#include "session/PedalSession.h"
 #include "status/Communication.h"
 
 #include <QListWidget>
@@ -113,7 +114,7 @@ void Catalogue::effetto_cliccato()
 {
     GetResourceFile();
     Communication& comm = *editor_.comm;
-    if (!comm.linked) {
+    if (!editor_.session->isLinked()) {
         OpenEffectWindow();
         return;
     }
@@ -148,7 +149,7 @@ void Catalogue::OpenEffectWindow()
     fx.move(frame.x() + frame.width(), frame.y());
     fx.show();
     fx.setWindowTitle(selectedEffectName_);
-    fx.enableEffectControls(editor_.comm->linked);
+    fx.enableEffectControls(editor_.session->isLinked());
 }
 
 void Catalogue::move_up_or_down(int key)

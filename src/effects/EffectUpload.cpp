@@ -5,11 +5,10 @@
 #include "data/Placeholders.h"
 #include "effects/Catalogue.h"
 #include "effects/UploadImage.h"
-#include "link/D2XXUnit.h"
-#include "link/Transport.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
 #include "seams/Log.h"
+#include "session/PedalSession.h"
 #include "status/Communication.h"
 
 #include <QLabel>
@@ -25,7 +24,11 @@ constexpr int kCatalogueBypassPauseMs = 40;
 constexpr int kFileBypassPauseMs = 400;
 } // namespace
 
-EffectUpload::EffectUpload(Editor& editor) : editor_(editor) {}
+EffectUpload::EffectUpload(Editor& editor) : editor_(editor)
+{
+    QObject::connect(editor.session.get(), &PedalSession::uploadWatchdogExpired, editor.session.get(),
+                     [this] { uploadWatchdogExpired(); });
+}
 
 bool EffectUpload::refuseReentry()
 {
@@ -43,9 +46,9 @@ void EffectUpload::btnUploadClick()
     FormMain& main = *editor_.formMain;
     Log& log = editor_.log();
     Catalogue& catalogue = *editor_.catalogue;
+    PedalSession& session = *editor_.session;
 
     log.logLine(Log::banner(QStringLiteral("UPLOAD")));
-    main.Timer_USB_Read.stop();
 
     // The image is loaded and checked before the pedal is touched. A failed
     // load leaves the shared text list as it was, with some other item in it:
@@ -58,36 +61,33 @@ void EffectUpload::btnUploadClick()
     if (!image.ok) {
         log.logLine(QStringLiteral("upload refused: ") + image.error);
         editor_.dialogs().information(&main, image.error);
-        main.Timer_USB_Read.start();
         return;
     }
-    if (refusePlaceholder(image.bytes, effect, false)) {
-        main.Timer_USB_Read.start();
+    if (refusePlaceholder(image.bytes, effect, false))
         return;
-    }
 
-    if (!editor_.dialogs().askYesNo(&main, kQuestion)) {
-        main.Timer_USB_Read.start();
+    if (!editor_.dialogs().askYesNo(&main, kQuestion))
         return;
-    }
-    editor_.comm->sendBypass(true);
+    // Nothing of the upload goes out when the image could not follow its bypass.
+    if (!session.mayStart(PedalOperation::EffectUpload))
+        return;
+    session.sendBypass(true);
     editor_.clock().sleepMs(kCatalogueBypassPauseMs);
-    editor_.d2xx->reportErrors = true;
-    main.UploadCheckTimer.start();
+    session.setReportErrors(true);
+    session.beginUpload();
 
     log.logLine(QStringLiteral("resource name: ") + resource);
     log.logLine(QStringLiteral("size: ") + QString::number(line.size() / 2));
     log.logLine(QStringLiteral("filecontent (first 128 bytes): ") + line.left(256));
     log.logLine(QStringLiteral("num of bytes: ") + QString::number(image.bytes.size()));
-    writeImage(image.bytes);
+    session.writeUpload(image.bytes);
     log.logLine(QStringLiteral("write to device"));
     main.lblStatus()->setText(QStringLiteral("Uploading..."));
 
     if (!awaitAnswer(Source::Catalogue))
         return;
+    session.endUpload();
     editor_.comm->requestStatus();
-    main.UploadCheckTimer.stop();
-    main.Timer_USB_Read.start();
 }
 
 void EffectUpload::menuLoadAlgorithmFromFileClick()
@@ -97,6 +97,7 @@ void EffectUpload::menuLoadAlgorithmFromFileClick()
     const QScopedValueRollback<bool> busy(busy_, true);
     FormMain& main = *editor_.formMain;
     Log& log = editor_.log();
+    PedalSession& session = *editor_.session;
 
     const QString path = editor_.dialogs().openFile(&main, main.OpenDialog1.title, main.OpenDialog1.initialFolder,
                                                     main.OpenDialog1.filter);
@@ -114,26 +115,26 @@ void EffectUpload::menuLoadAlgorithmFromFileClick()
         return;
     if (!editor_.dialogs().askYesNo(&main, kQuestion))
         return;
+    if (!session.mayStart(PedalOperation::EffectUpload))
+        return;
 
-    editor_.comm->sendBypass(true);
+    session.sendBypass(true);
     editor_.clock().sleepMs(kFileBypassPauseMs);
-    editor_.d2xx->reportErrors = true;
-    main.Timer_USB_Read.stop();
-    main.UploadCheckTimer.start();
+    session.setReportErrors(true);
+    session.beginUpload();
     main.OpenDialog1.initialFolder = QFileInfo(path).absolutePath();
     log.logLine(QStringLiteral("Opening - ") + QDir::toNativeSeparators(path));
-    const uint32_t sent = writeImage(file.bytes);
+    const uint32_t sent = session.writeUpload(file.bytes);
     log.logLine(QString::number(sent) + QStringLiteral(" Bytes Sent ..."));
 
     if (!awaitAnswer(Source::File))
         return;
-    main.UploadCheckTimer.stop();
-    main.Timer_USB_Read.start();
+    session.endUpload();
 }
 
 bool EffectUpload::refusePlaceholder(const QByteArray& image, const QString& name, bool fromFile)
 {
-    if (!Placeholders::isPlaceholder(image) || editor_.driver().isVirtualPedal())
+    if (!Placeholders::isPlaceholder(image) || editor_.session->isVirtualPedal())
         return false;
     const QString text = Placeholders::refusal(
         Placeholders::Kind::Effect, fromFile ? Placeholders::Source::File : Placeholders::Source::Embedded, name);
@@ -142,21 +143,14 @@ bool EffectUpload::refusePlaceholder(const QByteArray& image, const QString& nam
     return true;
 }
 
-uint32_t EffectUpload::writeImage(const QByteArray& image)
-{
-    // Whatever is queued now (a memory dump nobody read, say) is not the
-    // answer to this image.
-    editor_.transport->dropStaleBytes(QStringLiteral("the upload"));
-    return editor_.transport->writeBytes(image);
-}
-
 bool EffectUpload::awaitAnswer(Source source)
 {
     FormMain& main = *editor_.formMain;
     Log& log = editor_.log();
+    PedalSession& session = *editor_.session;
     // The wait ends with the watchdog at the latest: the timer, or this same
     // limit on the clock, whichever comes first, reports the failure.
-    const int limitMs = main.UploadCheckTimer.interval();
+    const int limitMs = session.uploadWatchdog().interval();
     const auto shown = [&](const QByteArray& read) {
         if (source == Source::File)
             log.logLine(QStringLiteral("num of bytes received from device: ") + QString::number(read.size()));
@@ -167,18 +161,28 @@ bool EffectUpload::awaitAnswer(Source source)
         log.logLine(QStringLiteral("received: ") + answer);
         main.lblStatus()->setText(answer);
         if (source == Source::Catalogue)
-            main.UploadCheckTimer.stop();
+            session.stopUploadWatchdog();
     };
     bool failed = false;
-    if (editor_.transport->readAnswer(limitMs, shown, &failed))
+    if (session.awaitUploadAnswer(shown, &failed))
         return true;
     if (failed) {
         // Unplugged, or unlinked by the watchdog: nothing more to wait for.
         log.logLine(QStringLiteral("upload: the pedal's answer cannot be read"));
     } else {
         log.logLine(QStringLiteral("upload: no answer from the pedal within %1 ms").arg(limitMs));
-        if (main.UploadCheckTimer.isActive())
-            editor_.comm->uploadWatchdogExpired();
+        if (session.uploadWatchdogRunning()) {
+            session.endUpload();
+            uploadWatchdogExpired();
+        }
     }
     return false;
+}
+
+void EffectUpload::uploadWatchdogExpired()
+{
+    editor_.formMain->lblStatus()->setText(QStringLiteral("Upload Failed"));
+    editor_.comm->Disconnect();
+    editor_.dialogs().information(editor_.formMain,
+                                  QStringLiteral("Upload failed! Disconnect the pedal from USB and try again."));
 }

@@ -9,7 +9,7 @@ class Editor;
 
 // Uploads of an effect image (the selected catalogue entry, or a file) into
 // the pedal: bypass, the whole image in one write, then the pedal's answer,
-// watched over by the main window's UploadCheckTimer.
+// watched over by the session's UploadCheckTimer.
 class EffectUpload {
 public:
     // What lblStatus shows of the pedal's answer.
@@ -30,11 +30,12 @@ private:
     // True (and the user told why) for a placeholder image on its way to a
     // pedal that is not the virtual one; before anything of the upload is sent.
     bool refusePlaceholder(const QByteArray& image, const QString& name, bool fromFile);
-    // The whole image in one write; the count the write reports.
-    uint32_t writeImage(const QByteArray& image);
     // Waits for the pedal's answer and shows it; false when none came (the
     // watchdog has then reported the failure, or will).
     bool awaitAnswer(Source source);
+    // The pedal's answer did not come in time: the link is given up, and the
+    // user told to start afresh.
+    void uploadWatchdogExpired();
 
     Editor& editor_;
     bool busy_ = false;

@@ -10,12 +10,11 @@
 #include "firmware/FirmwareImage.h"
 #include "firmware/FirmwareUpgrade.h"
 #include "firmware/FirmwareWriter.h"
-#include "link/D2XXUnit.h"
-#include "link/Transport.h"
 #include "presets/Backups.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
 #include "seams/Log.h"
+#include "session/PedalSession.h"
 #include "status/Communication.h"
 #include "status/StatusMessages.h"
 
@@ -33,17 +32,9 @@ const QString kUpgradeModeItem = QStringLiteral("menuFirmwareUpgradeMode");
 const QString kStartItem = QStringLiteral("menuStartFirmwareUpgrade");
 } // namespace
 
-FirmwareUpgradeUnit::FirmwareUpgradeUnit(Editor& editor)
-    : editor_(editor), client_(std::make_unique<BootloaderClient>(*editor.d2xx, *editor.transport, editor.log()))
-{
-}
+FirmwareUpgradeUnit::FirmwareUpgradeUnit(Editor& editor) : editor_(editor) {}
 
 FirmwareUpgradeUnit::~FirmwareUpgradeUnit() = default;
-
-BootloaderClient& FirmwareUpgradeUnit::client()
-{
-    return *client_;
-}
 
 void FirmwareUpgradeUnit::refuseWhileWriting()
 {
@@ -57,6 +48,7 @@ void FirmwareUpgradeUnit::menuFirmwareUpgradeModeClick()
 {
     FormMain& main = *editor_.formMain;
     Communication& comm = *editor_.comm;
+    PedalSession& session = *editor_.session;
     QAction* item = main.item(kUpgradeModeItem);
     // The check item has already toggled itself when its click arrives.
     const bool wasChecked = !item->isChecked();
@@ -68,7 +60,7 @@ void FirmwareUpgradeUnit::menuFirmwareUpgradeModeClick()
     }
     // A click inside the handshake's wait would change the line's settings
     // under the bootloader's reply.
-    if (client_->inHandshake()) {
+    if (session.greetingBootloader()) {
         item->setChecked(wasChecked);
         editor_.log().logLine(QStringLiteral("Upgrade Mode: ignored while the bootloader is being greeted"));
         return;
@@ -81,8 +73,9 @@ void FirmwareUpgradeUnit::menuFirmwareUpgradeModeClick()
         // bootloader's even parity, which the pedal's firmware cannot read.
         // With the bootloader answering (the upgrade window open) the line
         // stays as the bootloader needs it.
-        if (comm.linked && client_->handshakeFailed() && editor_.d2xx->parity != FtdiDriver::FT_PARITY_NONE)
-            client_->useNormalSettings();
+        if (session.isLinked() && !SessionGate::isBootloader(session.mode()) && session.bootloaderGreetingFailed()
+            && session.usesBootloaderSettings())
+            session.leaveBootloader();
         return;
     }
 
@@ -92,8 +85,7 @@ void FirmwareUpgradeUnit::menuFirmwareUpgradeModeClick()
     // The pedal still runs its bootloader from an upgrade that did not
     // finish: the bypass and entry messages would reach it as commands, and
     // there is no SHIFT to hold or release.
-    const bool inBootloader = pedalInBootloader_ && comm.linked;
-    const bool timerWasRunning = main.Timer_USB_Read.isActive();
+    const bool inBootloader = pedalInBootloader_ && session.isLinked();
     bool bypassWasOn = false;
     if (!inBootloader) {
         bool ok = false;
@@ -107,19 +99,18 @@ void FirmwareUpgradeUnit::menuFirmwareUpgradeModeClick()
         // plays now where "Load Local Preset" can bring it back.
         editor_.backups->backUpBefore(QStringLiteral("the firmware upgrade"));
         bypassWasOn = editor_.formFXsettings->isBypassOn();
-        editor_.comm->sendBypass(true);
+        session.sendBypass(true);
         if (!editor_.dialogs().askYesNo(&main, QStringLiteral("Keep SHIFT button on the pedal pressed and click YES."))) {
             editor_.log().logLine(QStringLiteral("Upgrade Mode cancelled"));
-            leaveFailedEntry(bypassWasOn, timerWasRunning);
+            leaveFailedEntry(bypassWasOn);
             return;
         }
-        editor_.transport->sendHex(StatusMessages::bootloaderEntry());
+        session.send(PedalOperation::BootloaderEntry, StatusMessages::bootloaderEntry());
         editor_.clock().sleepMs(200);
     }
 
     comm.firmware_upgrade_mode = true;
-    main.Timer_USB_Read.stop();
-    const BootloaderClient::Handshake handshake = client_->handshake();
+    const BootloaderClient::Handshake handshake = session.enterBootloader();
     editor_.log().appendDirect(QStringLiteral("received Byte from bootloader: ") + handshake.reply);
     if (handshake.ok) {
         if (!inBootloader)
@@ -134,7 +125,7 @@ void FirmwareUpgradeUnit::menuFirmwareUpgradeModeClick()
     editor_.log().logLine(QStringLiteral("the bootloader did not answer; the link goes back to the pedal's firmware"));
     if (inBootloader) {
         // Nothing was sent to a firmware, so there is no bypass to undo.
-        leaveFailedEntry(true, false);
+        leaveFailedEntry(true);
         editor_.dialogs().information(
             &main, QStringLiteral("Connection to bootloader failed\r\n\r\n"
                                   "The pedal's bootloader did not answer. To bring the pedal back: unplug it, hold "
@@ -144,7 +135,7 @@ void FirmwareUpgradeUnit::menuFirmwareUpgradeModeClick()
         needsPowerUpEntry_ = true;
         return;
     }
-    leaveFailedEntry(bypassWasOn, timerWasRunning);
+    leaveFailedEntry(bypassWasOn);
     editor_.dialogs().information(
         &main, QStringLiteral("Connection to bootloader failed\r\n\r\n"
                               "The pedal's bootloader did not answer, so the pedal goes on with its firmware. "
@@ -152,22 +143,20 @@ void FirmwareUpgradeUnit::menuFirmwareUpgradeModeClick()
                               "while you click Yes."));
 }
 
-void FirmwareUpgradeUnit::leaveFailedEntry(bool bypassWasOn, bool timerWasRunning)
+void FirmwareUpgradeUnit::leaveFailedEntry(bool bypassWasOn)
 {
     FormMain& main = *editor_.formMain;
-    Communication& comm = *editor_.comm;
+    PedalSession& session = *editor_.session;
     main.item(kUpgradeModeItem)->setChecked(false);
-    comm.firmware_upgrade_mode = false;
-    if (!comm.linked)
+    editor_.comm->firmware_upgrade_mode = false;
+    if (!session.isLinked())
         return;
     // 115200 8N1 again (the rate never changed): the firmware reads the
     // bypass message that follows, and every one after it.
-    if (editor_.d2xx->parity != FtdiDriver::FT_PARITY_NONE)
-        client_->useNormalSettings();
+    if (session.usesBootloaderSettings() || SessionGate::isBootloader(session.mode()))
+        session.leaveBootloader();
     if (!bypassWasOn)
-        editor_.comm->sendBypass(false);
-    if (timerWasRunning)
-        main.Timer_USB_Read.start();
+        session.sendBypass(false);
 }
 
 void FirmwareUpgradeUnit::menuStartFirmwareUpgradeClick()
@@ -178,8 +167,7 @@ void FirmwareUpgradeUnit::menuStartFirmwareUpgradeClick()
 void FirmwareUpgradeUnit::StartFirmwareUpgrade()
 {
     FormMain& main = *editor_.formMain;
-    main.Timer_USB_Read.stop();
-    editor_.d2xx->reportErrors = false;
+    editor_.session->setReportErrors(false);
     pedalInBootloader_ = false;
     resyncBeforeUpgrade_ = false;
     needsPowerUpEntry_ = false;
@@ -205,7 +193,7 @@ void FirmwareUpgradeUnit::btnUpgradeFirmwareClick()
         return;
     }
     editor_.log().logLine(Log::banner(QStringLiteral("FIRMWARE UPGRADE")));
-    editor_.d2xx->reportErrors = false;
+    editor_.session->setReportErrors(false);
     bool found = false;
     const QByteArray image = DataItems::bytes(imageName_, &found);
     if (!found || imageName_.isEmpty()) {
@@ -252,7 +240,7 @@ void FirmwareUpgradeUnit::upgradeFromFile()
         return;
     }
     editor_.log().logLine(QStringLiteral("num of bytes read: ") + QString::number(read.bytes.size()));
-    editor_.d2xx->reportErrors = false;
+    editor_.session->setReportErrors(false);
     if (refuse(read.bytes, info.fileName(), true))
         return;
 
@@ -285,7 +273,7 @@ bool FirmwareUpgradeUnit::refuse(const QByteArray& image, const QString& name, b
         editor_.dialogs().information(&window, unfit + QStringLiteral("\r\nNothing was sent to the pedal."));
         return true;
     }
-    if (Placeholders::isPlaceholder(image) && !editor_.driver().isVirtualPedal()) {
+    if (Placeholders::isPlaceholder(image) && !editor_.session->isVirtualPedal()) {
         const QString text = Placeholders::refusal(
             Placeholders::Kind::Firmware, fromFile ? Placeholders::Source::File : Placeholders::Source::Embedded,
             fromFile ? QDir::toNativeSeparators(name) : name);
@@ -308,8 +296,16 @@ void FirmwareUpgradeUnit::upgrade(const QByteArray& image, int version)
 
     bool synced = true;
     FirmwareWriter::Outcome outcome;
+    PedalSession& session = *editor_.session;
+    BootloaderClient* client = session.bootloader();
+    if (!client) {
+        // The bootloader no longer listens on this link (it was let go of).
+        editor_.dialogs().information(&window, QStringLiteral("Connection to bootloader failed"));
+        return;
+    }
     {
         const QScopedValueRollback<bool> writing(writing_, true);
+        session.beginBootloaderWrite();
         window.btnUpgradeFirmware()->setEnabled(false);
         window.cmbFirmwareChoose()->setEnabled(false);
         // Every block is written, then read back: the bar covers both.
@@ -318,7 +314,7 @@ void FirmwareUpgradeUnit::upgrade(const QByteArray& image, int version)
 
         if (resyncBeforeUpgrade_) {
             window.lblProgress()->setText(QStringLiteral("Connecting to the bootloader..."));
-            synced = client_->handshake().ok;
+            synced = client->handshake().ok;
             if (!synced)
                 log.logLine(QStringLiteral("the bootloader did not answer before the upgrade"));
         }
@@ -327,7 +323,7 @@ void FirmwareUpgradeUnit::upgrade(const QByteArray& image, int version)
             using Phase = FirmwareWriter::Phase;
             window.lblProgress()->setText(QStringLiteral("Erasing the flash..."));
             qint64 started = 0;
-            FirmwareWriter writer(*client_, clock, log);
+            FirmwareWriter writer(*client, clock, log);
             outcome = writer.write(
                 chunks, version,
                 [&](Phase phase, int block, int blocks) {
@@ -351,7 +347,7 @@ void FirmwareUpgradeUnit::upgrade(const QByteArray& image, int version)
                     window.lblProgress()->setText(text);
                 });
         } else {
-            outcome.failure = client_->failure();
+            outcome.failure = client->failure();
             outcome.erased = false;
             outcome.message =
                 QStringLiteral("The firmware upgrade could not start: the pedal's bootloader does not answer.\r\n\r\n"
@@ -359,6 +355,7 @@ void FirmwareUpgradeUnit::upgrade(const QByteArray& image, int version)
                                "check \"Upgrade Mode\" in the Firmware Upgrade menu, then choose "
                                "Scan And Link in the Connection menu and upgrade again.");
         }
+        session.endBootloaderWrite();
     }
     window.cmbFirmwareChoose()->setEnabled(true);
     window.btnUpgradeFirmware()->setEnabled(true);
@@ -394,10 +391,10 @@ void FirmwareUpgradeUnit::linkLost(const QString& message)
     editor_.dialogs().information(editor_.formFirmwareUpgrade, message);
     // The device is gone from under its handle: unlinked as any lost link is,
     // whatever closing it returns, so that "Scan And Link" can open it afresh
-    // and the pedal is offered for linking once it is back.
-    editor_.d2xx->reportErrors = true;
-    comm.unlinkLostDevice();
-    BootloaderClient::selectSerialSettings(*editor_.d2xx, false);
+    // and the pedal is offered for linking once it is back. The message
+    // above has said what was lost.
+    editor_.session->setReportErrors(true);
+    editor_.session->connectionLost(true);
     needsPowerUpEntry_ = true;
     pedalInBootloader_ = false;
     comm.firmware_upgrade_mode = false;
@@ -426,6 +423,7 @@ void FirmwareUpgradeUnit::restart()
     }
     FormMain& main = *editor_.formMain;
     Communication& comm = *editor_.comm;
+    PedalSession& session = *editor_.session;
     FirmwareUpgrade& window = *editor_.formFirmwareUpgrade;
 
     // Go into an erased or half-written flash would crash the pedal into
@@ -434,22 +432,24 @@ void FirmwareUpgradeUnit::restart()
     // a failed upgrade may lie behind a restart of the editor.
     bool go = false;
     QString why = QStringLiteral("the link to it was lost");
-    if (comm.linked) {
-        FirmwareWriter writer(*client_, editor_.clock(), editor_.log());
+    if (BootloaderClient* client = SessionGate::isBootloader(session.mode()) ? session.bootloader() : nullptr) {
+        session.beginBootloaderWrite();
+        FirmwareWriter writer(*client, editor_.clock(), editor_.log());
         const FirmwareWriter::Startable startable = writer.checkStartable();
         go = startable.ok;
         why = startable.why;
+        if (go)
+            client->go();
+        session.endBootloaderWrite();
     }
-    if (go)
-        client_->go();
-    else
+    if (!go)
         editor_.log().logLine(QStringLiteral("no Go: ") + why);
-    editor_.d2xx->reportErrors = true;
-    client_->useNormalSettings();
+    session.setReportErrors(true);
     if (go) {
+        // The flashed program runs: the firmware's serial settings, and its
+        // own status.
+        session.leaveBootloader();
         comm.requestStatus();
-        if (comm.linked)
-            main.Timer_USB_Read.start();
     }
     window.btnUpgradeFirmware()->setEnabled(true);
     window.ProgressBar1()->setValue(0);
@@ -459,7 +459,7 @@ void FirmwareUpgradeUnit::restart()
     main.setEnabledByName({kStartItem}, false);
     comm.firmware_upgrade_mode = false;
 
-    if (go || !comm.linked) {
+    if (go || !session.isLinked()) {
         main.btnRequest()->setEnabled(true);
         main.btnUpload()->setEnabled(true);
         return;

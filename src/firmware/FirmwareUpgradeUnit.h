@@ -20,8 +20,6 @@ public:
     static constexpr const char* kWaitText =
         "The firmware is being written to the pedal. Wait until the upgrade has finished.";
 
-    BootloaderClient& client();
-
     void menuFirmwareUpgradeModeClick();
     void menuStartFirmwareUpgradeClick();
     void StartFirmwareUpgrade();
@@ -42,13 +40,12 @@ private:
     bool refuse(const QByteArray& image, const QString& name, bool fromFile);
     void upgrade(const QByteArray& image, int version);
     // "Upgrade Mode" did not get into the bootloader, or the user said No:
-    // the link, the check mark, the read timer and the bypass as they were.
-    void leaveFailedEntry(bool bypassWasOn, bool timerWasRunning);
+    // the link, the check mark and the bypass as they were.
+    void leaveFailedEntry(bool bypassWasOn);
     void linkLost(const QString& message);
     void refuseWhileWriting();
 
     Editor& editor_;
-    std::unique_ptr<BootloaderClient> client_;
     QString imageName_;
     int version_ = 0;
     bool writing_ = false;

@@ -1,5 +1,6 @@
 #include "presets/LocalPresets.h"
 
+#include "session/PedalSession.h"
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
@@ -82,7 +83,7 @@ std::optional<PresetFile::Values> LocalPresets::takeCurrentValues()
         return std::nullopt;
     }
     log.logLine(Log::banner(QStringLiteral("SAVE LOCAL PRESET")));
-    const PresetFile::Values values = toValues(editor_.formFXsettings->parameters().values());
+    const PresetFile::Values values = toValues(editor_.session->parameters().values());
     logValues(log, PresetFile::valueTexts(values));
     return values;
 }

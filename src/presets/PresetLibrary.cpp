@@ -1,5 +1,6 @@
 #include "presets/PresetLibrary.h"
 
+#include "session/PedalSession.h"
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
@@ -238,7 +239,7 @@ void PresetLibrary::showValues()
         return;
     }
     ui->lblValues->setText(quoted(e->name) + QStringLiteral(": values that differ from the pedal's are in bold."));
-    const ParameterModel& model = editor_.formFXsettings->parameters();
+    const ParameterModel& model = editor_.session->parameters();
     table->setRowCount(kParameterCount);
     for (int k = 0; k < kParameterCount; ++k) {
         const auto id = static_cast<ParameterId>(k);
@@ -259,7 +260,7 @@ void PresetLibrary::refreshCurrentValues()
     const PresetListing::Entry* e = selectedEntry();
     if (!e || !e->valid)
         return;
-    const ParameterModel& model = editor_.formFXsettings->parameters();
+    const ParameterModel& model = editor_.session->parameters();
     const auto current = model.values();
     if (current == shownCurrent_)
         return;

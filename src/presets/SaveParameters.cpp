@@ -1,11 +1,11 @@
 #include "presets/SaveParameters.h"
 
+#include "session/PedalSession.h"
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "editor/FXsettings.h"
 #include "link/D2XXUnit.h"
 #include "link/Hex.h"
-#include "link/Transport.h"
 #include "presets/StoreMessage.h"
 #include "seams/Dialogs.h"
 #include "seams/Log.h"
@@ -40,12 +40,13 @@ void SaveParameters::btnSaveParametersClick()
 
     Log& log = editor_.log();
     log.logLine(Log::banner(QStringLiteral("SAVE PARAMETERS")));
-    const QString text = StoreMessage::text(editor_.formFXsettings->parameters());
+    const QString text = StoreMessage::text(editor_.session->parameters());
     log.logLine(QStringLiteral("Store settings message (HEX): ") + text);
     log.logLine(QStringLiteral("num of bytes to send: ") + QString::number(text.size() / 2));
     if (!editor_.dialogs().askYesNo(editor_.formMain, QStringLiteral("Save Parameters to pedal?")))
         return;
-    const uint32_t sent = editor_.transport->sendHex(text, true, kPauseAfterStoreMs);
+    uint32_t sent = 0;
+    editor_.session->send(PedalOperation::PedalSetting, text, true, kPauseAfterStoreMs, &sent);
     log.logLine(QStringLiteral("num of bytes sent: ") + QString::number(sent));
 }
 

@@ -24,7 +24,7 @@ PedalSession::PedalSession(FtdiDriver& driver, Clock& clock, Log& log, QObject* 
 
     Timer_USB_Read.setObjectName(QStringLiteral("Timer_USB_Read"));
     Timer_USB_Read.setInterval(kReadIntervalMs);
-    connect(&Timer_USB_Read, &QTimer::timeout, this, &PedalSession::readTimerTick);
+    connect(&Timer_USB_Read, &QTimer::timeout, this, &PedalSession::pollUnsolicited);
     UploadCheckTimer.setObjectName(QStringLiteral("UploadCheckTimer"));
     UploadCheckTimer.setInterval(kUploadWatchdogMs);
     connect(&UploadCheckTimer, &QTimer::timeout, this, &PedalSession::uploadWatchdogTick);
@@ -153,7 +153,7 @@ bool PedalSession::unlink()
     return true;
 }
 
-void PedalSession::connectionLost()
+void PedalSession::connectionLost(bool told)
 {
     if (losing_ || !isLinked())
         return;
@@ -171,17 +171,22 @@ void PedalSession::connectionLost()
     UploadCheckTimer.stop();
     setMode(Mode::Lost);
     deviceWatch_.start();
-    Q_EMIT linkLost();
+    Q_EMIT linkLost(told);
 }
 
 // ---------------------------------------------------------------- messages
 
-bool PedalSession::send(Operation operation, const QString& hexText, bool purgeTransmitFirst, int pauseMs)
+bool PedalSession::send(Operation operation, const QString& hexText, bool purgeTransmitFirst, int pauseMs,
+                        uint32_t* written)
 {
+    if (written)
+        *written = 0;
     if (!permitted(operation))
         return false;
-    const uint32_t written = transport_->sendHex(hexText, purgeTransmitFirst, pauseMs);
-    return written == static_cast<uint32_t>(hexText.size() / 2);
+    const uint32_t count = transport_->sendHex(hexText, purgeTransmitFirst, pauseMs);
+    if (written)
+        *written = count;
+    return count == static_cast<uint32_t>(hexText.size() / 2);
 }
 
 uint32_t PedalSession::writeBytes(Operation operation, const QByteArray& bytes)
@@ -194,6 +199,31 @@ uint32_t PedalSession::writeBytes(Operation operation, const QByteArray& bytes)
 bool PedalSession::sendBypass(bool on)
 {
     return send(Operation::Bypass, Messages::bypass(on));
+}
+
+int PedalSession::dropStaleBytes(const QString& before)
+{
+    if (!isLinked())
+        return 0;
+    return transport_->dropStaleBytes(before);
+}
+
+bool PedalSession::bytesQueued()
+{
+    if (!Timer_USB_Read.isActive())
+        return false;
+    D2XXUnit::QuietErrors quiet(*d2xx_);
+    return d2xx_->queryQueue() == FtdiDriver::FT_OK && d2xx_->rxQueueCount > 0;
+}
+
+bool PedalSession::reportsErrors() const
+{
+    return d2xx_->reportErrors;
+}
+
+void PedalSession::setReportErrors(bool on)
+{
+    d2xx_->reportErrors = on;
 }
 
 // ---------------------------------------------------------------- the status request
@@ -296,7 +326,15 @@ uint32_t PedalSession::writeUpload(const QByteArray& image)
 
 bool PedalSession::awaitUploadAnswer(const std::function<void(const QByteArray&)>& onRead, bool* failed)
 {
-    return transport_->readAnswer(UploadCheckTimer.interval(), onRead, failed);
+    bool gone = false;
+    const bool answered = transport_->readAnswer(UploadCheckTimer.interval(), onRead, &gone);
+    if (failed)
+        *failed = gone;
+    // The link watch does not ask under a wait: the wait itself has found the
+    // device gone. (Unlinked by the watchdog meanwhile, it is no loss.)
+    if (gone && mode_ == Mode::Uploading)
+        connectionLost();
+    return answered;
 }
 
 void PedalSession::stopUploadWatchdog()
@@ -333,10 +371,17 @@ BootloaderClient::Handshake PedalSession::enterBootloader()
 {
     if (!permitted(Operation::BootloaderEntry))
         return {};
+    const Mode before = mode_;
+    setMode(Mode::BootloaderWriting);
     const BootloaderClient::Handshake handshake = bootloader_->handshake();
-    if (handshake.ok)
-        setMode(Mode::BootloaderIdle);
+    if (mode_ == Mode::BootloaderWriting)
+        setMode(handshake.ok ? Mode::BootloaderIdle : before);
     return handshake;
+}
+
+bool PedalSession::usesBootloaderSettings() const
+{
+    return d2xx_->parity != FtdiDriver::FT_PARITY_NONE;
 }
 
 BootloaderClient* PedalSession::bootloader()
@@ -366,7 +411,7 @@ void PedalSession::leaveBootloader()
 
 // ---------------------------------------------------------------- the watches
 
-void PedalSession::readTimerTick()
+void PedalSession::pollUnsolicited()
 {
     bool failed = false;
     const QByteArray bytes = transport_->readUnsolicited(&failed);

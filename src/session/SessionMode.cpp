@@ -21,7 +21,8 @@ bool allows(SessionMode mode, PedalOperation operation)
             || operation == O::BootloaderEntry || operation == O::SettingsMemory;
     case M::Requesting:
         // The reply is on its way: anything sent now could be answered into it.
-        return false;
+        // Letting go of the pedal stays possible; the wait then ends at once.
+        return operation == O::Unlink;
     case M::Uploading:
         // The upload's own bypass and image; the answer is awaited.
         return operation == O::Bypass || operation == O::EffectUpload;

@@ -2,21 +2,14 @@
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
-#include "console/Maintenance.h"
 #include "editor/FXsettings.h"
-#include "editor/Messages.h"
 #include "effects/Catalogue.h"
-#include "firmware/BootloaderClient.h"
 #include "firmware/FirmwareUpgradeUnit.h"
-#include "link/D2XXUnit.h"
-#include "link/Hex.h"
-#include "link/Transport.h"
-#include "seams/Clock.h"
 #include "seams/Dialogs.h"
+#include "session/PedalSession.h"
 #include "seams/Log.h"
 #include "status/DeviceSettings.h"
 #include "status/PedalStatus.h"
-#include "status/StatusMessages.h"
 #include "tracking/InstrumentRange.h"
 
 #include <QAction>
@@ -66,8 +59,9 @@ const QString kFirmwareLegacyHelp = QStringList{
 
 Communication::Communication(Editor& editor) : editor_(editor)
 {
-    deviceWatch.setInterval(kDeviceWatchMs);
-    QObject::connect(&deviceWatch, &QTimer::timeout, [this] { watchForDevice(); });
+    PedalSession& s = session();
+    connect(&s, &PedalSession::linkLost, this, &Communication::linkLost);
+    connect(&s, &PedalSession::deviceBack, this, &Communication::deviceBack);
 }
 
 QString Communication::linkStateText(LinkState state)
@@ -130,39 +124,30 @@ void Communication::setLinkState(LinkState state)
     editor_.formMain->showLinkState(static_cast<int>(state), linkStateText(state));
 }
 
-D2XXUnit& Communication::d2xx()
-{
-    return *editor_.d2xx;
-}
-
-Transport& Communication::transport()
-{
-    return *editor_.transport;
-}
-
 Log& Communication::log()
 {
     return editor_.log();
 }
 
-// ---------------------------------------------------------------- linking
-
-void Communication::selectSerialSettings(SerialMode mode)
+PedalSession& Communication::session()
 {
-    BootloaderClient::selectSerialSettings(d2xx(), mode == SerialMode::Bootloader);
+    return *editor_.session;
 }
+
+const std::optional<PedalStatus>& Communication::lastStatus() const
+{
+    return editor_.session->lastStatus();
+}
+
+// ---------------------------------------------------------------- linking
 
 void Communication::findDevices()
 {
     FormMain& main = *editor_.formMain;
-    d2xx().GetFTDeviceCount();
-    for (uint32_t i = 0; i < d2xx().deviceCount; ++i) {
-        d2xx().GetFTDeviceSerialNo(i);
-        const QString serial = QString::fromLatin1(d2xx().FT_Device_String);
-        main.menuSerialNumber()->setText(main.menuSerialNumber()->text() + serial);
-        deviceSerialNumber = serial;
-        d2xx().GetFTDeviceDescription(i);
-        deviceDescription = QString::fromLatin1(d2xx().FT_Device_String);
+    for (const PedalSession::Device& device : session().devices()) {
+        main.menuSerialNumber()->setText(main.menuSerialNumber()->text() + device.serialNumber);
+        deviceSerialNumber = device.serialNumber;
+        deviceDescription = device.description;
         main.lblDeviceName()->setText(deviceDescription);
     }
 }
@@ -171,8 +156,8 @@ void Communication::scanAndLink()
 {
     FormMain& main = *editor_.formMain;
     main.lblDeviceName()->setText(QStringLiteral("Device Name"));
-    d2xx().GetFTDeviceCount();
-    const uint32_t count = d2xx().deviceCount;
+    const QList<PedalSession::Device> devices = session().devices();
+    const auto count = static_cast<int>(devices.size());
     log().logLine(QStringLiteral("FT device count: ") + QString::number(count));
     if (count == 0) {
         editor_.dialogs().information(editor_.formMain, QStringLiteral("No device found"));
@@ -184,34 +169,27 @@ void Communication::scanAndLink()
     // must not take the link from it. Until the scan knows where it ends, what
     // the requests have to say is kept, and told only for that device.
     const bool several = count > 1;
-    struct Found {
-        QString serial;
-        QString description;
-    };
-    std::optional<Found> pedal;
+    std::optional<PedalSession::Device> pedal;
     bool endsOnPedal = false;
-    for (uint32_t i = 0; i < count; ++i) {
+    for (const PedalSession::Device& device : devices) {
         // One handle at a time: the previous device is unlinked before the next is
         // opened, so no handle leaks, the last one stays linked, and a next one
         // that fails to open leaves an unlinked window rather than a linked-looking
         // one whose "Unlink" can no longer close anything.
-        if (linked)
+        if (session().isLinked())
             Disconnect();
-        d2xx().GetFTDeviceSerialNo(i);
-        const QString serial = QString::fromLatin1(d2xx().FT_Device_String);
-        log().logLine(QStringLiteral("FT_Device_String: ") + serial);
-        deviceSerialNumber = serial;
-        d2xx().GetFTDeviceDescription(i);
-        deviceDescription = QString::fromLatin1(d2xx().FT_Device_String);
+        log().logLine(QStringLiteral("FT_Device_String: ") + device.serialNumber);
+        deviceSerialNumber = device.serialNumber;
+        deviceDescription = device.description;
         main.lblDeviceName()->setText(deviceDescription);
         heldMessages_.clear();
         {
             const QScopedValueRollback<bool> hold(holdMessages_, several);
             Link();
         }
-        endsOnPedal = linked && linkState_ == LinkState::Answering;
+        endsOnPedal = session().isLinked() && linkState_ == LinkState::Answering;
         if (endsOnPedal)
-            pedal = Found{deviceSerialNumber, deviceDescription};
+            pedal = device;
     }
     const QStringList held = std::exchange(heldMessages_, {});
     if (!pedal || endsOnPedal) {
@@ -219,10 +197,11 @@ void Communication::scanAndLink()
             editor_.dialogs().information(editor_.formMain, text);
         return;
     }
-    log().logLine(QStringLiteral("linking %1 again: the last device that answered as a pedal").arg(pedal->serial));
-    if (linked)
+    log().logLine(
+        QStringLiteral("linking %1 again: the last device that answered as a pedal").arg(pedal->serialNumber));
+    if (session().isLinked())
         Disconnect();
-    deviceSerialNumber = pedal->serial;
+    deviceSerialNumber = pedal->serialNumber;
     deviceDescription = pedal->description;
     main.lblDeviceName()->setText(deviceDescription);
     Link();
@@ -234,8 +213,6 @@ void Communication::Link()
     const bool opened = linkBySerialNumber();
     openFailed_ = !opened;
     if (opened) {
-        linked = true;
-        deviceWatch.stop();
         setLinkState(LinkState::Silent);
         if (!valuesFrom_.isEmpty() && valuesFrom_ != deviceSerialNumber) {
             // The effect window shows another device's values: its controls
@@ -267,38 +244,30 @@ void Communication::Link()
             main.btnUpload()->setEnabled(false);
         }
         log().logLine(QStringLiteral("firmware upgrade mode: ") + trueFalse(firmware_upgrade_mode));
-        if (firmware_upgrade_mode)
-            main.Timer_USB_Read.stop();
-        else
-            main.Timer_USB_Read.start();
     }
-    if (!legacyEntry)
-        requestStatus();
+    if (legacyEntry)
+        return;
+    if (!opened) {
+        // Nothing is open to ask: the reason the open failed is the answer.
+        log().logLine(QStringLiteral("the pedal could not be opened, so the status request got no answer"));
+        tell(openFailedText(openFailure_));
+        return;
+    }
+    requestStatus();
 }
 
 bool Communication::linkBySerialNumber()
 {
     FormMain& main = *editor_.formMain;
-    log().logLine(QStringLiteral("serial number: ") + deviceSerialNumber);
-    const bool opened = d2xx().Open_USB_Device_By_Serial_Number(deviceSerialNumber) == FtdiDriver::FT_OK;
-    openFailure_ = opened ? FtdiDriver::OpenFailure{} : d2xx().lastOpenFailure();
-    if (!opened && !openFailure_.systemText.isEmpty())
-        log().logLine(QStringLiteral("could not open %1: %2")
-                          .arg(QDir::toNativeSeparators(openFailure_.location), openFailure_.systemText));
-    if (opened) {
-        log().logLine(QStringLiteral("driver: ") + d2xx().driverInUse());
+    const bool opened = session().open(deviceSerialNumber);
+    openFailure_ = opened ? FtdiDriver::OpenFailure{} : session().lastOpenFailure();
+    if (opened)
         main.lblDeviceName()->setText(main.lblDeviceName()->text() + QStringLiteral(" linked"));
-        d2xx().setBaudRate();
-        d2xx().setDataCharacteristics();
-        d2xx().setLatencyTimer();
-        const auto handle = static_cast<uint32_t>(reinterpret_cast<quintptr>(d2xx().handle()));
-        log().logLine(QStringLiteral("FT_HANDLE: 0x") + Hex::hex(handle, 8));
-        log().appendDirect(QStringLiteral("baud rate = ") + QString::number(d2xx().baudRate));
-    }
     if (firmware_upgrade_mode) {
         // Bootloader settings, 0x7F and its reply, with a time limit, and
         // taking a bootloader that was synchronised before as listening.
-        const BootloaderClient::Handshake handshake = editor_.firmware->client().handshake();
+        const BootloaderClient::Handshake handshake =
+            opened ? session().enterBootloader() : BootloaderClient::Handshake{};
         log().appendDirect(QStringLiteral("received Byte: ") + handshake.reply);
         if (handshake.ok) {
             editor_.dialogs().information(editor_.formMain,
@@ -316,7 +285,7 @@ bool Communication::linkBySerialNumber()
 
 void Communication::Disconnect()
 {
-    if (d2xx().closeDevice() != FtdiDriver::FT_OK)
+    if (!session().isLinked() || !session().unlink())
         return;
     enterUnlinkedState();
 }
@@ -336,56 +305,23 @@ void Communication::enterUnlinkedState()
                            QStringLiteral("menuSavePreset"), QStringLiteral("menuLoadAlgorithmFromFile"),
                            QStringLiteral("menuInstrumentRange"), QStringLiteral("menuRangeLimit")},
                           false);
-    linked = false;
-    main.Timer_USB_Read.stop();
     main.setEnabledByName({QStringLiteral("menuSetAssignableParamsToDefault"), QStringLiteral("menuBypassStatus"),
                            QStringLiteral("menuLoadFirstPresetAtStartup")},
                           false);
     setLinkState(LinkState::NotLinked);
 }
 
-void Communication::connectionLost()
+void Communication::linkLost(bool told)
 {
-    if (losing_ || !linked)
-        return;
-    const QScopedValueRollback<bool> losing(losing_, true);
-    log().logLine(QStringLiteral("the pedal is gone: the device's queue cannot be read any more"));
-    unlinkLostDevice();
-    editor_.dialogs().information(editor_.formMain, connectionLostText());
-}
-
-void Communication::unlinkLostDevice()
-{
-    if (!linked)
-        return;
-    FormMain& main = *editor_.formMain;
-    main.Timer_USB_Read.stop();
-    {
-        // Closing a device that is gone may fail; the handle is released as far
-        // as the driver can, and the window is unlinked whatever it says.
-        D2XXUnit::QuietErrors quiet(d2xx());
-        const uint32_t status = d2xx().closeDevice();
-        if (status != FtdiDriver::FT_OK)
-            log().logLine(QStringLiteral("closing the lost device failed (status %1); unlinked anyway").arg(status));
-    }
     enterUnlinkedState();
-    main.lblStatus()->setText(QStringLiteral("Status: connection lost"));
-    // Offered again for linking ("Pedal found: Scan And Link") once it is back.
-    deviceWatch.start();
+    editor_.formMain->lblStatus()->setText(QStringLiteral("Status: connection lost"));
+    if (!told)
+        editor_.dialogs().information(editor_.formMain, connectionLostText());
 }
 
-void Communication::watchForDevice()
+void Communication::deviceBack()
 {
-    if (linked) {
-        deviceWatch.stop();
-        return;
-    }
-    D2XXUnit::QuietErrors quiet(d2xx());
-    const bool listed = d2xx().GetFTDeviceCount() == FtdiDriver::FT_OK;
-    if (!listed || d2xx().deviceCount == 0)
-        return;
-    deviceWatch.stop();
-    log().logLine(QStringLiteral("an FTDI device is connected again; Scan And Link links it"));
+    // Offered again for linking; nothing is linked without the user.
     FormMain& main = *editor_.formMain;
     main.lblStatus()->setText(deviceBackText());
     main.setEnabledByName({QStringLiteral("menuScan")}, true);
@@ -402,108 +338,43 @@ void Communication::enableCommandButtons(bool status)
     editor_.formMain->setEnabledByName(kCommandButtons, status);
 }
 
-void Communication::uploadWatchdogExpired()
-{
-    // Stopped before the message: a modal box must not let the watchdog fire
-    // again behind it and unlink a second time.
-    editor_.formMain->UploadCheckTimer.stop();
-    editor_.formMain->lblStatus()->setText(QStringLiteral("Upload Failed"));
-    Disconnect();
-    editor_.dialogs().information(editor_.formMain,
-                                  QStringLiteral("Upload failed! Disconnect the pedal from USB and try again."));
-}
-
-// ---------------------------------------------------------------- unsolicited bytes
-
-void Communication::pollUnsolicited()
-{
-    bool failed = false;
-    const QByteArray bytes = transport().readUnsolicited(&failed);
-    if (failed && linked) {
-        connectionLost();
-        return;
-    }
-    if (bytes.isEmpty())
-        return;
-    log().logLine(QStringLiteral("num of bytes read: ") + QString::number(bytes.size()));
-    editor_.maintenance->unsolicitedBytes(reinterpret_cast<const uint8_t*>(bytes.constData()),
-                                          static_cast<uint32_t>(bytes.size()));
-}
-
-// ---------------------------------------------------------------- bypass
-
-void Communication::sendBypass(bool on)
-{
-    transport().sendHex(Messages::bypass(on));
-}
-
 // ---------------------------------------------------------------- status request
 
 bool Communication::requestStatus()
 {
-    if (requesting_) {
-        // Started from inside the wait of another request (a second click on
-        // "Request", say): nesting would read the first request's reply.
-        log().logLine(QStringLiteral("status request refused: another request is waiting for the pedal"));
+    using Kind = PedalSession::StatusOutcome::Kind;
+    const PedalSession::StatusOutcome outcome =
+        session().requestStatus([this](const PedalStatus& status) { return judge(status); });
+    switch (outcome.kind) {
+    case Kind::Read:
+        return outcome.verdict == PedalSession::Verdict::Accepted;
+    case Kind::Refused:
+    case Kind::Lost:
+        // Said by the session (and, for a lost link, by linkLost()).
         return false;
-    }
-    const QScopedValueRollback<bool> requesting(requesting_, true);
-
-    FormMain& main = *editor_.formMain;
-    const bool timerWasRunning = main.Timer_USB_Read.isActive();
-    const bool wasUpdating = updatingFromPedal;
-
-    log().logLine(Log::banner(QStringLiteral("REQUEST")));
-    updatingFromPedal = true;
-    main.Timer_USB_Read.stop();
-    transport().dropStaleBytes(QStringLiteral("the status request"));
-    // No pause before the reply: it is read as it comes, until its last value.
-    transport().sendHex(StatusMessages::statusRequest(), true);
-
-    const auto giveUp = [&](const QString& logText, const QString& message) {
-        log().logLine(logText);
-        tell(message);
-        updatingFromPedal = wasUpdating;
-        // An "Unlink" (or the upload watchdog) inside the wait has stopped the
-        // timer for good: polling a closed device is not the window as it was.
-        if (timerWasRunning && linked)
-            main.Timer_USB_Read.start();
-        return false;
-    };
-    const Transport::StatusReply reply = transport().readReply(PedalStatus::kFieldCount);
-    switch (reply.outcome) {
-    case Transport::StatusReply::Outcome::Whole:
-        break;
-    case Transport::StatusReply::Outcome::NoAnswer:
-        if (reply.queueFailed && linked) {
-            updatingFromPedal = wasUpdating;
-            connectionLost();
-            return false;
-        }
-        if (linked)
+    case Kind::NoAnswer:
+        if (session().isLinked())
             setLinkState(LinkState::Silent);
-        if (openFailed_ && !linked)
-            return giveUp(QStringLiteral("the pedal could not be opened, so the status request got no answer"),
-                          openFailedText(openFailure_));
-        return giveUp(QStringLiteral("the pedal did not answer the status request"),
-                      QStringLiteral("The pedal did not answer. Check that it is connected, then click Request."));
-    case Transport::StatusReply::Outcome::Short:
-        return giveUp(QStringLiteral("status reply too short: ") + reply.error,
-                      QStringLiteral("The pedal's answer was incomplete. Click Request to ask again."));
-    case Transport::StatusReply::Outcome::Malformed:
-        return giveUp(QStringLiteral("status reply malformed: ") + reply.error,
-                      QStringLiteral("The pedal's answer could not be read. Click Request to ask again."));
+        log().logLine(QStringLiteral("the pedal did not answer the status request"));
+        tell(QStringLiteral("The pedal did not answer. Check that it is connected, then click Request."));
+        return false;
+    case Kind::Short:
+        log().logLine(QStringLiteral("status reply too short: ") + outcome.error);
+        tell(QStringLiteral("The pedal's answer was incomplete. Click Request to ask again."));
+        return false;
+    case Kind::Malformed:
+        log().logLine(QStringLiteral("status reply malformed: ") + outcome.error);
+        tell(QStringLiteral("The pedal's answer could not be read. Click Request to ask again."));
+        return false;
     }
+    return false;
+}
 
-    // Whole, so it holds every field a status has.
-    const std::optional<PedalStatus> decoded = PedalStatus::decode(reply.values);
-    if (!decoded)
-        return giveUp(QStringLiteral("status reply too short: %1 values").arg(reply.values.size()),
-                      QStringLiteral("The pedal's answer was incomplete. Click Request to ask again."));
-    const PedalStatus& status = *decoded;
-    lastStatus_ = status;
-
-    if (linked)
+PedalSession::Verdict Communication::judge(const PedalStatus& status)
+{
+    using Verdict = PedalSession::Verdict;
+    FormMain& main = *editor_.formMain;
+    if (session().isLinked())
         setLinkState(LinkState::Answering);
     firmwareVersion = status.firmwareText();
     main.lblFirmwareVersion()->setText(QStringLiteral("Device Firmware: ") + firmwareVersion);
@@ -522,14 +393,16 @@ bool Communication::requestStatus()
         tell(QStringLiteral("A firmware upgrade is required. Upgrade to Firmware ") + QString::number(kMostRecentFirmware));
         tell(kFirmwareLegacyHelp);
         EnableUSBobjects(false);
-        return false;
+        return Verdict::FirmwareTooOld;
     }
 
     EnableUSBobjects(true);
-    if (!status.algorithm)
-        return giveUp(QStringLiteral("algorithm version is not a number: ") + algorithmVersion,
-                      QStringLiteral("The pedal reported the algorithm version ") + algorithmVersion
-                          + QStringLiteral(", which is not a number. Upload the algorithm again."));
+    if (!status.algorithm) {
+        log().logLine(QStringLiteral("algorithm version is not a number: ") + algorithmVersion);
+        tell(QStringLiteral("The pedal reported the algorithm version ") + algorithmVersion
+             + QStringLiteral(", which is not a number. Upload the algorithm again."));
+        return Verdict::Failed;
+    }
 
     Catalogue& catalogue = *editor_.catalogue;
     const auto selectRunningEffect = [&] {
@@ -550,18 +423,16 @@ bool Communication::requestStatus()
              + QString::number(catalogue.catalogueVersion()));
         selectRunningEffect();
         enableCommandButtons(false);
-        return false;
+        return Verdict::AlgorithmTooOld;
     }
 
     if (selectRunningEffect() && !editor_.formFXsettings->isVisible())
         catalogue.OpenEffectWindow();
     showStatus(status);
-    if (linked)
+    if (session().isLinked())
         valuesFrom_ = deviceSerialNumber;
     EnableUSBobjects(true);
-    updatingFromPedal = false;
-    main.Timer_USB_Read.start();
-    return true;
+    return Verdict::Accepted;
 }
 
 void Communication::showStatus(const PedalStatus& status)

@@ -1,8 +1,8 @@
 #include "status/DeviceSettings.h"
 
+#include "session/PedalSession.h"
 #include "app/Editor.h"
 #include "app/FormMain.h"
-#include "link/Transport.h"
 #include "status/Communication.h"
 #include "status/DeviceSettingsMessages.h"
 #include "status/PedalStatus.h"
@@ -45,7 +45,7 @@ void DeviceSettings::ChangeStoreBypassStatus(bool store)
 {
     const QString text = Settings::storeBypassStatus(store);
     editor_.log().logLine(text);
-    editor_.transport->sendHex(text);
+    editor_.session->send(PedalOperation::PedalSetting, text);
 }
 
 void DeviceSettings::menuMIDIchannelsClickItem(int channel)
@@ -63,7 +63,7 @@ void DeviceSettings::menuMIDIchannelsClickItem(int channel)
         return;
     const QString text = Settings::midiChannel(*byte);
     editor_.log().logLine(text);
-    editor_.transport->sendHex(text);
+    editor_.session->send(PedalOperation::PedalSetting, text);
 }
 
 void DeviceSettings::menuLoadFirstPresetAtStartupClick()
@@ -73,7 +73,7 @@ void DeviceSettings::menuLoadFirstPresetAtStartupClick()
     const bool on = editor_.formMain->menuLoadFirstPresetAtStartup()->isChecked();
     const QString text = Settings::loadFirstPreset(on);
     editor_.log().logLine(text);
-    editor_.transport->sendHex(text);
+    editor_.session->send(PedalOperation::PedalSetting, text);
 }
 
 void DeviceSettings::decodeStoreBypassStatus(const PedalStatus& status)

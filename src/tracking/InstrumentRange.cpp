@@ -1,11 +1,11 @@
 #include "tracking/InstrumentRange.h"
 
+#include "session/PedalSession.h"
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
 #include "files/TextFiles.h"
 #include "link/Hex.h"
-#include "link/Transport.h"
 #include "seams/Dialogs.h"
 #include "seams/Log.h"
 #include "status/Communication.h"
@@ -56,7 +56,7 @@ void InstrumentRange::chooseInstrument(uint8_t code)
     if (!editor_.dialogs().askYesNo(editor_.formMain, QStringLiteral("Change current Instrument?")))
         return;
     editor_.log().logLine(text);
-    editor_.transport->sendHex(text);
+    editor_.session->send(PedalOperation::PedalSetting, text);
 }
 
 void InstrumentRange::menuRangeLimitONClick()
@@ -75,7 +75,7 @@ void InstrumentRange::sendRangeLimit(bool on)
                              : Log::banner(QStringLiteral("RANGE LIMIT OFF")));
     const QString text = rangeLimit(on);
     editor_.log().logLine(text);
-    editor_.transport->sendHex(text);
+    editor_.session->send(PedalOperation::PedalSetting, text);
     FormMain& main = *editor_.formMain;
     main.menuRangeLimitON()->setChecked(on);
     main.menuRangeLimitOFF()->setChecked(!on);

@@ -1,8 +1,8 @@
 #include "tracking/NoteTrackingFilter.h"
 
+#include "session/PedalSession.h"
 #include "app/Editor.h"
 #include "status/Communication.h"
-#include "link/Transport.h"
 #include "link/Hex.h"
 #include "ui_NoteTrackingFilter.h"
 
@@ -51,7 +51,7 @@ void NoteTrackingFilter::btnSaveClick()
     const QString text = TrackingMessages::noteFilter(bytes);
     log.logLine(QStringLiteral("Set note filters: ") + text);
     log.logLine(QString::number(text.size() / 2));
-    editor_.transport->sendHex(text, true, kPauseAfterMessageMs);
+    editor_.session->send(PedalOperation::PedalSetting, text, true, kPauseAfterMessageMs);
 }
 
 void NoteTrackingFilter::btnGetClick()

@@ -1,9 +1,9 @@
 #include "tracking/Tunings.h"
 
+#include "session/PedalSession.h"
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "status/Communication.h"
-#include "link/Transport.h"
 #include "link/Hex.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
@@ -25,9 +25,13 @@ void Tunings::menuUploadTuningsDataClick()
     if (!editor_.dialogs().askYesNo(editor_.formMain, QStringLiteral("Upload Tuning Data?")))
         return;
 
-    editor_.comm->sendBypass(true);
+    PedalSession& session = *editor_.session;
+    // The bypass alone, without the table after it, would leave the pedal mute.
+    if (!session.mayStart(PedalOperation::PedalSetting))
+        return;
+    session.sendBypass(true);
     editor_.clock().sleepMs(kPauseAfterBypassMs);
     const QString message = TrackingMessages::tuningDataMessage(table);
     editor_.log().logLine(QStringLiteral("num_of_bytes: ") + QString::number(message.size() / 2));
-    editor_.transport->sendHex(message, true, kPauseAfterTableMs);
+    session.send(PedalOperation::PedalSetting, message, true, kPauseAfterTableMs);
 }

@@ -3,7 +3,7 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "console/PrintConsole.h"
-#include "link/D2XXUnit.h"
+#include "session/PedalSession.h"
 #include "status/Communication.h"
 #include "virtualpedal/VirtualPedal.h"
 
@@ -41,7 +41,7 @@ void EditorFixture::restartEditor(std::unique_ptr<FtdiDriver> driver)
     Q_ASSERT(ownedPedal_);
     // As when the program ends, the system closes the device it held.
     if (editor_)
-        editor_->d2xx->closeDevice();
+        editor_->session->unlink();
     editor_.reset();
     editor_ = std::make_unique<Editor>(Services{dialogs, clock, shell, places}, std::move(driver));
     settle();
@@ -62,6 +62,11 @@ void EditorFixture::startLinked()
 FormMain& EditorFixture::main()
 {
     return *editor_->formMain;
+}
+
+PedalSession& EditorFixture::session()
+{
+    return *editor_->session;
 }
 
 Communication& EditorFixture::comm()
