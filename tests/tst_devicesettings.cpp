@@ -7,7 +7,7 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "status/Communication.h"
-#include "status/DeviceSettings.h"
+#include "status/DeviceSettingsHandler.h"
 #include "ui_FormMain.h"
 #include "virtualpedal/VirtualPedal.h"
 

@@ -7,7 +7,7 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "data/DataItems.h"
-#include "effects/EffectUpload.h"
+#include "effects/EffectUploadHandler.h"
 #include "session/PedalSession.h"
 #include "status/Communication.h"
 #include "link/D2XXUnit.h"

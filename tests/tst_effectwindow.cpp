@@ -11,7 +11,7 @@
 #include "editor/DialMath.h"
 #include "editor/FXsettings.h"
 #include "editor/Switch.h"
-#include "effects/Catalogue.h"
+#include "effects/CatalogueHandler.h"
 #include "session/PedalSession.h"
 #include "status/Communication.h"
 #include "ui_FXsettings.h"

@@ -5,9 +5,9 @@
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
-#include "console/ConsoleTools.h"
+#include "console/ConsoleToolsHandler.h"
 #include "console/FilterCalculator.h"
-#include "console/Maintenance.h"
+#include "console/MaintenanceHandler.h"
 #include "console/MemoryDump.h"
 #include "console/PrintConsole.h"
 #include "session/PedalSession.h"
@@ -56,7 +56,7 @@ struct Linked {
         logMark = fx.logMark();
         writeMark = fx.writeMark();
     }
-    Maintenance& maintenance() { return *fx.editor().maintenance; }
+    MaintenanceHandler& maintenance() { return *fx.editor().maintenance; }
     Ui::formPrint& console() { return *fx.console().ui; }
     QStringList log() const { return fx.logSince(logMark); }
     QList<QByteArray> writes() const { return fx.writesSince(writeMark); }

@@ -14,8 +14,8 @@
 #include "editor/FXsettings.h"
 #include "editor/Switch.h"
 #include "link/FtdiDriver.h"
-#include "presets/Backups.h"
-#include "presets/PresetBackups.h"
+#include "presets/BackupHandler.h"
+#include "presets/BackupFiles.h"
 #include "presets/PresetFile.h"
 #include "seams/Clock.h"
 #include "session/PedalSession.h"
@@ -149,7 +149,7 @@ void TestSafetyNet::backupBeforeEachAction()
         QCOMPARE(f.dialogs.questions().last(), QStringLiteral("Keep SHIFT button on the pedal pressed and click YES."));
     }
 
-    const QStringList copies = PresetBackups::copies(folder);
+    const QStringList copies = BackupFiles::copies(folder);
     QCOMPARE(copies.size(), 1);
     const PresetFile::Parsed parsed = PresetFile::read(copies.first());
     QVERIFY(parsed.ok);
@@ -164,7 +164,7 @@ void TestSafetyNet::backupBeforeEachAction()
     f.main().ui->menuLoadPreset->trigger();
     QTRY_VERIFY(!f.session().pacedWriter().Timer1.isActive());
     QCOMPARE(f.pedal().model().values, held);
-    QCOMPARE(PresetBackups::copies(folder).size(), 2); // that load made its own copy
+    QCOMPARE(BackupFiles::copies(folder).size(), 2); // that load made its own copy
 }
 
 void TestSafetyNet::failedBackupIsReportedAndTheActionGoesOn()

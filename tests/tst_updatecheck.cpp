@@ -11,7 +11,7 @@
 #include "ui_FormMain.h"
 #include "ui_NewVersionMsg.h"
 #include "update/NewVersionMsg.h"
-#include "update/UpdateCheck.h"
+#include "update/UpdateCheckHandler.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,27 +4,27 @@
 #include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
 #include "app/PauseFeedback.h"
-#include "console/ConsoleTools.h"
-#include "console/Maintenance.h"
+#include "console/ConsoleToolsHandler.h"
+#include "console/MaintenanceHandler.h"
 #include "console/PrintConsole.h"
 #include "editor/FXsettings.h"
-#include "effects/Catalogue.h"
-#include "effects/EffectUpload.h"
+#include "effects/CatalogueHandler.h"
+#include "effects/EffectUploadHandler.h"
 #include "firmware/FirmwareUpgrade.h"
 #include "firmware/FirmwareUpgradeUnit.h"
 #include "status/Communication.h"
 #include "session/PedalSession.h"
-#include "status/DeviceSettings.h"
+#include "status/DeviceSettingsHandler.h"
 #include "link/FtdiDriver.h"
-#include "presets/Backups.h"
-#include "presets/LocalPresets.h"
+#include "presets/BackupHandler.h"
+#include "presets/LocalPresetHandler.h"
 #include "presets/PresetLibrary.h"
-#include "presets/SaveParameters.h"
-#include "tracking/InstrumentRange.h"
+#include "presets/SaveParametersHandler.h"
+#include "tracking/InstrumentRangeHandler.h"
 #include "tracking/NoteTrackingFilter.h"
 #include "tracking/Tunings.h"
 #include "update/NewVersionMsg.h"
-#include "update/UpdateCheck.h"
+#include "update/UpdateCheckHandler.h"
 #include "update/UpdateUpdaterUnit.h"
 
 void Editor::ConsoleLog::logLine(const QString& text)
@@ -59,18 +59,18 @@ Editor::Editor(Services s, std::unique_ptr<FtdiDriver> driver, Windows windows)
     session = std::make_unique<PedalSession>(*driver_, services.clock, log_);
     comm = std::make_unique<Communication>(*this);
     functions = std::make_unique<FunctionsUnit>(*this);
-    catalogue = std::make_unique<Catalogue>(*this);
-    effectUpload = std::make_unique<EffectUpload>(*this);
-    deviceSettings = std::make_unique<DeviceSettings>(*this);
-    instrumentRange = std::make_unique<InstrumentRange>(*this);
-    saveParameters = std::make_unique<SaveParameters>(*this);
-    localPresets = std::make_unique<LocalPresets>(*this);
-    backups = std::make_unique<Backups>(*this);
+    catalogue = std::make_unique<CatalogueHandler>(*this);
+    effectUpload = std::make_unique<EffectUploadHandler>(*this);
+    deviceSettings = std::make_unique<DeviceSettingsHandler>(*this);
+    instrumentRange = std::make_unique<InstrumentRangeHandler>(*this);
+    saveParameters = std::make_unique<SaveParametersHandler>(*this);
+    localPresets = std::make_unique<LocalPresetHandler>(*this);
+    backups = std::make_unique<BackupHandler>(*this);
     tunings = std::make_unique<Tunings>(*this);
-    maintenance = std::make_unique<Maintenance>(*this);
-    consoleTools = std::make_unique<ConsoleTools>(*this);
+    maintenance = std::make_unique<MaintenanceHandler>(*this);
+    consoleTools = std::make_unique<ConsoleToolsHandler>(*this);
     firmware = std::make_unique<FirmwareUpgradeUnit>(*this);
-    updateCheck = std::make_unique<UpdateCheck>(*this);
+    updateCheck = std::make_unique<UpdateCheckHandler>(*this);
 
     // The windows, in their order. The main window's start-up steps run before
     // any other window exists.

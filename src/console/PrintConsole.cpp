@@ -1,7 +1,7 @@
 #include "console/PrintConsole.h"
 
 #include "app/ControlText.h"
-#include "console/ConsoleTools.h"
+#include "console/ConsoleToolsHandler.h"
 #include "console/FilterCalculator.h"
 #include "ui_PrintConsole.h"
 

@@ -12,7 +12,7 @@
 namespace Ui {
 class formPrint;
 }
-class ConsoleTools;
+class ConsoleToolsHandler;
 
 // The debug console (formPrint): the log of the whole run, shown in Memo1.
 // Every line is kept for log.txt (KeptLog); the view is filled in batches so a
@@ -48,8 +48,8 @@ public:
     void setMaxKeptChars(qsizetype chars) { kept_.setMaxChars(chars); }
 
     // The maintenance tools behind the console's buttons.
-    void setTools(ConsoleTools* tools) { tools_ = tools; }
-    ConsoleTools* tools() const { return tools_; }
+    void setTools(ConsoleToolsHandler* tools) { tools_ = tools; }
+    ConsoleToolsHandler* tools() const { return tools_; }
 
     // Handlers.
     void btnClearClick();
@@ -75,5 +75,5 @@ private:
     bool pendingScroll_ = false;
     bool autoScroll_ = true;
     QTimer flushTimer_;
-    ConsoleTools* tools_ = nullptr;
+    ConsoleToolsHandler* tools_ = nullptr;
 };

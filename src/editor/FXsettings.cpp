@@ -8,10 +8,10 @@
 #include "editor/HintsUnit.h"
 #include "editor/Messages.h"
 #include "editor/Switch.h"
-#include "effects/Catalogue.h"
+#include "effects/CatalogueHandler.h"
 #include "link/Hex.h"
 #include "session/PedalSession.h"
-#include "presets/Backups.h"
+#include "presets/BackupHandler.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
 #include "seams/Log.h"
@@ -205,8 +205,8 @@ void FXsettings::showEvent(QShowEvent* event)
 
 void FXsettings::FormShow()
 {
-    Catalogue& catalogue = *editor_.catalogue;
-    const QString name = Catalogue::imageName(catalogue.selectedEffectName());
+    CatalogueHandler& catalogue = *editor_.catalogue;
+    const QString name = CatalogueHandler::imageName(catalogue.selectedEffectName());
     log(QStringLiteral("resource name: ") + name);
     const bool loaded = catalogue.loadTextResource(name);
     log(QStringLiteral("filecontent (first 128 bytes): ") + catalogue.loadedImageLine().left(256));

@@ -10,7 +10,7 @@
 #include "firmware/FirmwareImage.h"
 #include "firmware/FirmwareUpgrade.h"
 #include "firmware/FirmwareWriter.h"
-#include "presets/Backups.h"
+#include "presets/BackupHandler.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
 #include "seams/Log.h"

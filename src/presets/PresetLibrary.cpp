@@ -5,7 +5,7 @@
 #include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
 #include "editor/FXsettings.h"
-#include "presets/LocalPresets.h"
+#include "presets/LocalPresetHandler.h"
 #include "seams/Dialogs.h"
 #include "seams/Shell.h"
 #include "ui_PresetLibrary.h"

@@ -3,14 +3,14 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "editor/FXsettings.h"
-#include "effects/Catalogue.h"
+#include "effects/CatalogueHandler.h"
 #include "firmware/FirmwareUpgradeUnit.h"
 #include "seams/Dialogs.h"
 #include "session/PedalSession.h"
 #include "seams/Log.h"
-#include "status/DeviceSettings.h"
+#include "status/DeviceSettingsHandler.h"
 #include "status/PedalStatus.h"
-#include "tracking/InstrumentRange.h"
+#include "tracking/InstrumentRangeHandler.h"
 
 #include <QAction>
 #include <QLabel>
@@ -404,7 +404,7 @@ PedalSession::Verdict Communication::judge(const PedalStatus& status)
         return Verdict::Failed;
     }
 
-    Catalogue& catalogue = *editor_.catalogue;
+    CatalogueHandler& catalogue = *editor_.catalogue;
     const auto selectRunningEffect = [&] {
         if (status.effect && catalogue.selectEntry(*status.effect)) {
             catalogue.GetResourceFile();

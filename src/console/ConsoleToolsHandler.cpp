@@ -1,38 +1,38 @@
-#include "console/ConsoleTools.h"
+#include "console/ConsoleToolsHandler.h"
 
 #include "session/PedalSession.h"
 #include "app/Editor.h"
-#include "console/Maintenance.h"
+#include "console/MaintenanceHandler.h"
 #include "console/PrintConsole.h"
 #include "console/RawMessage.h"
 #include "status/Communication.h"
 #include "seams/Dialogs.h"
 #include "ui_PrintConsole.h"
 
-ConsoleTools::ConsoleTools(Editor& editor) : editor_(editor) {}
+ConsoleToolsHandler::ConsoleToolsHandler(Editor& editor) : editor_(editor) {}
 
-PrintConsole& ConsoleTools::console() const
+PrintConsole& ConsoleToolsHandler::console() const
 {
     return *editor_.formPrint;
 }
 
-QString ConsoleTools::busAddress() const
+QString ConsoleToolsHandler::busAddress() const
 {
     return console().ui->cmbI2Caddr->currentText();
 }
 
-void ConsoleTools::btnEraseEepromClick()
+void ConsoleToolsHandler::btnEraseEepromClick()
 {
     if (editor_.dialogs().askYesNo(&console(), QStringLiteral("Erase EEPROM now?")))
         editor_.maintenance->EraseEEPROM(busAddress());
 }
 
-void ConsoleTools::btnReadEEPROMClick()
+void ConsoleToolsHandler::btnReadEEPROMClick()
 {
     editor_.maintenance->ReadEEPROM(busAddress());
 }
 
-void ConsoleTools::btnSendClick()
+void ConsoleToolsHandler::btnSendClick()
 {
     const QString address = console().ui->edtAddress->text();
     const QString data = console().ui->edtData->text();
@@ -48,32 +48,32 @@ void ConsoleTools::btnSendClick()
     editor_.session->send(PedalOperation::PedalSetting, *message);
 }
 
-void ConsoleTools::cmbNotePickerChange()
+void ConsoleToolsHandler::cmbNotePickerChange()
 {
     noteIndex_ = console().ui->cmbNotePicker->currentIndex();
 }
 
-void ConsoleTools::edtQChange()
+void ConsoleToolsHandler::edtQChange()
 {
     takeNumber(console().ui->edtQ->text(), settings_.q, QStringLiteral("Q: "));
 }
 
-void ConsoleTools::edtBoostChange()
+void ConsoleToolsHandler::edtBoostChange()
 {
     takeNumber(console().ui->edtBoost->text(), settings_.boostDb, QStringLiteral("boost: "));
 }
 
-void ConsoleTools::edtQDone()
+void ConsoleToolsHandler::edtQDone()
 {
     complainIfNoNumber(console().ui->edtQ->text(), settings_.q, QStringLiteral("Q"));
 }
 
-void ConsoleTools::edtBoostDone()
+void ConsoleToolsHandler::edtBoostDone()
 {
     complainIfNoNumber(console().ui->edtBoost->text(), settings_.boostDb, QStringLiteral("boost"));
 }
 
-void ConsoleTools::takeNumber(const QString& text, double& target, const QString& logLabel)
+void ConsoleToolsHandler::takeNumber(const QString& text, double& target, const QString& logLabel)
 {
     // Every keystroke that leaves a number takes it; one that does not ("-" on
     // the way to "-6") keeps the stored value and waits for the edit to finish.
@@ -85,7 +85,7 @@ void ConsoleTools::takeNumber(const QString& text, double& target, const QString
     editor_.log().logLine(logLabel + FilterCalculator::formatNumber(target, locale));
 }
 
-void ConsoleTools::complainIfNoNumber(const QString& text, double stored, const QString& what)
+void ConsoleToolsHandler::complainIfNoNumber(const QString& text, double stored, const QString& what)
 {
     const QLocale locale;
     if (FilterCalculator::parseNumber(text, locale))
@@ -96,7 +96,7 @@ void ConsoleTools::complainIfNoNumber(const QString& text, double stored, const 
                                                   + QStringLiteral("."));
 }
 
-void ConsoleTools::btnGetNoteFrequencyClick()
+void ConsoleToolsHandler::btnGetNoteFrequencyClick()
 {
     // Settings without a usable filter print nothing: a table in the log is
     // one somebody may paste into the firmware.

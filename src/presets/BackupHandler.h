@@ -7,9 +7,9 @@ class Editor;
 // Automatic copies of the pedal's values before an action that replaces or
 // erases them: a preset load, the assignable defaults, "Erase Settings" and a
 // firmware upgrade. Each is a preset file in the Backups folder beside Preset.
-class Backups {
+class BackupHandler {
 public:
-    explicit Backups(Editor& editor);
+    explicit BackupHandler(Editor& editor);
 
     // Documents/TERVO/Quarnel MK3/Backups.
     QString folder() const;

@@ -1,4 +1,4 @@
-#include "presets/SaveParameters.h"
+#include "presets/SaveParametersHandler.h"
 
 #include "session/PedalSession.h"
 #include "app/Editor.h"
@@ -29,9 +29,9 @@ const QString kInfoText = QStringList{
 constexpr int kPauseAfterStoreMs = 100;
 } // namespace
 
-SaveParameters::SaveParameters(Editor& editor) : editor_(editor) {}
+SaveParametersHandler::SaveParametersHandler(Editor& editor) : editor_(editor) {}
 
-void SaveParameters::btnSaveParametersClick()
+void SaveParametersHandler::btnSaveParametersClick()
 {
     Communication& comm = *editor_.comm;
     // The pedal's own values are the ones to keep; the save goes on even when
@@ -50,7 +50,7 @@ void SaveParameters::btnSaveParametersClick()
     log.logLine(QStringLiteral("num of bytes sent: ") + QString::number(sent));
 }
 
-void SaveParameters::btnSaveParametersInfoClick()
+void SaveParametersHandler::btnSaveParametersInfoClick()
 {
     editor_.dialogs().information(editor_.formMain, kInfoText);
 }

@@ -10,9 +10,9 @@ class Editor;
 
 // Local preset files: all twenty values saved to and loaded from a file in the
 // preset folder.
-class LocalPresets {
+class LocalPresetHandler {
 public:
-    explicit LocalPresets(Editor& editor);
+    explicit LocalPresetHandler(Editor& editor);
 
     void menuSavePresetClick();
     void menuLoadPresetClick();

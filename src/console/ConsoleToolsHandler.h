@@ -10,9 +10,9 @@ class Editor;
 class PrintConsole;
 
 // The console's tools: memory buttons, raw sender, filter calculator.
-class ConsoleTools {
+class ConsoleToolsHandler {
 public:
-    explicit ConsoleTools(Editor& editor);
+    explicit ConsoleToolsHandler(Editor& editor);
 
     void btnEraseEepromClick();
     void btnReadEEPROMClick();

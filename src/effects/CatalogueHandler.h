@@ -9,9 +9,9 @@ class Editor;
 
 // The effect catalogue in lstEffects, the embedded effect images and the
 // shared text list they are loaded into.
-class Catalogue {
+class CatalogueHandler {
 public:
-    explicit Catalogue(Editor& editor);
+    explicit CatalogueHandler(Editor& editor);
 
     // At start-up: one entry per line of the "octave" item, then the version.
     void fill();

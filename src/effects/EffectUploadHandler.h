@@ -10,12 +10,12 @@ class Editor;
 // Uploads of an effect image (the selected catalogue entry, or a file) into
 // the pedal: bypass, the whole image in one write, then the pedal's answer,
 // watched over by the session's UploadCheckTimer.
-class EffectUpload {
+class EffectUploadHandler {
 public:
     // What lblStatus shows of the pedal's answer.
     static constexpr int kShownAnswer = 17;
 
-    explicit EffectUpload(Editor& editor);
+    explicit EffectUploadHandler(Editor& editor);
 
     void btnUploadClick();
     void menuLoadAlgorithmFromFileClick();

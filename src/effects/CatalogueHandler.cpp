@@ -1,4 +1,4 @@
-#include "effects/Catalogue.h"
+#include "effects/CatalogueHandler.h"
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
@@ -11,9 +11,9 @@
 
 #include <QListWidget>
 
-Catalogue::Catalogue(Editor& editor) : editor_(editor) {}
+CatalogueHandler::CatalogueHandler(Editor& editor) : editor_(editor) {}
 
-QString Catalogue::imageName(const QString& effectName)
+QString CatalogueHandler::imageName(const QString& effectName)
 {
     QString name = effectName;
     name.replace(QLatin1Char(' '), QLatin1Char('_'));
@@ -23,7 +23,7 @@ QString Catalogue::imageName(const QString& effectName)
     return name;
 }
 
-int Catalogue::versionOf(const QString& entryText)
+int CatalogueHandler::versionOf(const QString& entryText)
 {
     if (entryText.size() < 4)
         return -1;
@@ -32,7 +32,7 @@ int Catalogue::versionOf(const QString& entryText)
     return ok ? v : -1;
 }
 
-QStringList Catalogue::splitLines(const QString& text)
+QStringList CatalogueHandler::splitLines(const QString& text)
 {
     // CR LF, LF or CR alone: each ends a line. Plain replacing rather than a
     // regular expression, which would load and compile its engine at start-up.
@@ -44,7 +44,7 @@ QStringList Catalogue::splitLines(const QString& text)
     return lines;
 }
 
-bool Catalogue::loadTextResource(const QString& name)
+bool CatalogueHandler::loadTextResource(const QString& name)
 {
     bool ok = false;
     const QByteArray bytes = DataItems::bytes(name, &ok);
@@ -57,7 +57,7 @@ bool Catalogue::loadTextResource(const QString& name)
     return true;
 }
 
-void Catalogue::fill()
+void CatalogueHandler::fill()
 {
     QListWidget* list = editor_.formMain->lstEffects();
     list->clear();
@@ -65,7 +65,7 @@ void Catalogue::fill()
         list->addItems(sharedTextList_);
 }
 
-void Catalogue::computeCatalogueVersion()
+void CatalogueHandler::computeCatalogueVersion()
 {
     QListWidget* list = editor_.formMain->lstEffects();
     catalogueVersion_ = list->count() > 0 ? versionOf(list->item(0)->text()) : -1;
@@ -76,7 +76,7 @@ void Catalogue::computeCatalogueVersion()
     }
 }
 
-bool Catalogue::selectEntry(int index)
+bool CatalogueHandler::selectEntry(int index)
 {
     QListWidget* list = editor_.formMain->lstEffects();
     effectKnown_ = index >= 0 && index < list->count();
@@ -91,7 +91,7 @@ bool Catalogue::selectEntry(int index)
     return true;
 }
 
-void Catalogue::GetResourceFile()
+void CatalogueHandler::GetResourceFile()
 {
     QListWidget* list = editor_.formMain->lstEffects();
     Log& log = editor_.log();
@@ -110,7 +110,7 @@ void Catalogue::GetResourceFile()
     log.logLine(QStringLiteral("filecontent (first 128 bytes): ") + loadedImageLine().left(256));
 }
 
-void Catalogue::effetto_cliccato()
+void CatalogueHandler::effetto_cliccato()
 {
     GetResourceFile();
     Communication& comm = *editor_.comm;
@@ -139,7 +139,7 @@ void Catalogue::effetto_cliccato()
     comm.enableCommandButtons(false);
 }
 
-void Catalogue::OpenEffectWindow()
+void CatalogueHandler::OpenEffectWindow()
 {
     FXsettings& fx = *editor_.formFXsettings;
     const FormMain& main = *editor_.formMain;
@@ -152,7 +152,7 @@ void Catalogue::OpenEffectWindow()
     fx.enableEffectControls(editor_.session->isLinked());
 }
 
-void Catalogue::move_up_or_down(int key)
+void CatalogueHandler::move_up_or_down(int key)
 {
     QListWidget* list = editor_.formMain->lstEffects();
     const int index = list->currentRow();

@@ -12,9 +12,9 @@ struct PedalStatus;
 // The pedal-wide settings in the Settings menu: bypass storing, MIDI channel,
 // first preset at power on. Each choice is sent at once; the status reply
 // shows what the pedal holds.
-class DeviceSettings {
+class DeviceSettingsHandler {
 public:
-    explicit DeviceSettings(Editor& editor);
+    explicit DeviceSettingsHandler(Editor& editor);
 
     // The seventeen channel items under "Channel": OMNI, then 1 to 16.
     void buildMidiMenu();

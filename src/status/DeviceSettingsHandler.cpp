@@ -1,4 +1,4 @@
-#include "status/DeviceSettings.h"
+#include "status/DeviceSettingsHandler.h"
 
 #include "session/PedalSession.h"
 #include "app/Editor.h"
@@ -12,9 +12,9 @@
 
 namespace Settings = DeviceSettingsMessages;
 
-DeviceSettings::DeviceSettings(Editor& editor) : editor_(editor) {}
+DeviceSettingsHandler::DeviceSettingsHandler(Editor& editor) : editor_(editor) {}
 
-void DeviceSettings::buildMidiMenu()
+void DeviceSettingsHandler::buildMidiMenu()
 {
     QMenu* menu = editor_.formMain->menuMIDIchannel();
     for (int channel = 0; channel < Settings::kMidiChannels; ++channel) {
@@ -25,7 +25,7 @@ void DeviceSettings::buildMidiMenu()
     }
 }
 
-void DeviceSettings::menuStoreBypassStatusClick()
+void DeviceSettingsHandler::menuStoreBypassStatusClick()
 {
     FormMain& main = *editor_.formMain;
     main.menuStoreBypassStatus()->setChecked(true);
@@ -33,7 +33,7 @@ void DeviceSettings::menuStoreBypassStatusClick()
     ChangeStoreBypassStatus(true);
 }
 
-void DeviceSettings::menuDoNotStoreBypassStatusClick()
+void DeviceSettingsHandler::menuDoNotStoreBypassStatusClick()
 {
     FormMain& main = *editor_.formMain;
     main.menuDoNotStoreBypassStatus()->setChecked(true);
@@ -41,14 +41,14 @@ void DeviceSettings::menuDoNotStoreBypassStatusClick()
     ChangeStoreBypassStatus(false);
 }
 
-void DeviceSettings::ChangeStoreBypassStatus(bool store)
+void DeviceSettingsHandler::ChangeStoreBypassStatus(bool store)
 {
     const QString text = Settings::storeBypassStatus(store);
     editor_.log().logLine(text);
     editor_.session->send(PedalOperation::PedalSetting, text);
 }
 
-void DeviceSettings::menuMIDIchannelsClickItem(int channel)
+void DeviceSettingsHandler::menuMIDIchannelsClickItem(int channel)
 {
     if (channel < 0 || channel >= midiChannelItems_.size())
         return;
@@ -66,7 +66,7 @@ void DeviceSettings::menuMIDIchannelsClickItem(int channel)
     editor_.session->send(PedalOperation::PedalSetting, text);
 }
 
-void DeviceSettings::menuLoadFirstPresetAtStartupClick()
+void DeviceSettingsHandler::menuLoadFirstPresetAtStartupClick()
 {
     // Triggering the item has already inverted its check mark; the message
     // follows the new state.
@@ -76,7 +76,7 @@ void DeviceSettings::menuLoadFirstPresetAtStartupClick()
     editor_.session->send(PedalOperation::PedalSetting, text);
 }
 
-void DeviceSettings::decodeStoreBypassStatus(const PedalStatus& status)
+void DeviceSettingsHandler::decodeStoreBypassStatus(const PedalStatus& status)
 {
     const std::optional<bool> store = status.storeBypass;
     if (!store)
@@ -87,7 +87,7 @@ void DeviceSettings::decodeStoreBypassStatus(const PedalStatus& status)
     editor_.log().logLine(*store ? QStringLiteral("Store Bypass Status: ON") : QStringLiteral("Store Bypass Status: OFF"));
 }
 
-void DeviceSettings::decodeMidiChannel(const PedalStatus& status)
+void DeviceSettingsHandler::decodeMidiChannel(const PedalStatus& status)
 {
     const std::optional<int> channel = status.midiChannel;
     showMidiChannel(channel ? *channel : -1);
@@ -97,14 +97,14 @@ void DeviceSettings::decodeMidiChannel(const PedalStatus& status)
                           + (*channel == Settings::kOmni ? QStringLiteral("OMNI") : QString::number(*channel)));
 }
 
-void DeviceSettings::showMidiChannel(int channel)
+void DeviceSettingsHandler::showMidiChannel(int channel)
 {
     checkedMidiChannel_ = channel;
     for (int k = 0; k < midiChannelItems_.size(); ++k)
         midiChannelItems_.at(k)->setChecked(k == channel);
 }
 
-void DeviceSettings::decodeLoadFirstPreset(const PedalStatus& status)
+void DeviceSettingsHandler::decodeLoadFirstPreset(const PedalStatus& status)
 {
     const std::optional<bool> on = status.loadFirstPreset;
     if (!on)

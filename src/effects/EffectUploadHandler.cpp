@@ -1,9 +1,9 @@
-#include "effects/EffectUpload.h"
+#include "effects/EffectUploadHandler.h"
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "data/Placeholders.h"
-#include "effects/Catalogue.h"
+#include "effects/CatalogueHandler.h"
 #include "effects/UploadImage.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
@@ -24,13 +24,13 @@ constexpr int kCatalogueBypassPauseMs = 40;
 constexpr int kFileBypassPauseMs = 400;
 } // namespace
 
-EffectUpload::EffectUpload(Editor& editor) : editor_(editor)
+EffectUploadHandler::EffectUploadHandler(Editor& editor) : editor_(editor)
 {
     QObject::connect(editor.session.get(), &PedalSession::uploadWatchdogExpired, editor.session.get(),
                      [this] { uploadWatchdogExpired(); });
 }
 
-bool EffectUpload::refuseReentry()
+bool EffectUploadHandler::refuseReentry()
 {
     if (!busy_)
         return false;
@@ -38,14 +38,14 @@ bool EffectUpload::refuseReentry()
     return true;
 }
 
-void EffectUpload::btnUploadClick()
+void EffectUploadHandler::btnUploadClick()
 {
     if (refuseReentry())
         return;
     const QScopedValueRollback<bool> busy(busy_, true);
     FormMain& main = *editor_.formMain;
     Log& log = editor_.log();
-    Catalogue& catalogue = *editor_.catalogue;
+    CatalogueHandler& catalogue = *editor_.catalogue;
     PedalSession& session = *editor_.session;
 
     log.logLine(Log::banner(QStringLiteral("UPLOAD")));
@@ -54,7 +54,7 @@ void EffectUpload::btnUploadClick()
     // load leaves the shared text list as it was, with some other item in it:
     // that must not go to the pedal as this effect.
     const QString effect = catalogue.selectedEffectName();
-    const QString resource = Catalogue::imageName(effect);
+    const QString resource = CatalogueHandler::imageName(effect);
     const bool loaded = !effect.isEmpty() && catalogue.loadTextResource(resource);
     const QString line = loaded ? catalogue.loadedImageLine() : QString();
     const UploadImage::Checked image = UploadImage::fromImageLine(effect, line);
@@ -90,7 +90,7 @@ void EffectUpload::btnUploadClick()
     editor_.comm->requestStatus();
 }
 
-void EffectUpload::menuLoadAlgorithmFromFileClick()
+void EffectUploadHandler::menuLoadAlgorithmFromFileClick()
 {
     if (refuseReentry())
         return;
@@ -132,7 +132,7 @@ void EffectUpload::menuLoadAlgorithmFromFileClick()
     session.endUpload();
 }
 
-bool EffectUpload::refusePlaceholder(const QByteArray& image, const QString& name, bool fromFile)
+bool EffectUploadHandler::refusePlaceholder(const QByteArray& image, const QString& name, bool fromFile)
 {
     if (!Placeholders::isPlaceholder(image) || editor_.session->isVirtualPedal())
         return false;
@@ -143,7 +143,7 @@ bool EffectUpload::refusePlaceholder(const QByteArray& image, const QString& nam
     return true;
 }
 
-bool EffectUpload::awaitAnswer(Source source)
+bool EffectUploadHandler::awaitAnswer(Source source)
 {
     FormMain& main = *editor_.formMain;
     Log& log = editor_.log();
@@ -179,7 +179,7 @@ bool EffectUpload::awaitAnswer(Source source)
     return false;
 }
 
-void EffectUpload::uploadWatchdogExpired()
+void EffectUploadHandler::uploadWatchdogExpired()
 {
     editor_.formMain->lblStatus()->setText(QStringLiteral("Upload Failed"));
     editor_.comm->Disconnect();

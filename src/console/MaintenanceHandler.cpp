@@ -1,10 +1,10 @@
-#include "console/Maintenance.h"
+#include "console/MaintenanceHandler.h"
 
 #include "session/PedalSession.h"
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "console/MemoryMessages.h"
-#include "presets/Backups.h"
+#include "presets/BackupHandler.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
 #include "seams/Log.h"
@@ -29,7 +29,7 @@ public:
 };
 } // namespace
 
-Maintenance::Maintenance(Editor& editor) : editor_(editor)
+MaintenanceHandler::MaintenanceHandler(Editor& editor) : editor_(editor)
 {
     dumpWatch_.setInterval(kDumpWatchMs);
     QObject::connect(&dumpWatch_, &QTimer::timeout, &dumpWatch_, [this] { checkDumpTimeLimit(); });
@@ -40,7 +40,7 @@ Maintenance::Maintenance(Editor& editor) : editor_(editor)
                      });
 }
 
-QString Maintenance::eraseSettingsQuestion()
+QString MaintenanceHandler::eraseSettingsQuestion()
 {
     return QStringList{
         QStringLiteral("Are you sure you want to delete all settings?"),
@@ -58,14 +58,14 @@ QString Maintenance::eraseSettingsQuestion()
         .join(QStringLiteral("\r\n"));
 }
 
-void Maintenance::EraseEEPROM(const QString& i2cAddr)
+void MaintenanceHandler::EraseEEPROM(const QString& i2cAddr)
 {
     const QString text = MemoryMessages::erase(i2cAddr);
     editor_.log().logLine(QStringLiteral("erase message: ") + text);
     editor_.session->send(PedalOperation::SettingsMemory, text, true, kErasePauseMs);
 }
 
-void Maintenance::ReadEEPROM(const QString& i2cAddr)
+void MaintenanceHandler::ReadEEPROM(const QString& i2cAddr)
 {
     // A new dump is on its way: whatever is left of an older one cannot be
     // finished by it.
@@ -82,7 +82,7 @@ void Maintenance::ReadEEPROM(const QString& i2cAddr)
     session.send(PedalOperation::SettingsMemory, text, false, kReadPauseMs);
 }
 
-void Maintenance::menuEraseSettingsClick()
+void MaintenanceHandler::menuEraseSettingsClick()
 {
     FormMain* main = editor_.formMain;
     // Before the question, so that a copy that could not be made is known
@@ -101,7 +101,7 @@ void Maintenance::menuEraseSettingsClick()
         ReadEEPROM(MemoryMessages::settingsMemory());
 }
 
-void Maintenance::unsolicitedBytes(const uint8_t* data, uint32_t count)
+void MaintenanceHandler::unsolicitedBytes(const uint8_t* data, uint32_t count)
 {
     if (dump_.startsNewDump(data, count, editor_.clock().nowMs()))
         reportIncompleteDump();
@@ -118,7 +118,7 @@ void Maintenance::unsolicitedBytes(const uint8_t* data, uint32_t count)
     }
 }
 
-void Maintenance::checkDumpTimeLimit()
+void MaintenanceHandler::checkDumpTimeLimit()
 {
     if (!dump_.collecting()) {
         dumpWatch_.stop();
@@ -129,7 +129,7 @@ void Maintenance::checkDumpTimeLimit()
     reportIncompleteDump();
 }
 
-bool Maintenance::dumpBytesStillQueued()
+bool MaintenanceHandler::dumpBytesStillQueued()
 {
     // After a blocking pause the rest of the dump may be waiting in the driver:
     // quiet on our side, but not on the wire. The read timer will hand it over,
@@ -137,7 +137,7 @@ bool Maintenance::dumpBytesStillQueued()
     return editor_.session->bytesQueued();
 }
 
-void Maintenance::judgeWholeDump()
+void MaintenanceHandler::judgeWholeDump()
 {
     dumpWatch_.stop();
     // Taken before the box: the read timer keeps running under a modal box and
@@ -149,7 +149,7 @@ void Maintenance::judgeWholeDump()
                                                         : QStringLiteral("Memory is not empty"));
 }
 
-void Maintenance::reportIncompleteDump()
+void MaintenanceHandler::reportIncompleteDump()
 {
     dumpWatch_.stop();
     const QByteArray memory = dump_.take();

@@ -1,4 +1,4 @@
-#include "update/UpdateCheck.h"
+#include "update/UpdateCheckHandler.h"
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
@@ -21,14 +21,14 @@ namespace {
 const QString kSettingsFile = QStringLiteral("ShowMessageVersionAtStartup.txt");
 } // namespace
 
-UpdateCheck::UpdateCheck(Editor& editor)
+UpdateCheckHandler::UpdateCheckHandler(Editor& editor)
     : editor_(editor), setup_(UpdateSetup::forThisProgram(FunctionsUnit::editorVersion()))
 {
 }
 
-UpdateCheck::~UpdateCheck() = default;
+UpdateCheckHandler::~UpdateCheckHandler() = default;
 
-QNetworkAccessManager& UpdateCheck::network()
+QNetworkAccessManager& UpdateCheckHandler::network()
 {
     // Made on first use: most runs of the editor in tests never ask the web.
     if (!network_)
@@ -36,13 +36,13 @@ QNetworkAccessManager& UpdateCheck::network()
     return *network_;
 }
 
-void UpdateCheck::prepare()
+void UpdateCheckHandler::prepare()
 {
     server_ = UpdateServer::configured();
     editor_.formMain->TimerCheckWebVersion.start();
 }
 
-void UpdateCheck::TimerCheckWebVersionTimer()
+void UpdateCheckHandler::TimerCheckWebVersionTimer()
 {
     FormMain& main = *editor_.formMain;
     main.TimerCheckWebVersion.stop();
@@ -83,43 +83,43 @@ void UpdateCheck::TimerCheckWebVersionTimer()
     }
 }
 
-void UpdateCheck::menuInfoClick()
+void UpdateCheckHandler::menuInfoClick()
 {
     editor_.log().logLine(QStringLiteral("current app version: ") + setup_.editorVersion);
 }
 
-void UpdateCheck::menuSupportClick()
+void UpdateCheckHandler::menuSupportClick()
 {
     openPage(UpdateServer::kSupportPage);
 }
 
-void UpdateCheck::menuTroubleshootingClick()
+void UpdateCheckHandler::menuTroubleshootingClick()
 {
     openPage(UpdateServer::kTroubleshootingPage);
 }
 
-void UpdateCheck::menuUpdateNowClick()
+void UpdateCheckHandler::menuUpdateNowClick()
 {
     updateProcedure();
 }
 
-void UpdateCheck::btnLaunchUpdateClick()
+void UpdateCheckHandler::btnLaunchUpdateClick()
 {
     updateProcedure();
 }
 
-void UpdateCheck::btnSeeWhatsNewClick()
+void UpdateCheckHandler::btnSeeWhatsNewClick()
 {
     openPage(UpdateServer::kWhatsNewPage);
 }
 
-void UpdateCheck::menuShowUpdateMsgClick()
+void UpdateCheckHandler::menuShowUpdateMsgClick()
 {
     // The item toggles itself; the new value counts from the next start.
     writeShowMessageFile(editor_.formMain->menuShowUpdateMsg()->isChecked());
 }
 
-void UpdateCheck::CheckBox1Click(bool checked)
+void UpdateCheckHandler::CheckBox1Click(bool checked)
 {
     // Unticking the box again takes the choice back, so the file says what the
     // box says when the window closes; the menu's check mark shows the same.
@@ -127,7 +127,7 @@ void UpdateCheck::CheckBox1Click(bool checked)
     editor_.formMain->menuShowUpdateMsg()->setChecked(!checked);
 }
 
-void UpdateCheck::writeShowMessageFile(bool show)
+void UpdateCheckHandler::writeShowMessageFile(bool show)
 {
     const QString path = editor_.functions->filesPath(kSettingsFile);
     if (!QFileInfo::exists(path))
@@ -135,7 +135,7 @@ void UpdateCheck::writeShowMessageFile(bool show)
     TextFiles::write(path, show ? QStringLiteral("YES") : QStringLiteral("NO"));
 }
 
-void UpdateCheck::openPage(const QString& path)
+void UpdateCheckHandler::openPage(const QString& path)
 {
     if (!server_.isUsable()) {
         editor_.dialogs().information(editor_.formMain,
@@ -146,7 +146,7 @@ void UpdateCheck::openPage(const QString& path)
     editor_.shell().openUrl(server_.url(path).toString());
 }
 
-void UpdateCheck::updateProcedure()
+void UpdateCheckHandler::updateProcedure()
 {
     if (busy_)
         return;

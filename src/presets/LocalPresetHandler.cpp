@@ -1,4 +1,4 @@
-#include "presets/LocalPresets.h"
+#include "presets/LocalPresetHandler.h"
 
 #include "session/PedalSession.h"
 #include "app/Editor.h"
@@ -6,7 +6,7 @@
 #include "app/FunctionsUnit.h"
 #include "editor/FXsettings.h"
 #include "files/RegularFile.h"
-#include "presets/Backups.h"
+#include "presets/BackupHandler.h"
 #include "presets/PresetFile.h"
 #include "seams/Dialogs.h"
 #include "seams/Log.h"
@@ -39,24 +39,24 @@ PresetFile::Values toValues(const std::array<uint32_t, kParameterCount>& values)
 
 static_assert(PresetFile::kValueCount == kParameterCount, "a preset holds every parameter of the model");
 
-LocalPresets::LocalPresets(Editor& editor) : editor_(editor) {}
+LocalPresetHandler::LocalPresetHandler(Editor& editor) : editor_(editor) {}
 
-QString LocalPresets::presetFolder() const
+QString LocalPresetHandler::presetFolder() const
 {
     return QDir(editor_.functions->filesFolder()).filePath(QStringLiteral("Preset"));
 }
 
-QString LocalPresets::replaceQuestion(const QString& path)
+QString LocalPresetHandler::replaceQuestion(const QString& path)
 {
     return QFileInfo(path).fileName() + QStringLiteral(" already exists. Do you want to replace it?");
 }
 
-QString LocalPresets::withPresetSuffix(const QString& fileName)
+QString LocalPresetHandler::withPresetSuffix(const QString& fileName)
 {
     return fileName.endsWith(QLatin1String(".txt"), Qt::CaseSensitive) ? fileName : fileName + QStringLiteral(".txt");
 }
 
-bool LocalPresets::makePresetFolder()
+bool LocalPresetHandler::makePresetFolder()
 {
     const QString folder = presetFolder();
     if (QFileInfo(folder).isDir() || QDir().mkpath(folder))
@@ -66,7 +66,7 @@ bool LocalPresets::makePresetFolder()
     return false;
 }
 
-std::optional<PresetFile::Values> LocalPresets::takeCurrentValues()
+std::optional<PresetFile::Values> LocalPresetHandler::takeCurrentValues()
 {
     // The file takes the pedal's current values; it is saved whatever the
     // request finds, as long as the editor has read the pedal's values once.
@@ -88,7 +88,7 @@ std::optional<PresetFile::Values> LocalPresets::takeCurrentValues()
     return values;
 }
 
-void LocalPresets::writePresetFile(const QString& path, const PresetFile::Values& values)
+void LocalPresetHandler::writePresetFile(const QString& path, const PresetFile::Values& values)
 {
     // The dialog asked nothing about the name it returned: ".txt" may have been
     // added since, and the question has to name the file that is written.
@@ -102,7 +102,7 @@ void LocalPresets::writePresetFile(const QString& path, const PresetFile::Values
         editor_.dialogs().information(editor_.formMain, QStringLiteral("Error saving file: ") + error);
 }
 
-void LocalPresets::menuSavePresetClick()
+void LocalPresetHandler::menuSavePresetClick()
 {
     const std::optional<PresetFile::Values> values = takeCurrentValues();
     if (!values)
@@ -115,7 +115,7 @@ void LocalPresets::menuSavePresetClick()
     writePresetFile(withPresetSuffix(chosen), *values);
 }
 
-void LocalPresets::menuLoadPresetClick()
+void LocalPresetHandler::menuLoadPresetClick()
 {
     const bool haveFolder = makePresetFolder();
     const QString path = editor_.dialogs().openFile(editor_.formMain, QStringLiteral("Open Preset File"),
@@ -132,7 +132,7 @@ void LocalPresets::menuLoadPresetClick()
     loadPresetFile(path);
 }
 
-void LocalPresets::loadPresetFile(const QString& path)
+void LocalPresetHandler::loadPresetFile(const QString& path)
 {
     Log& log = editor_.log();
     FXsettings& fx = *editor_.formFXsettings;

@@ -1,4 +1,4 @@
-#include "tracking/InstrumentRange.h"
+#include "tracking/InstrumentRangeHandler.h"
 
 #include "session/PedalSession.h"
 #include "app/Editor.h"
@@ -17,26 +17,26 @@
 
 using namespace TrackingMessages;
 
-InstrumentRange::InstrumentRange(Editor& editor) : editor_(editor) {}
+InstrumentRangeHandler::InstrumentRangeHandler(Editor& editor) : editor_(editor) {}
 
-void InstrumentRange::menuStandardClick()
+void InstrumentRangeHandler::menuStandardClick()
 {
     chooseInstrument(kStandard);
 }
 
-void InstrumentRange::menuLowClick()
+void InstrumentRangeHandler::menuLowClick()
 {
     chooseInstrument(kLow);
 }
 
-void InstrumentRange::showInstrument(uint8_t code)
+void InstrumentRangeHandler::showInstrument(uint8_t code)
 {
     FormMain& main = *editor_.formMain;
     main.menuStandard()->setChecked(code == kStandard);
     main.menuLow()->setChecked(code == kLow);
 }
 
-void InstrumentRange::chooseInstrument(uint8_t code)
+void InstrumentRangeHandler::chooseInstrument(uint8_t code)
 {
     showInstrument(code);
 
@@ -59,17 +59,17 @@ void InstrumentRange::chooseInstrument(uint8_t code)
     editor_.session->send(PedalOperation::PedalSetting, text);
 }
 
-void InstrumentRange::menuRangeLimitONClick()
+void InstrumentRangeHandler::menuRangeLimitONClick()
 {
     sendRangeLimit(true);
 }
 
-void InstrumentRange::menuRangeLimitOFFClick()
+void InstrumentRangeHandler::menuRangeLimitOFFClick()
 {
     sendRangeLimit(false);
 }
 
-void InstrumentRange::sendRangeLimit(bool on)
+void InstrumentRangeHandler::sendRangeLimit(bool on)
 {
     editor_.log().logLine(on ? Log::banner(QStringLiteral("RANGE LIMIT ON"))
                              : Log::banner(QStringLiteral("RANGE LIMIT OFF")));
@@ -81,7 +81,7 @@ void InstrumentRange::sendRangeLimit(bool on)
     main.menuRangeLimitOFF()->setChecked(!on);
 }
 
-void InstrumentRange::decodeInstrumentRange(const PedalStatus& status)
+void InstrumentRangeHandler::decodeInstrumentRange(const PedalStatus& status)
 {
     if (status.instrument == kStandard || status.instrument == kLow)
         showInstrument(status.instrument);

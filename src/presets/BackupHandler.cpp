@@ -1,24 +1,24 @@
-#include "presets/Backups.h"
+#include "presets/BackupHandler.h"
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
 #include "editor/FXsettings.h"
-#include "presets/PresetBackups.h"
+#include "presets/BackupFiles.h"
 #include "seams/Dialogs.h"
 #include "seams/Log.h"
 
 #include <QDateTime>
 #include <QDir>
 
-Backups::Backups(Editor& editor) : editor_(editor) {}
+BackupHandler::BackupHandler(Editor& editor) : editor_(editor) {}
 
-QString Backups::folder() const
+QString BackupHandler::folder() const
 {
     return QDir(editor_.functions->filesFolder()).filePath(QStringLiteral("Backups"));
 }
 
-QString Backups::backUpBefore(const QString& action)
+QString BackupHandler::backUpBefore(const QString& action)
 {
     Log& log = editor_.log();
     std::array<uint32_t, kParameterCount> held{};
@@ -28,7 +28,7 @@ QString Backups::backUpBefore(const QString& action)
     }
     PresetFile::Values values{};
     std::copy(held.begin(), held.end(), values.begin());
-    const PresetBackups::Saved saved = PresetBackups::save(folder(), values, QDateTime::currentDateTime());
+    const BackupFiles::Saved saved = BackupFiles::save(folder(), values, QDateTime::currentDateTime());
     if (!saved.ok) {
         log.logLine(QStringLiteral("backup before %1 failed: %2").arg(action, saved.error));
         editor_.dialogs().information(editor_.formMain,
@@ -40,6 +40,6 @@ QString Backups::backUpBefore(const QString& action)
     if (saved.removed > 0)
         log.logLine(QStringLiteral("%1 older backups removed, the newest %2 kept")
                         .arg(saved.removed)
-                        .arg(PresetBackups::kKept));
+                        .arg(BackupFiles::kKept));
     return saved.path;
 }

@@ -5,9 +5,9 @@
 class Editor;
 
 // Stores the ten assignable values permanently in the pedal.
-class SaveParameters {
+class SaveParametersHandler {
 public:
-    explicit SaveParameters(Editor& editor);
+    explicit SaveParametersHandler(Editor& editor);
 
     void btnSaveParametersClick();
     void btnSaveParametersInfoClick();

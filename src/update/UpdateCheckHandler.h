@@ -12,10 +12,10 @@ class QNetworkAccessManager;
 
 // The web version check once per start, the Info menu and the new-version
 // window's handlers, and the hand-over to the updater.
-class UpdateCheck {
+class UpdateCheckHandler {
 public:
-    explicit UpdateCheck(Editor& editor);
-    ~UpdateCheck();
+    explicit UpdateCheckHandler(Editor& editor);
+    ~UpdateCheckHandler();
 
     // Start-up: find the server and start the one-shot check timer.
     void prepare();

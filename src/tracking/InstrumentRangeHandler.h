@@ -8,9 +8,9 @@ class Editor;
 struct PedalStatus;
 
 // Instrument range (Standard or Low) and the hidden range limit.
-class InstrumentRange {
+class InstrumentRangeHandler {
 public:
-    explicit InstrumentRange(Editor& editor);
+    explicit InstrumentRangeHandler(Editor& editor);
 
     void menuStandardClick();
     void menuLowClick();

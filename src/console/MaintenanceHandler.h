@@ -13,12 +13,12 @@ class QWidget;
 // Erasing and checking the pedal's settings memory. The memory's content comes
 // back unasked; the read timer hands every piece to unsolicitedBytes, and the
 // dump is judged once it is whole.
-class Maintenance {
+class MaintenanceHandler {
 public:
     // How often a dump being collected is checked for having gone quiet.
     static constexpr int kDumpWatchMs = 100;
 
-    explicit Maintenance(Editor& editor);
+    explicit MaintenanceHandler(Editor& editor);
 
     void EraseEEPROM(const QString& i2cAddr);
     void ReadEEPROM(const QString& i2cAddr);
