@@ -157,7 +157,7 @@ public:
     {
         const Fault f = pickFault(true);
         inject(f);
-        const bool ok = editor_->comm->requestStatus();
+        const bool ok = editor_->comm->requestStatus() == Outcome::Done;
         if (ok && spoils(f))
             ++tally.falseSuccesses;
         if (!ok && !spoils(f))

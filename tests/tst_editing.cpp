@@ -176,7 +176,7 @@ void TestEditing::statusReplyStartsAFreshHistory()
     fx.ui->dialDry->setAngle(0);
     QCOMPARE(fx.menuUndo->text(), QStringLiteral("Undo Dry"));
     settle(f);
-    QVERIFY(f.comm().requestStatus());
+    QCOMPARE(f.comm().requestStatus(), Outcome::Done);
     QCOMPARE(fx.menuUndo->text(), QStringLiteral("Undo"));
     QVERIFY(!fx.menuUndo->isEnabled());
     QVERIFY(!fx.menuRedo->isEnabled());

@@ -358,8 +358,15 @@ void TestEffectUpload::secondUploadDuringTheWaitIsRefused()
     fx.pedal().setReplyDelay(50);
     const int writes = fx.writeMark();
     const int mark = fx.logMark();
-    QTimer::singleShot(0, &fx.main(), [&fx] { fx.main().ui->btnUpload->click(); });
+    // Inside the wait the button is greyed; an upload started all the same
+    // (a click already on its way) is refused by the handler.
+    bool buttonEnabledInside = true;
+    QTimer::singleShot(0, &fx.main(), [&fx, &buttonEnabledInside] {
+        buttonEnabledInside = fx.main().ui->btnUpload->isEnabled();
+        fx.editor().effectUpload->btnUploadClick();
+    });
     fx.main().ui->btnUpload->click();
+    QVERIFY(!buttonEnabledInside);
     QVERIFY(fx.logSince(mark).contains(QStringLiteral("upload refused: another upload is waiting for the pedal")));
     QCOMPARE(fx.writesSince(writes).count(embeddedImage()), 1);
     QCOMPARE(fx.dialogs.questions().size(), 1);

@@ -599,7 +599,7 @@ void TestFirmwareUpgrade::failedOrCancelledEntryLeavesThePedalAsItWas()
     }
     // The link works: the pedal answers the next request.
     const int mark = f.logMark();
-    QVERIFY(f.comm().requestStatus());
+    QCOMPARE(f.comm().requestStatus(), Outcome::Done);
     QVERIFY(f.pedal().writes().last().understood);
     QVERIFY(f.logSince(mark).contains(QStringLiteral("Firmware Version: 17")));
 }

@@ -319,7 +319,7 @@ void TestLink::twoDevicesAreLinkedInTurnOneHandleAtATime()
     QCOMPARE(two.opens, 2);
     QCOMPARE(two.closes, 1); // the first handle let go before the second open
     QVERIFY(editor.session->isLinked());
-    QCOMPARE(editor.comm->deviceSerialNumber, QStringLiteral("SECOND"));
+    QCOMPARE(editor.comm->deviceSerialNumber(), QStringLiteral("SECOND"));
     QCOMPARE(editor.formMain->ui->lblDeviceName->text(), QStringLiteral("Pedal two linked"));
     QCOMPARE(log.filter(QStringLiteral("Firmware Version: 17")).size(), 2);
 }
@@ -384,7 +384,7 @@ void TestLink::linkEndsOnTheLastDeviceThatAnswered()
         return;
     }
     QVERIFY(editor.session->isLinked());
-    QCOMPARE(editor.comm->deviceSerialNumber, linkedTo);
+    QCOMPARE(editor.comm->deviceSerialNumber(), linkedTo);
     QCOMPARE(main.ui->lblDeviceName->text(),
              (linkedTo == QLatin1String("FIRST") ? QStringLiteral("Pedal one") : QStringLiteral("Pedal two"))
                  + QStringLiteral(" linked"));
@@ -417,7 +417,7 @@ void TestLink::failingReceivePurgeIsLoggedAfterTheReply()
     two.receivePurgeFails = true;
 
     const int mark = static_cast<int>(editor.formPrint->lines().size());
-    QVERIFY(editor.comm->requestStatus());
+    QCOMPARE(editor.comm->requestStatus(), Outcome::Done);
     const QStringList log = editor.formPrint->lines().mid(mark);
     const auto purge = log.indexOf(QStringLiteral("FT_Purge RX - General IO error..."));
     QVERIFY2(purge > log.indexOf(QStringLiteral("106:    FF")), qPrintable(log.join(QLatin1Char('|'))));
@@ -523,7 +523,7 @@ void TestLink::faultsDuringTheStatusRequest()
 
     const qint64 started = fx.clock.nowMs();
     const int mark = fx.logMark();
-    QVERIFY(!fx.comm().requestStatus());
+    QVERIFY(fx.comm().requestStatus() != Outcome::Done);
     QVERIFY(fx.clock.nowMs() - started <= Transport::kReplyTimeoutMs + 500); // a time limit, not a hang
     const QStringList log = fx.logSince(mark);
     QVERIFY2(std::any_of(log.cbegin(), log.cend(), [&](const QString& l) { return l.startsWith(logLine); }),
@@ -582,7 +582,7 @@ void TestLink::statusReplyAmongOtherBytes()
     fx.dialogs.clear();
 
     const int mark = fx.logMark();
-    QVERIFY(fx.comm().requestStatus());
+    QCOMPARE(fx.comm().requestStatus(), Outcome::Done);
     const QStringList log = fx.logSince(mark);
     QVERIFY2(log.contains(logged), qPrintable(log.join(QLatin1Char('|'))));
     QVERIFY(log.contains(QStringLiteral("received_bytes_array size: 107")));
@@ -597,13 +597,13 @@ void TestLink::lateReplyIsNotTakenForTheNextOne()
     fx.startLinked();
     fx.dialogs.clear();
     fx.pedal().setReplyDelay(Transport::kReplyTimeoutMs + 500);
-    QVERIFY(!fx.comm().requestStatus()); // given up before its reply came
+    QVERIFY(fx.comm().requestStatus() != Outcome::Done); // given up before its reply came
     fx.pedal().setReplyDelay(0);
     fx.clock.advance(1000); // the late reply has arrived by the next click
     fx.pedal().setFirmwareVersion(18);
 
     const int mark = fx.logMark();
-    QVERIFY(fx.comm().requestStatus());
+    QCOMPARE(fx.comm().requestStatus(), Outcome::Done);
     const QStringList log = fx.logSince(mark);
     QCOMPARE(log.filter(QRegularExpression(QStringLiteral("^\\d+ stray bytes dropped before the status request$"))).size(),
              1);
@@ -639,7 +639,7 @@ void TestLink::malformedRepliesAreRefused()
     fx.dialogs.clear();
 
     const int mark = fx.logMark();
-    QVERIFY(!fx.comm().requestStatus());
+    QVERIFY(fx.comm().requestStatus() != Outcome::Done);
     QCOMPARE(fx.logSince(mark).filter(QRegularExpression(QStringLiteral("^status reply malformed: "))).size(), 1);
     QCOMPARE(fx.dialogs.informationTexts(),
              QStringList{QStringLiteral("The pedal's answer could not be read. Click Request to ask again.")});
@@ -655,8 +655,8 @@ void TestLink::nestedRequestIsRefused()
     fx.pedal().setReplyDelay(50);
     // A click on "Request" that arrives while the first request waits.
     bool nestedResult = true;
-    QTimer::singleShot(0, &fx.main(), [&] { nestedResult = fx.comm().requestStatus(); });
-    QVERIFY(fx.comm().requestStatus());
+    QTimer::singleShot(0, &fx.main(), [&] { nestedResult = fx.comm().requestStatus() == Outcome::Done; });
+    QCOMPARE(fx.comm().requestStatus(), Outcome::Done);
     QVERIFY(!nestedResult);
     QVERIFY(fx.log().contains(QStringLiteral("status request refused: another request is waiting for the pedal")));
 }
@@ -669,7 +669,7 @@ void TestLink::unlinkDuringTheWaitKeepsTheReadTimerStopped()
     fx.pedal().setSilent(true);
     // "Unlink" chosen while the request waits for the pedal.
     QTimer::singleShot(0, &fx.main(), [&] { fx.main().ui->menuDisconnect->trigger(); });
-    QVERIFY(!fx.comm().requestStatus());
+    QVERIFY(fx.comm().requestStatus() != Outcome::Done);
     QVERIFY(!fx.session().isLinked());
     QVERIFY(!fx.session().readTimer().isActive());
     QVERIFY(fx.main().isEnabledByName(QStringLiteral("menuScan")));

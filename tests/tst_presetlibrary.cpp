@@ -206,7 +206,7 @@ void TestPresetLibrary::savedPresetAppearsAndLoadsLikeTheMenu()
     QList<QStringList> logs;
     for (bool fromLibrary : {true, false}) {
         fx.pedal().model().values = stateB();
-        QVERIFY(fx.comm().requestStatus());
+        QCOMPARE(fx.comm().requestStatus(), Outcome::Done);
         fx.dialogs.clear();
         const int writes = fx.writeMark();
         mark = fx.logMark();
@@ -281,7 +281,7 @@ void TestPresetLibrary::valuesMarkWhatDiffersFromThePedal()
 
     // The marks follow the pedal while the window is open.
     fx.pedal().model().values = preset;
-    QVERIFY(fx.comm().requestStatus());
+    QCOMPARE(fx.comm().requestStatus(), Outcome::Done);
     QTRY_VERIFY(!t->item(0, 1)->data(PresetLibrary::kDiffersRole).toBool());
     QCOMPARE(t->item(0, 2)->text(), QStringLiteral("10.0"));
 }

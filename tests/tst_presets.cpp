@@ -245,7 +245,7 @@ void TestPresets::savedPresetLoadsBackExactly()
 
     // The pedal and the window move on to another state...
     fx.pedal().model().values = stateB();
-    QVERIFY(fx.comm().requestStatus());
+    QCOMPARE(fx.comm().requestStatus(), Outcome::Done);
     QCOMPARE(modelValues(fx), stateB());
 
     // ...and the preset brings every value back, in the editor and in the pedal.

@@ -179,7 +179,7 @@ void TestSerialPortDriver::theEditorLinksThroughThePort()
     RecordingShell shell;
     FixedPlaces places(documents.path());
     Editor editor(Services{dialogs, clock, shell, places}, std::make_unique<SerialPortDriver>());
-    QCOMPARE(editor.comm->deviceSerialNumber, editorEnd_);
+    QCOMPARE(editor.comm->deviceSerialNumber(), editorEnd_);
     editor.comm->scanAndLink();
     QVERIFY(editor.session->isLinked());
     QCOMPARE(editor.formMain->ui->lblFirmwareVersion->text(), QStringLiteral("Device Firmware: 17"));

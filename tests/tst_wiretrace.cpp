@@ -132,15 +132,15 @@ void TestWireTrace::purgesBesideEachMessage()
         fx.main().ui->menuUploadTuningsData->trigger();
         break;
     case EraseMemory:
-        e.consoleTools->btnEraseEepromClick();
+        fx.console().ui->btnEraseEeprom->click();
         break;
     case ReadMemory:
-        e.consoleTools->btnReadEEPROMClick();
+        fx.console().ui->btnReadEEPROM->click();
         break;
     case RawParameter:
         fx.console().ui->edtAddress->setText(QStringLiteral("0012"));
         fx.console().ui->edtData->setText(QStringLiteral("00800000"));
-        e.consoleTools->btnSendClick();
+        fx.console().ui->btnSend->click();
         break;
     case Assign:
         fx.fx().btnAssignClick();
@@ -155,7 +155,7 @@ void TestWireTrace::purgesBesideEachMessage()
         e.deviceSettings->menuStoreBypassStatusClick();
         break;
     case FirstPreset:
-        e.deviceSettings->menuLoadFirstPresetAtStartupClick();
+        e.deviceSettings->menuLoadFirstPresetAtStartupClick(fx.main().ui->menuLoadFirstPresetAtStartup->isChecked());
         break;
     case Bypass:
         fx.session().sendBypass(true);

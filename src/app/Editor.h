@@ -12,6 +12,7 @@ class FtdiDriver;
 class PedalSession;
 class Communication;
 class FunctionsUnit;
+class Looks;
 class CatalogueHandler;
 class EffectUploadHandler;
 class DeviceSettingsHandler;
@@ -36,10 +37,10 @@ class PauseFeedback;
 class PresetLibrary;
 class QWidget;
 
-// The whole editor of one run: the link, the units of every subsystem and the
-// seven windows, created once by main (and afresh by every test). Nothing of
-// this lives in globals; each window and unit gets this object and takes what
-// it needs from it.
+// The whole editor of one run: the session, the handlers of every subsystem
+// and the seven windows, created once by main (and afresh by every test).
+// Nothing of this lives in globals; each handler and window is given what it
+// uses here, and the windows are handed to the handlers as their views.
 class Editor {
 public:
     // MainWindowFirst makes only the main window (and runs its start-up
@@ -86,22 +87,24 @@ public:
     FtdiDriver& driver() const { return *driver_; }
     PauseFeedback* pauseFeedback() const { return pauseFeedback_.get(); }
 
-    // The one owner of the link to the pedal.
+    // The one owner of the link to the pedal, then the handlers, each after
+    // those it uses (and so gone before them).
     std::unique_ptr<PedalSession> session;
-    std::unique_ptr<Communication> comm;
     std::unique_ptr<FunctionsUnit> functions;
     std::unique_ptr<CatalogueHandler> catalogue;
-    std::unique_ptr<EffectUploadHandler> effectUpload;
     std::unique_ptr<DeviceSettingsHandler> deviceSettings;
     std::unique_ptr<InstrumentRangeHandler> instrumentRange;
+    std::unique_ptr<Communication> comm;
+    std::unique_ptr<BackupHandler> backups;
+    std::unique_ptr<EffectUploadHandler> effectUpload;
     std::unique_ptr<SaveParametersHandler> saveParameters;
     std::unique_ptr<LocalPresetHandler> localPresets;
-    std::unique_ptr<BackupHandler> backups;
     std::unique_ptr<Tunings> tunings;
     std::unique_ptr<MaintenanceHandler> maintenance;
     std::unique_ptr<ConsoleToolsHandler> consoleTools;
     std::unique_ptr<FirmwareUpgradeUnit> firmware;
     std::unique_ptr<UpdateCheckHandler> updateCheck;
+    std::unique_ptr<Looks> looks;
 
     // The seven windows, in the order they are created.
     FormMain* formMain = nullptr;

@@ -1,76 +1,67 @@
 #include "console/ConsoleToolsHandler.h"
 
-#include "session/PedalSession.h"
-#include "app/Editor.h"
 #include "console/MaintenanceHandler.h"
-#include "console/PrintConsole.h"
 #include "console/RawMessage.h"
-#include "status/Communication.h"
 #include "seams/Dialogs.h"
-#include "ui_PrintConsole.h"
+#include "seams/Log.h"
+#include "session/PedalSession.h"
 
-ConsoleToolsHandler::ConsoleToolsHandler(Editor& editor) : editor_(editor) {}
+#include <QLocale>
 
-PrintConsole& ConsoleToolsHandler::console() const
+ConsoleToolsHandler::ConsoleToolsHandler(PedalSession& session, MaintenanceHandler& maintenance, Log& log,
+                                         Dialogs& dialogs)
+    : session_(session), maintenance_(maintenance), log_(log), dialogs_(dialogs)
 {
-    return *editor_.formPrint;
 }
 
-QString ConsoleToolsHandler::busAddress() const
+Outcome ConsoleToolsHandler::btnEraseEepromClick(const QString& busAddress)
 {
-    return console().ui->cmbI2Caddr->currentText();
+    if (!dialogs_.askYesNo(nullptr, QStringLiteral("Erase EEPROM now?")))
+        return Outcome::Cancelled;
+    return maintenance_.EraseEEPROM(busAddress);
 }
 
-void ConsoleToolsHandler::btnEraseEepromClick()
+Outcome ConsoleToolsHandler::btnReadEEPROMClick(const QString& busAddress)
 {
-    if (editor_.dialogs().askYesNo(&console(), QStringLiteral("Erase EEPROM now?")))
-        editor_.maintenance->EraseEEPROM(busAddress());
+    return maintenance_.ReadEEPROM(busAddress);
 }
 
-void ConsoleToolsHandler::btnReadEEPROMClick()
+Outcome ConsoleToolsHandler::btnSendClick(const QString& address, const QString& data)
 {
-    editor_.maintenance->ReadEEPROM(busAddress());
-}
-
-void ConsoleToolsHandler::btnSendClick()
-{
-    const QString address = console().ui->edtAddress->text();
-    const QString data = console().ui->edtData->text();
     const std::optional<QString> message = RawMessage::parameterMessage(address, data);
     if (!message) {
-        editor_.log().logLine(QStringLiteral("raw message not sent: 01") + address + data);
-        editor_.dialogs().information(&console(),
-                                      QStringLiteral("Nothing was sent: the address needs four hexadecimal digits "
+        log_.logLine(QStringLiteral("raw message not sent: 01") + address + data);
+        dialogs_.information(nullptr, QStringLiteral("Nothing was sent: the address needs four hexadecimal digits "
                                                      "and the data eight, for example 0012 and 00800000."));
-        return;
+        return Outcome::Refused;
     }
-    editor_.log().logLine(*message);
-    editor_.session->send(PedalOperation::PedalSetting, *message);
+    log_.logLine(*message);
+    return session_.sendMessage(PedalOperation::PedalSetting, *message);
 }
 
-void ConsoleToolsHandler::cmbNotePickerChange()
+void ConsoleToolsHandler::cmbNotePickerChange(int index)
 {
-    noteIndex_ = console().ui->cmbNotePicker->currentIndex();
+    noteIndex_ = index;
 }
 
-void ConsoleToolsHandler::edtQChange()
+void ConsoleToolsHandler::edtQChange(const QString& text)
 {
-    takeNumber(console().ui->edtQ->text(), settings_.q, QStringLiteral("Q: "));
+    takeNumber(text, settings_.q, QStringLiteral("Q: "));
 }
 
-void ConsoleToolsHandler::edtBoostChange()
+void ConsoleToolsHandler::edtBoostChange(const QString& text)
 {
-    takeNumber(console().ui->edtBoost->text(), settings_.boostDb, QStringLiteral("boost: "));
+    takeNumber(text, settings_.boostDb, QStringLiteral("boost: "));
 }
 
-void ConsoleToolsHandler::edtQDone()
+void ConsoleToolsHandler::edtQDone(const QString& text)
 {
-    complainIfNoNumber(console().ui->edtQ->text(), settings_.q, QStringLiteral("Q"));
+    complainIfNoNumber(text, settings_.q, QStringLiteral("Q"));
 }
 
-void ConsoleToolsHandler::edtBoostDone()
+void ConsoleToolsHandler::edtBoostDone(const QString& text)
 {
-    complainIfNoNumber(console().ui->edtBoost->text(), settings_.boostDb, QStringLiteral("boost"));
+    complainIfNoNumber(text, settings_.boostDb, QStringLiteral("boost"));
 }
 
 void ConsoleToolsHandler::takeNumber(const QString& text, double& target, const QString& logLabel)
@@ -82,7 +73,7 @@ void ConsoleToolsHandler::takeNumber(const QString& text, double& target, const 
     if (!value)
         return;
     target = *value;
-    editor_.log().logLine(logLabel + FilterCalculator::formatNumber(target, locale));
+    log_.logLine(logLabel + FilterCalculator::formatNumber(target, locale));
 }
 
 void ConsoleToolsHandler::complainIfNoNumber(const QString& text, double stored, const QString& what)
@@ -90,7 +81,7 @@ void ConsoleToolsHandler::complainIfNoNumber(const QString& text, double stored,
     const QLocale locale;
     if (FilterCalculator::parseNumber(text, locale))
         return;
-    editor_.dialogs().information(&console(), QStringLiteral("\"") + text + QStringLiteral("\" is not a number. The ")
+    dialogs_.information(nullptr, QStringLiteral("\"") + text + QStringLiteral("\" is not a number. The ")
                                                   + what + QStringLiteral(" stays ")
                                                   + FilterCalculator::formatNumber(stored, locale)
                                                   + QStringLiteral("."));
@@ -102,9 +93,9 @@ void ConsoleToolsHandler::btnGetNoteFrequencyClick()
     // one somebody may paste into the firmware.
     const QLocale locale;
     if (const std::optional<QString> refused = FilterCalculator::refusal(settings_, noteIndex_, locale)) {
-        editor_.dialogs().information(&console(), *refused);
+        dialogs_.information(nullptr, *refused);
         return;
     }
     for (const QString& line : FilterCalculator::table(settings_, noteIndex_, locale))
-        editor_.log().logLine(line);
+        log_.logLine(line);
 }

@@ -1,43 +1,29 @@
 #include "console/MaintenanceHandler.h"
 
-#include "session/PedalSession.h"
-#include "app/Editor.h"
-#include "app/FormMain.h"
 #include "console/MemoryMessages.h"
 #include "presets/BackupHandler.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
 #include "seams/Log.h"
-#include "status/Communication.h"
+#include "session/PedalSession.h"
 
-#include <QGuiApplication>
+#include <QStringList>
 
 namespace {
 constexpr int kErasePauseMs = 100;
 // The dump needs about 1.4 s on the wire; the pedal gets the rest of the time.
+// (The busy cursor of the long pauses is the clock's pause observer's.)
 constexpr int kReadPauseMs = 4000;
 constexpr int kEraseSettlePauseMs = 4000;
-
-// The long pauses block the window; the cursor says so, and comes back however
-// the pause ends.
-class BusyCursor {
-public:
-    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 } // namespace
 
-MaintenanceHandler::MaintenanceHandler(Editor& editor) : editor_(editor)
+MaintenanceHandler::MaintenanceHandler(PedalSession& session, BackupHandler& backups, Log& log, Dialogs& dialogs,
+                                       Clock& clock)
+    : session_(session), backups_(backups), log_(log), dialogs_(dialogs), clock_(clock)
 {
     dumpWatch_.setInterval(kDumpWatchMs);
-    QObject::connect(&dumpWatch_, &QTimer::timeout, &dumpWatch_, [this] { checkDumpTimeLimit(); });
-    QObject::connect(editor.session.get(), &PedalSession::unsolicitedBytes, &dumpWatch_,
-                     [this](const QByteArray& bytes) {
-                         unsolicitedBytes(reinterpret_cast<const uint8_t*>(bytes.constData()),
-                                          static_cast<uint32_t>(bytes.size()));
-                     });
+    connect(&dumpWatch_, &QTimer::timeout, this, &MaintenanceHandler::checkDumpTimeLimit);
+    connect(&session_, &PedalSession::unsolicitedBytes, this, &MaintenanceHandler::unsolicitedBytes);
 }
 
 QString MaintenanceHandler::eraseSettingsQuestion()
@@ -58,54 +44,52 @@ QString MaintenanceHandler::eraseSettingsQuestion()
         .join(QStringLiteral("\r\n"));
 }
 
-void MaintenanceHandler::EraseEEPROM(const QString& i2cAddr)
+Outcome MaintenanceHandler::EraseEEPROM(const QString& i2cAddr)
 {
     const QString text = MemoryMessages::erase(i2cAddr);
-    editor_.log().logLine(QStringLiteral("erase message: ") + text);
-    editor_.session->send(PedalOperation::SettingsMemory, text, true, kErasePauseMs);
+    log_.logLine(QStringLiteral("erase message: ") + text);
+    return session_.sendMessage(PedalOperation::SettingsMemory, text, true, kErasePauseMs);
 }
 
-void MaintenanceHandler::ReadEEPROM(const QString& i2cAddr)
+Outcome MaintenanceHandler::ReadEEPROM(const QString& i2cAddr)
 {
     // A new dump is on its way: whatever is left of an older one cannot be
     // finished by it.
     if (dump_.collecting())
         reportIncompleteDump();
     const QString text = MemoryMessages::read(i2cAddr);
-    editor_.log().logLine(QStringLiteral("Read message: ") + text);
-    PedalSession& session = *editor_.session;
-    if (!session.mayStart(PedalOperation::SettingsMemory))
-        return;
+    log_.logLine(QStringLiteral("Read message: ") + text);
+    if (!session_.mayStart(PedalOperation::SettingsMemory))
+        return session_.refusal();
     // Whatever is queued now is not the memory: the dump must start with its AB.
-    session.dropStaleBytes(QStringLiteral("the memory read"));
-    BusyCursor busy;
-    session.send(PedalOperation::SettingsMemory, text, false, kReadPauseMs);
+    session_.dropStaleBytes(QStringLiteral("the memory read"));
+    return session_.sendMessage(PedalOperation::SettingsMemory, text, false, kReadPauseMs);
 }
 
-void MaintenanceHandler::menuEraseSettingsClick()
+Outcome MaintenanceHandler::menuEraseSettingsClick()
 {
-    FormMain* main = editor_.formMain;
     // Before the question, so that a copy that could not be made is known
     // while the erase can still be declined.
-    editor_.backups->backUpBefore(QStringLiteral("Erase Settings"));
-    if (!editor_.dialogs().askYesNo(main, eraseSettingsQuestion()))
-        return;
-    editor_.log().logLine(Log::banner(QStringLiteral("ERASE EEPROM 1")));
-    EraseEEPROM(MemoryMessages::settingsMemory());
-    {
-        BusyCursor busy;
-        editor_.clock().sleepMs(kEraseSettlePauseMs);
-    }
-    if (editor_.dialogs().askYesNo(main,
-                                   QStringLiteral("Memory has been erased, do you want to make a memory check now?")))
-        ReadEEPROM(MemoryMessages::settingsMemory());
+    backups_.backUpBefore(QStringLiteral("Erase Settings"));
+    if (!dialogs_.askYesNo(nullptr, eraseSettingsQuestion()))
+        return Outcome::Cancelled;
+    log_.logLine(Log::banner(QStringLiteral("ERASE EEPROM 1")));
+    const Outcome erased = EraseEEPROM(MemoryMessages::settingsMemory());
+    if (erased != Outcome::Done)
+        return erased;
+    clock_.sleepMs(kEraseSettlePauseMs);
+    if (dialogs_.askYesNo(nullptr, QStringLiteral("Memory has been erased, do you want to make a memory check now?")))
+        return ReadEEPROM(MemoryMessages::settingsMemory());
+    return Outcome::Done;
 }
 
-void MaintenanceHandler::unsolicitedBytes(const uint8_t* data, uint32_t count)
+void MaintenanceHandler::unsolicitedBytes(const QByteArray& bytes)
 {
-    if (dump_.startsNewDump(data, count, editor_.clock().nowMs()))
+    const auto* data = reinterpret_cast<const uint8_t*>(bytes.constData());
+    const auto count = static_cast<uint32_t>(bytes.size());
+    if (dump_.startsNewDump(data, count, clock_.nowMs()))
         reportIncompleteDump();
-    switch (dump_.feed(data, count, editor_.clock().nowMs())) {
+    switch (dump_.feed(data, count, clock_.nowMs())) {
     case MemoryDump::Progress::NotADump:
         break; // counted in the log by the read timer, nothing more
     case MemoryDump::Progress::Collecting:
@@ -124,7 +108,7 @@ void MaintenanceHandler::checkDumpTimeLimit()
         dumpWatch_.stop();
         return;
     }
-    if (!dump_.timedOut(editor_.clock().nowMs()) || dumpBytesStillQueued())
+    if (!dump_.timedOut(clock_.nowMs()) || dumpBytesStillQueued())
         return;
     reportIncompleteDump();
 }
@@ -134,7 +118,7 @@ bool MaintenanceHandler::dumpBytesStillQueued()
     // After a blocking pause the rest of the dump may be waiting in the driver:
     // quiet on our side, but not on the wire. The read timer will hand it over,
     // if it runs.
-    return editor_.session->bytesQueued();
+    return session_.bytesQueued();
 }
 
 void MaintenanceHandler::judgeWholeDump()
@@ -143,22 +127,20 @@ void MaintenanceHandler::judgeWholeDump()
     // Taken before the box: the read timer keeps running under a modal box and
     // must find a fresh collector.
     const QByteArray memory = dump_.take();
-    MemoryDump::logMemory(editor_.log(), memory);
-    editor_.dialogs().information(editor_.formMain, MemoryDump::isErased(memory)
-                                                        ? QStringLiteral("Memory is empty")
-                                                        : QStringLiteral("Memory is not empty"));
+    MemoryDump::logMemory(log_, memory);
+    dialogs_.information(nullptr, MemoryDump::isErased(memory) ? QStringLiteral("Memory is empty")
+                                                               : QStringLiteral("Memory is not empty"));
 }
 
 void MaintenanceHandler::reportIncompleteDump()
 {
     dumpWatch_.stop();
     const QByteArray memory = dump_.take();
-    MemoryDump::logMemory(editor_.log(), memory);
+    MemoryDump::logMemory(log_, memory);
     const QString count = QStringLiteral("%1 of %2").arg(memory.size()).arg(MemoryDump::kMemorySize);
-    editor_.log().logLine(QStringLiteral("memory dump incomplete: ") + count
-                          + QStringLiteral(" bytes arrived; the memory was not judged"));
-    editor_.dialogs().information(editor_.formMain,
-                                  QStringLiteral("The memory check is incomplete: only ") + count
+    log_.logLine(QStringLiteral("memory dump incomplete: ") + count
+                 + QStringLiteral(" bytes arrived; the memory was not judged"));
+    dialogs_.information(nullptr, QStringLiteral("The memory check is incomplete: only ") + count
                                       + QStringLiteral(" bytes of the memory arrived, so it could not be judged. "
                                                        "Make the memory check again."));
 }

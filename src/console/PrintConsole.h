@@ -2,6 +2,7 @@
 
 #include "console/KeptLog.h"
 #include "seams/Log.h"
+#include "session/SessionMode.h"
 
 #include <QStringList>
 #include <QTimer>
@@ -50,6 +51,9 @@ public:
     // The maintenance tools behind the console's buttons.
     void setTools(ConsoleToolsHandler* tools) { tools_ = tools; }
     ConsoleToolsHandler* tools() const { return tools_; }
+    // The buttons that send to the pedal enabled where the session lets
+    // their messages through (all of them, for a console that knows no session).
+    void showMode(SessionMode mode);
 
     // Handlers.
     void btnClearClick();

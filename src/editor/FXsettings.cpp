@@ -1,8 +1,5 @@
 #include "editor/FXsettings.h"
 
-#include "app/Editor.h"
-#include "app/FormMain.h"
-#include "console/PrintConsole.h"
 #include "editor/Dial.h"
 #include "editor/DialMath.h"
 #include "editor/HintsUnit.h"
@@ -10,18 +7,16 @@
 #include "editor/Switch.h"
 #include "effects/CatalogueHandler.h"
 #include "link/Hex.h"
-#include "session/PedalSession.h"
 #include "presets/BackupHandler.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
 #include "seams/Log.h"
-#include "status/Communication.h"
+#include "session/PedalSession.h"
 #include "status/PedalStatus.h"
 #include "ui_FXsettings.h"
 
 #include <QAbstractItemView>
 #include <QAction>
-#include <QPushButton>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -47,10 +42,12 @@ const QString kNoTuningForControls =
 
 } // namespace
 
-FXsettings::FXsettings(Editor& editor)
+FXsettings::FXsettings(PedalSession& session, CatalogueHandler& catalogue, BackupHandler& backups, Log& log,
+                       Dialogs& dialogs, Clock& clock, QWidget* beside, QWidget* console)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                            | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      ui(new Ui::formFXsettings), editor_(editor), model_(editor.session->parameters())
+      ui(new Ui::formFXsettings), session_(session), catalogue_(catalogue), backups_(backups), log_(log),
+      dialogs_(dialogs), clock_(clock), beside_(beside), console_(console), model_(session.parameters())
 {
     // The form keeps its size and places under the Edit menu's bar: its
     // controls live in an area of their own, which the bar sits above. They
@@ -78,6 +75,9 @@ FXsettings::FXsettings(Editor& editor)
 
     for (QWidget* w : findChildren<QWidget*>())
         w->installEventFilter(this);
+
+    showMode(session_.shownMode());
+    connect(&session_, &PedalSession::modeChanged, this, [this] { showMode(session_.shownMode()); });
 }
 
 FXsettings::~FXsettings()
@@ -165,17 +165,17 @@ void FXsettings::connectHandlers()
 
 bool FXsettings::updating() const
 {
-    return editor_.session->updatingFromPedal() || quiet_;
+    return session_.updatingFromPedal() || quiet_;
 }
 
 void FXsettings::log(const QString& text)
 {
-    editor_.log().logLine(text);
+    log_.logLine(text);
 }
 
 bool FXsettings::addressesUsable(const QString& what)
 {
-    if (!addressTableBroken_ && editor_.catalogue->effectKnown())
+    if (catalogue_.addressesUsable())
         return true;
     log(QStringLiteral("not sent (the effect's parameter addresses are unknown): ") + what);
     return false;
@@ -205,32 +205,6 @@ void FXsettings::showEvent(QShowEvent* event)
 
 void FXsettings::FormShow()
 {
-    CatalogueHandler& catalogue = *editor_.catalogue;
-    const QString name = CatalogueHandler::imageName(catalogue.selectedEffectName());
-    log(QStringLiteral("resource name: ") + name);
-    const bool loaded = catalogue.loadTextResource(name);
-    log(QStringLiteral("filecontent (first 128 bytes): ") + catalogue.loadedImageLine().left(256));
-
-    // A failed load has already told the user; the addresses then stay those
-    // of the last image that read, and without one nothing is sent.
-    QString error;
-    if (!loaded) {
-        addressTableBroken_ = !addressesRead_;
-    } else {
-        if (readParameterAddresses(catalogue.sharedTextList(), model_, &error)) {
-            addressesRead_ = true;
-            addressTableBroken_ = false;
-        } else {
-            addressTableBroken_ = !addressesRead_;
-            log(QStringLiteral("parameter address table not read: ") + error);
-            editor_.dialogs().information(
-                this, QStringLiteral("The effect image %1 has no readable parameter address table (%2).\r\n%3")
-                          .arg(name, error,
-                               addressesRead_ ? QStringLiteral("The editor keeps the addresses it had.")
-                                              : QStringLiteral("The editor sends no parameter changes for it.")));
-        }
-    }
-
     const QColor outline = QColor::fromRgba(kOutlineColor);
     for (QWidget* w : {static_cast<QWidget*>(ui->Line1), static_cast<QWidget*>(ui->Line2),
                        static_cast<QWidget*>(ui->Rectangle1), static_cast<QWidget*>(ui->Rectangle2),
@@ -239,6 +213,26 @@ void FXsettings::FormShow()
         w->setProperty("outlineColor", outline);
         w->setStyleSheet(QStringLiteral("#%1 { border-color: %2; }").arg(w->objectName(), outline.name()));
     }
+}
+
+void FXsettings::showEffectWindow(const QString& title)
+{
+    if (isVisible())
+        close();
+    if (beside_) {
+        const QRect frame = beside_->frameGeometry();
+        move(frame.x() + frame.width(), frame.y());
+    }
+    show();
+    setWindowTitle(title);
+}
+
+void FXsettings::showMode(SessionMode mode)
+{
+    // The controls send parameter messages, which the firmware takes while it
+    // answers with an algorithm this editor knows or one older.
+    constexpr ModeSet kSending{SessionMode::Linked, SessionMode::AlgorithmTooOld};
+    enableEffectControls(kSending.contains(mode));
 }
 
 void FXsettings::enableEffectControls(bool enabled)
@@ -265,8 +259,10 @@ bool FXsettings::FormKeyDown(QKeyEvent* event)
     const Qt::KeyboardModifiers both = Qt::ControlModifier | Qt::ShiftModifier;
     if ((event->modifiers() & both) != both || event->key() != Qt::Key_P)
         return false;
-    editor_.formPrint->show();
-    editor_.formPrint->raise();
+    if (console_) {
+        console_->show();
+        console_->raise();
+    }
     event->accept();
     return true;
 }
@@ -308,12 +304,12 @@ uint32_t FXsettings::sendParameterLevel(Dial* dial, ParameterId id)
 
 void FXsettings::queueWrite(uint16_t address, const QString& text, int repeats)
 {
-    editor_.session->pacedWriter().queue(address, text, repeats);
+    session_.pacedWriter().queue(address, text, repeats);
 }
 
 void FXsettings::writeNow(uint16_t address, const QString& text)
 {
-    editor_.session->pacedWriter().now(address, text);
+    session_.pacedWriter().now(address, text);
 }
 
 void FXsettings::writeToDsp(uint16_t address, uint32_t value)
@@ -383,7 +379,7 @@ void FXsettings::noteCutChange(ParameterId id)
         return;
     QCheckBox* box = id == ParameterId::DominantNotesCut ? ui->chkDominantNoteCut : ui->chkHighNoteCut;
     if (ui->cmbGuitarTuning->currentIndex() == 0) {
-        editor_.dialogs().information(this, kNoTuningForBoxes);
+        dialogs_.information(this, kNoTuningForBoxes);
         // Cleared without a second round of this handler: one warning, one message.
         const QSignalBlocker quiet(box);
         box->setChecked(false);
@@ -431,7 +427,7 @@ bool FXsettings::isBypassOn() const
 void FXsettings::swtBypassSwitch()
 {
     if (!updating())
-        editor_.session->sendBypass(ui->swtBypass->isOn());
+        session_.sendBypass(ui->swtBypass->isOn());
 }
 
 void FXsettings::swtLimitRangeSwitch()
@@ -480,7 +476,7 @@ void FXsettings::assignChange(Control control, QComboBox* list, bool tuningGate)
         return;
     if ((entry == model_.dominantNotesCut.parameter_name || entry == model_.highNotesCut.parameter_name)
         && model_.currentTuning == 0) {
-        editor_.dialogs().information(this, kNoTuningForControls);
+        dialogs_.information(this, kNoTuningForControls);
         list->setCurrentIndex(0);
     }
 }
@@ -649,17 +645,18 @@ QString FXsettings::buildAssignMessage()
     return text;
 }
 
-void FXsettings::btnAssignClick()
+void FXsettings::btnAssignClick(QWidget* button)
 {
     log(Log::banner(QStringLiteral("ASSIGN")));
     const QString text = buildAssignMessage();
-    if (!editor_.dialogs().askYesNo(editor_.formMain, QStringLiteral("Upload Assignments?")))
+    if (!dialogs_.askYesNo(nullptr, QStringLiteral("Upload Assignments?")))
         return;
-    QPushButton* button = editor_.formMain->btnAssign();
-    editor_.session->send(PedalOperation::PedalSetting, text);
-    button->setEnabled(false);
-    editor_.clock().sleepMs(100);
-    button->setEnabled(true);
+    session_.send(PedalOperation::PedalSetting, text);
+    if (button)
+        button->setEnabled(false);
+    clock_.sleepMs(100);
+    if (button)
+        button->setEnabled(true);
 }
 
 QString FXsettings::buildFootswitchMessage()
@@ -679,7 +676,7 @@ void FXsettings::btnSetFootswitchModeClick()
     log(Log::banner(QStringLiteral("SET FOOTSWITCH MODE")));
     const QString text = buildFootswitchMessage();
     log(text);
-    editor_.session->send(PedalOperation::PedalSetting, text);
+    session_.send(PedalOperation::PedalSetting, text);
 }
 
 void FXsettings::btnSetTuningClick()
@@ -687,14 +684,14 @@ void FXsettings::btnSetTuningClick()
     log(Log::banner(QStringLiteral("SET TUNING")));
     const QString text = Messages::tuning(model_.currentTuning, model_.semitoneVariation);
     log(QStringLiteral("Tuning Message: ") + text);
-    if (!editor_.dialogs().askYesNo(editor_.formMain, QStringLiteral("Set new tuning?")))
+    if (!dialogs_.askYesNo(nullptr, QStringLiteral("Set new tuning?")))
         return;
-    editor_.session->send(PedalOperation::PedalSetting, text, true, 100);
+    session_.send(PedalOperation::PedalSetting, text, true, 100);
 }
 
 void FXsettings::setDefaultAssignableParameterValues()
 {
-    editor_.backups->backUpBefore(QStringLiteral("the assignable defaults"));
+    backups_.backUpBefore(QStringLiteral("the assignable defaults"));
     const EditHistory::Values before = editMenu_->beginWholeChange();
     {
         const QScopedValueRollback<int> whole(wholeChange_, wholeChange_ + 1);
@@ -710,7 +707,7 @@ void FXsettings::setDefaultAssignableParameterValues()
         m.noiseGateThreshold.value = 0;
         m.attack.value = ParameterCodes::kAttackFast;
 
-        Clock& clock = editor_.clock();
+        Clock& clock = clock_;
         const auto quietly = [&](const assignable_parameter& p) {
             const QString text = Messages::writeParameter(p.address, p.value);
             if (addressesUsable(text))
@@ -742,19 +739,18 @@ void FXsettings::setDefaultAssignableParameterValues()
 void FXsettings::menuSetAssignableParamsToDefaultClick()
 {
     setDefaultAssignableParameterValues();
-    editor_.dialogs().information(editor_.formMain,
-                                  QStringLiteral("Click Save Parameters button to save the current status on pedal"));
+    dialogs_.information(nullptr, QStringLiteral("Click Save Parameters button to save the current status on pedal"));
 }
 
-void FXsettings::menuEnableAllParametersClick()
+bool FXsettings::menuEnableAllParametersClick()
 {
     model_.allParametersEnabled = !model_.allParametersEnabled;
     const bool all = model_.allParametersEnabled;
-    editor_.formMain->menuEnableAllParameters()->setChecked(all);
     for (Dial* d : {ui->dialDry, ui->dialSubMix, ui->dialMinus1Oct, ui->dialMinus2Oct, ui->dialRange})
         d->setEnabled(all);
     for (Dial* d : {ui->dialLowPass, ui->dialHighPass, ui->dial1stHarmonic})
         d->setEnabled(true);
+    return all;
 }
 
 // ---------------------------------------------------------------- the Edit menu
@@ -777,7 +773,7 @@ void FXsettings::buildEditMenu()
 
 void FXsettings::recordEdit(ParameterId id, const EditHistory::Values& before, int mergeKey)
 {
-    if (quiet_ || wholeChange_ > 0 || editor_.session->updatingFromPedal())
+    if (quiet_ || wholeChange_ > 0 || session_.updatingFromPedal())
         return;
     editMenu_->recordEdit(id, model_.name(id), before, mergeKey);
 }
@@ -789,7 +785,7 @@ EditHistory::Values FXsettings::shownValues() const
 
 qint64 FXsettings::nowMs()
 {
-    return editor_.clock().nowMs();
+    return clock_.nowMs();
 }
 
 void FXsettings::putValues(const EditHistory::Values& target, const EditHistory::Touched& send)
@@ -799,19 +795,8 @@ void FXsettings::putValues(const EditHistory::Values& target, const EditHistory:
         const QScopedValueRollback<bool> quiet(quiet_, true);
         showParameterValues(false);
     }
-    for (int k = 0; k < kParameterCount; ++k) {
-        if (!send[static_cast<size_t>(k)])
-            continue;
-        const auto id = static_cast<ParameterId>(k);
-        const QString text = Messages::writeParameter(model_.address(id), target[static_cast<size_t>(k)]);
-        const QString kind = model_.isAssignable(id) ? QStringLiteral(" string (assignable par): ")
-                                                     : QStringLiteral(" string (standard par): ");
-        log(QStringLiteral("Send ") + model_.name(id) + kind + text);
-        // The pedal takes the attack speed only when it is told three times,
-        // as the switch does.
-        if (addressesUsable(text))
-            queueWrite(model_.address(id), text, id == ParameterId::Attack ? 3 : 1);
-    }
+    // Paced, one message per parameter.
+    session_.writeParameters(target, send, true, [this](const QString& text) { return addressesUsable(text); });
 }
 
 void FXsettings::loadPresetValues(const std::array<uint32_t, kParameterCount>& values)

@@ -1,17 +1,17 @@
 #include "effects/CatalogueHandler.h"
 
-#include "app/Editor.h"
-#include "app/FormMain.h"
 #include "data/DataItems.h"
-#include "editor/FXsettings.h"
+#include "editor/EffectView.h"
+#include "editor/ParameterModel.h"
+#include "effects/CatalogueView.h"
 #include "seams/Dialogs.h"
 #include "seams/Log.h"
 #include "session/PedalSession.h"
-#include "status/Communication.h"
 
-#include <QListWidget>
-
-CatalogueHandler::CatalogueHandler(Editor& editor) : editor_(editor) {}
+CatalogueHandler::CatalogueHandler(PedalSession& session, Log& log, Dialogs& dialogs)
+    : session_(session), log_(log), dialogs_(dialogs)
+{
+}
 
 QString CatalogueHandler::imageName(const QString& effectName)
 {
@@ -49,8 +49,8 @@ bool CatalogueHandler::loadTextResource(const QString& name)
     bool ok = false;
     const QByteArray bytes = DataItems::bytes(name, &ok);
     if (!ok) {
-        editor_.dialogs().information(editor_.formMain, QStringLiteral("Error loading resource: ")
-                                                            + QStringLiteral("Resource %1 not found").arg(name));
+        dialogs_.information(nullptr, QStringLiteral("Error loading resource: ")
+                                          + QStringLiteral("Resource %1 not found").arg(name));
         return false;
     }
     sharedTextList_ = splitLines(QString::fromUtf8(bytes));
@@ -59,110 +59,115 @@ bool CatalogueHandler::loadTextResource(const QString& name)
 
 void CatalogueHandler::fill()
 {
-    QListWidget* list = editor_.formMain->lstEffects();
-    list->clear();
-    if (loadTextResource(QStringLiteral("octave")))
-        list->addItems(sharedTextList_);
+    setEntries(loadTextResource(QStringLiteral("octave")) ? sharedTextList_ : QStringList());
+}
+
+void CatalogueHandler::setEntries(const QStringList& entries)
+{
+    entries_ = entries;
+    if (selectedRow_ >= entries_.size())
+        selectedRow_ = -1;
+    if (view_)
+        view_->showEntries(entries_);
 }
 
 void CatalogueHandler::computeCatalogueVersion()
 {
-    QListWidget* list = editor_.formMain->lstEffects();
-    catalogueVersion_ = list->count() > 0 ? versionOf(list->item(0)->text()) : -1;
+    catalogueVersion_ = entries_.isEmpty() ? -1 : versionOf(entries_.first());
     if (catalogueVersion_ < 0) {
         // No version to hold the pedal against: none of its algorithms is refused.
-        editor_.log().logLine(QStringLiteral("the effect catalogue names no algorithm version"));
+        log_.logLine(QStringLiteral("the effect catalogue names no algorithm version"));
         catalogueVersion_ = 0;
     }
 }
 
 bool CatalogueHandler::selectEntry(int index)
 {
-    QListWidget* list = editor_.formMain->lstEffects();
-    effectKnown_ = index >= 0 && index < list->count();
-    if (!effectKnown_) {
-        // An entry left selected from before would name an effect the pedal
-        // does not run.
-        list->setCurrentRow(-1);
-        list->clearSelection();
-        return false;
-    }
-    list->setCurrentRow(index);
-    return true;
+    effectKnown_ = index >= 0 && index < entries_.size();
+    selectedRow_ = effectKnown_ ? index : -1;
+    // An entry left selected from before would name an effect the pedal does
+    // not run.
+    if (view_)
+        view_->showSelectedEntry(selectedRow_);
+    return effectKnown_;
 }
 
 void CatalogueHandler::GetResourceFile()
 {
-    QListWidget* list = editor_.formMain->lstEffects();
-    Log& log = editor_.log();
-    const int index = list->currentRow();
-    log.logLine(QStringLiteral("efx index :") + QString::number(index));
-    if (index < 0 || !list->item(index)) {
-        log.logLine(QStringLiteral("no effect selected"));
+    const int index = selectedRow_;
+    log_.logLine(QStringLiteral("efx index :") + QString::number(index));
+    if (index < 0 || index >= entries_.size()) {
+        log_.logLine(QStringLiteral("no effect selected"));
         return;
     }
-    selectedEffectName_ = list->item(index)->text();
+    selectedEffectName_ = entries_.at(index);
     effectKnown_ = true;
-    log.logLine(QStringLiteral("selected effect name: ") + selectedEffectName_);
+    log_.logLine(QStringLiteral("selected effect name: ") + selectedEffectName_);
     const QString name = imageName(selectedEffectName_);
-    log.logLine(QStringLiteral("resource name: ") + name);
-    loadTextResource(name);
-    log.logLine(QStringLiteral("filecontent (first 128 bytes): ") + loadedImageLine().left(256));
+    log_.logLine(QStringLiteral("resource name: ") + name);
+    const bool loaded = loadTextResource(name);
+    log_.logLine(QStringLiteral("filecontent (first 128 bytes): ") + loadedImageLine().left(256));
+    readAddressTable(name, loaded);
 }
 
-void CatalogueHandler::effetto_cliccato()
+void CatalogueHandler::readAddressTable(const QString& name, bool loaded)
 {
+    // A failed load has already told the user; the addresses then stay those
+    // of the last image that read, and without one nothing is sent.
+    if (!loaded) {
+        addressTableBroken_ = !addressesRead_;
+        return;
+    }
+    QString error;
+    if (name == addressesOf_) {
+        addressTableBroken_ = false;
+        return;
+    }
+    if (readParameterAddresses(sharedTextList_, session_.parameters(), &error)) {
+        addressesRead_ = true;
+        addressTableBroken_ = false;
+        addressesOf_ = name;
+        return;
+    }
+    addressTableBroken_ = !addressesRead_;
+    log_.logLine(QStringLiteral("parameter address table not read: ") + error);
+    dialogs_.information(nullptr,
+                         QStringLiteral("The effect image %1 has no readable parameter address table (%2).\r\n%3")
+                             .arg(name, error,
+                                  addressesRead_ ? QStringLiteral("The editor keeps the addresses it had.")
+                                                 : QStringLiteral("The editor sends no parameter changes for it.")));
+}
+
+Outcome CatalogueHandler::effetto_cliccato(int row)
+{
+    selectedRow_ = row;
     GetResourceFile();
-    Communication& comm = *editor_.comm;
-    if (!editor_.session->isLinked()) {
+    if (!session_.isLinked()) {
         OpenEffectWindow();
-        return;
+        return Outcome::Done;
     }
-    bool ok = false;
-    const int pedalVersion = comm.algorithmVersion.toInt(&ok);
-    if (!ok) {
-        editor_.dialogs().information(editor_.formMain,
-                                      QStringLiteral("The pedal's algorithm version \"%1\" is not a number. "
+    const std::optional<PedalStatus>& status = session_.lastStatus();
+    const QString pedalVersion = status ? status->algorithmText : QString();
+    if (!status || !status->algorithm) {
+        dialogs_.information(nullptr, QStringLiteral("The pedal's algorithm version \"%1\" is not a number. "
                                                      "Click Request to ask the pedal again.")
-                                          .arg(comm.algorithmVersion));
-        return;
+                                          .arg(pedalVersion));
+        return Outcome::NoAnswer;
     }
-    if (pedalVersion >= catalogueVersion_) {
+    if (*status->algorithm >= catalogueVersion_) {
         OpenEffectWindow();
-        return;
+        return Outcome::Done;
     }
-    if (editor_.formFXsettings->isVisible())
-        editor_.formFXsettings->close();
-    editor_.dialogs().information(editor_.formMain, QStringLiteral("Upload the latest version of Quarnel MK3 algorithm:\r\n"
-                                                                   "Upload Quarnel MK3 00")
-                                                        + QString::number(catalogueVersion_));
-    comm.enableCommandButtons(false);
+    if (effectView_ && effectView_->isEffectWindowShown())
+        effectView_->closeEffectWindow();
+    dialogs_.information(nullptr, QStringLiteral("Upload the latest version of Quarnel MK3 algorithm:\r\n"
+                                                 "Upload Quarnel MK3 00")
+                                      + QString::number(catalogueVersion_));
+    return Outcome::Refused;
 }
 
 void CatalogueHandler::OpenEffectWindow()
 {
-    FXsettings& fx = *editor_.formFXsettings;
-    const FormMain& main = *editor_.formMain;
-    if (fx.isVisible())
-        fx.close();
-    const QRect frame = main.frameGeometry();
-    fx.move(frame.x() + frame.width(), frame.y());
-    fx.show();
-    fx.setWindowTitle(selectedEffectName_);
-    fx.enableEffectControls(editor_.session->isLinked());
-}
-
-void CatalogueHandler::move_up_or_down(int key)
-{
-    QListWidget* list = editor_.formMain->lstEffects();
-    const int index = list->currentRow();
-    if (key == Qt::Key_Up) {
-        editor_.log().logLine(QStringLiteral("arrow up pressed"));
-        if (index > 0)
-            list->setCurrentRow(index - 1);
-    } else if (key == Qt::Key_Down) {
-        editor_.log().logLine(QStringLiteral("arrow down pressed"));
-        if (index < list->count() - 1)
-            list->setCurrentRow(index + 1);
-    }
+    if (effectView_)
+        effectView_->showEffectWindow(selectedEffectName_);
 }

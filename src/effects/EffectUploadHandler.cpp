@@ -1,7 +1,5 @@
 #include "effects/EffectUploadHandler.h"
 
-#include "app/Editor.h"
-#include "app/FormMain.h"
 #include "data/Placeholders.h"
 #include "effects/CatalogueHandler.h"
 #include "effects/UploadImage.h"
@@ -10,12 +8,11 @@
 #include "seams/Log.h"
 #include "session/PedalSession.h"
 #include "status/Communication.h"
+#include "status/StatusLine.h"
 
-#include <QLabel>
 #include <QDir>
 #include <QFileInfo>
 #include <QScopedValueRollback>
-
 
 namespace {
 const QString kQuestion = QStringLiteral("Upload the selected algorithm?");
@@ -24,155 +21,156 @@ constexpr int kCatalogueBypassPauseMs = 40;
 constexpr int kFileBypassPauseMs = 400;
 } // namespace
 
-EffectUploadHandler::EffectUploadHandler(Editor& editor) : editor_(editor)
+EffectUploadHandler::EffectUploadHandler(PedalSession& session, CatalogueHandler& catalogue, Communication& comm,
+                                         Log& log, Dialogs& dialogs, Clock& clock)
+    : session_(session), catalogue_(catalogue), comm_(comm), log_(log), dialogs_(dialogs), clock_(clock)
 {
-    QObject::connect(editor.session.get(), &PedalSession::uploadWatchdogExpired, editor.session.get(),
-                     [this] { uploadWatchdogExpired(); });
+    OpenDialog1 = {QString(), QStringLiteral("Dat files (*.dat)"), QString(), {}};
+    connect(&session_, &PedalSession::uploadWatchdogExpired, this, &EffectUploadHandler::uploadWatchdogExpired);
+}
+
+void EffectUploadHandler::showStatusText(const QString& text)
+{
+    if (statusLine_)
+        statusLine_->showStatusText(text);
 }
 
 bool EffectUploadHandler::refuseReentry()
 {
     if (!busy_)
         return false;
-    editor_.log().logLine(QStringLiteral("upload refused: another upload is waiting for the pedal"));
+    log_.logLine(QStringLiteral("upload refused: another upload is waiting for the pedal"));
     return true;
 }
 
-void EffectUploadHandler::btnUploadClick()
+bool EffectUploadHandler::beginUpload(int bypassPauseMs)
+{
+    // Nothing of the upload goes out when the image could not follow its bypass.
+    if (!session_.mayStart(PedalOperation::EffectUpload))
+        return false;
+    session_.sendBypass(true);
+    clock_.sleepMs(bypassPauseMs);
+    session_.setReportErrors(true);
+    return session_.beginUpload();
+}
+
+Outcome EffectUploadHandler::btnUploadClick()
 {
     if (refuseReentry())
-        return;
+        return Outcome::Refused;
     const QScopedValueRollback<bool> busy(busy_, true);
-    FormMain& main = *editor_.formMain;
-    Log& log = editor_.log();
-    CatalogueHandler& catalogue = *editor_.catalogue;
-    PedalSession& session = *editor_.session;
 
-    log.logLine(Log::banner(QStringLiteral("UPLOAD")));
+    log_.logLine(Log::banner(QStringLiteral("UPLOAD")));
 
     // The image is loaded and checked before the pedal is touched. A failed
     // load leaves the shared text list as it was, with some other item in it:
     // that must not go to the pedal as this effect.
-    const QString effect = catalogue.selectedEffectName();
+    const QString effect = catalogue_.selectedEffectName();
     const QString resource = CatalogueHandler::imageName(effect);
-    const bool loaded = !effect.isEmpty() && catalogue.loadTextResource(resource);
-    const QString line = loaded ? catalogue.loadedImageLine() : QString();
+    const bool loaded = !effect.isEmpty() && catalogue_.loadTextResource(resource);
+    const QString line = loaded ? catalogue_.loadedImageLine() : QString();
     const UploadImage::Checked image = UploadImage::fromImageLine(effect, line);
     if (!image.ok) {
-        log.logLine(QStringLiteral("upload refused: ") + image.error);
-        editor_.dialogs().information(&main, image.error);
-        return;
+        log_.logLine(QStringLiteral("upload refused: ") + image.error);
+        dialogs_.information(nullptr, image.error);
+        return Outcome::Refused;
     }
     if (refusePlaceholder(image.bytes, effect, false))
-        return;
+        return Outcome::Refused;
 
-    if (!editor_.dialogs().askYesNo(&main, kQuestion))
-        return;
-    // Nothing of the upload goes out when the image could not follow its bypass.
-    if (!session.mayStart(PedalOperation::EffectUpload))
-        return;
-    session.sendBypass(true);
-    editor_.clock().sleepMs(kCatalogueBypassPauseMs);
-    session.setReportErrors(true);
-    session.beginUpload();
+    if (!dialogs_.askYesNo(nullptr, kQuestion))
+        return Outcome::Cancelled;
+    if (!beginUpload(kCatalogueBypassPauseMs))
+        return session_.refusal();
 
-    log.logLine(QStringLiteral("resource name: ") + resource);
-    log.logLine(QStringLiteral("size: ") + QString::number(line.size() / 2));
-    log.logLine(QStringLiteral("filecontent (first 128 bytes): ") + line.left(256));
-    log.logLine(QStringLiteral("num of bytes: ") + QString::number(image.bytes.size()));
-    session.writeUpload(image.bytes);
-    log.logLine(QStringLiteral("write to device"));
-    main.lblStatus()->setText(QStringLiteral("Uploading..."));
+    log_.logLine(QStringLiteral("resource name: ") + resource);
+    log_.logLine(QStringLiteral("size: ") + QString::number(line.size() / 2));
+    log_.logLine(QStringLiteral("filecontent (first 128 bytes): ") + line.left(256));
+    log_.logLine(QStringLiteral("num of bytes: ") + QString::number(image.bytes.size()));
+    session_.writeUpload(image.bytes);
+    log_.logLine(QStringLiteral("write to device"));
+    showStatusText(QStringLiteral("Uploading..."));
 
     if (!awaitAnswer(Source::Catalogue))
-        return;
-    session.endUpload();
-    editor_.comm->requestStatus();
+        return session_.isLinked() ? Outcome::NoAnswer : Outcome::NoPedal;
+    session_.endUpload();
+    comm_.requestStatus();
+    return Outcome::Done;
 }
 
-void EffectUploadHandler::menuLoadAlgorithmFromFileClick()
+Outcome EffectUploadHandler::menuLoadAlgorithmFromFileClick()
 {
     if (refuseReentry())
-        return;
+        return Outcome::Refused;
     const QScopedValueRollback<bool> busy(busy_, true);
-    FormMain& main = *editor_.formMain;
-    Log& log = editor_.log();
-    PedalSession& session = *editor_.session;
 
-    const QString path = editor_.dialogs().openFile(&main, main.OpenDialog1.title, main.OpenDialog1.initialFolder,
-                                                    main.OpenDialog1.filter);
+    const QString path = dialogs_.openFile(nullptr, OpenDialog1.title, OpenDialog1.initialFolder, OpenDialog1.filter);
     if (path.isEmpty())
-        return;
+        return Outcome::Cancelled;
     // Read whole and checked before the pedal is touched: an unreadable, empty
     // or oversized file is never half sent.
     const UploadImage::Checked file = UploadImage::fromFile(path);
     if (!file.ok) {
-        log.logLine(QStringLiteral("upload refused: ") + file.error);
-        editor_.dialogs().information(&main, file.error);
-        return;
+        log_.logLine(QStringLiteral("upload refused: ") + file.error);
+        dialogs_.information(nullptr, file.error);
+        return Outcome::Refused;
     }
     if (refusePlaceholder(file.bytes, QDir::toNativeSeparators(path), true))
-        return;
-    if (!editor_.dialogs().askYesNo(&main, kQuestion))
-        return;
-    if (!session.mayStart(PedalOperation::EffectUpload))
-        return;
+        return Outcome::Refused;
+    if (!dialogs_.askYesNo(nullptr, kQuestion))
+        return Outcome::Cancelled;
+    if (!beginUpload(kFileBypassPauseMs))
+        return session_.refusal();
 
-    session.sendBypass(true);
-    editor_.clock().sleepMs(kFileBypassPauseMs);
-    session.setReportErrors(true);
-    session.beginUpload();
-    main.OpenDialog1.initialFolder = QFileInfo(path).absolutePath();
-    log.logLine(QStringLiteral("Opening - ") + QDir::toNativeSeparators(path));
-    const uint32_t sent = session.writeUpload(file.bytes);
-    log.logLine(QString::number(sent) + QStringLiteral(" Bytes Sent ..."));
+    OpenDialog1.initialFolder = QFileInfo(path).absolutePath();
+    log_.logLine(QStringLiteral("Opening - ") + QDir::toNativeSeparators(path));
+    const uint32_t sent = session_.writeUpload(file.bytes);
+    log_.logLine(QString::number(sent) + QStringLiteral(" Bytes Sent ..."));
 
     if (!awaitAnswer(Source::File))
-        return;
-    session.endUpload();
+        return session_.isLinked() ? Outcome::NoAnswer : Outcome::NoPedal;
+    session_.endUpload();
+    return Outcome::Done;
 }
 
 bool EffectUploadHandler::refusePlaceholder(const QByteArray& image, const QString& name, bool fromFile)
 {
-    if (!Placeholders::isPlaceholder(image) || editor_.session->isVirtualPedal())
+    if (!Placeholders::isPlaceholder(image) || session_.isVirtualPedal())
         return false;
     const QString text = Placeholders::refusal(
         Placeholders::Kind::Effect, fromFile ? Placeholders::Source::File : Placeholders::Source::Embedded, name);
-    editor_.log().logLine(QStringLiteral("upload refused: ") + text.simplified());
-    editor_.dialogs().information(editor_.formMain, text);
+    log_.logLine(QStringLiteral("upload refused: ") + text.simplified());
+    dialogs_.information(nullptr, text);
     return true;
 }
 
 bool EffectUploadHandler::awaitAnswer(Source source)
 {
-    FormMain& main = *editor_.formMain;
-    Log& log = editor_.log();
-    PedalSession& session = *editor_.session;
     // The wait ends with the watchdog at the latest: the timer, or this same
     // limit on the clock, whichever comes first, reports the failure.
-    const int limitMs = session.uploadWatchdog().interval();
+    const int limitMs = session_.uploadWatchdog().interval();
     const auto shown = [&](const QByteArray& read) {
         if (source == Source::File)
-            log.logLine(QStringLiteral("num of bytes received from device: ") + QString::number(read.size()));
+            log_.logLine(QStringLiteral("num of bytes received from device: ") + QString::number(read.size()));
         if (read.isEmpty())
             return;
         // Only this read's bytes: what an older read left in the buffer is not the answer.
         const QString answer = QString::fromLatin1(read.left(kShownAnswer));
-        log.logLine(QStringLiteral("received: ") + answer);
-        main.lblStatus()->setText(answer);
+        log_.logLine(QStringLiteral("received: ") + answer);
+        showStatusText(answer);
         if (source == Source::Catalogue)
-            session.stopUploadWatchdog();
+            session_.stopUploadWatchdog();
     };
     bool failed = false;
-    if (session.awaitUploadAnswer(shown, &failed))
+    if (session_.awaitUploadAnswer(shown, &failed))
         return true;
     if (failed) {
         // Unplugged, or unlinked by the watchdog: nothing more to wait for.
-        log.logLine(QStringLiteral("upload: the pedal's answer cannot be read"));
+        log_.logLine(QStringLiteral("upload: the pedal's answer cannot be read"));
     } else {
-        log.logLine(QStringLiteral("upload: no answer from the pedal within %1 ms").arg(limitMs));
-        if (session.uploadWatchdogRunning()) {
-            session.endUpload();
+        log_.logLine(QStringLiteral("upload: no answer from the pedal within %1 ms").arg(limitMs));
+        if (session_.uploadWatchdogRunning()) {
+            session_.endUpload();
             uploadWatchdogExpired();
         }
     }
@@ -181,8 +179,7 @@ bool EffectUploadHandler::awaitAnswer(Source source)
 
 void EffectUploadHandler::uploadWatchdogExpired()
 {
-    editor_.formMain->lblStatus()->setText(QStringLiteral("Upload Failed"));
-    editor_.comm->Disconnect();
-    editor_.dialogs().information(editor_.formMain,
-                                  QStringLiteral("Upload failed! Disconnect the pedal from USB and try again."));
+    showStatusText(QStringLiteral("Upload Failed"));
+    comm_.Disconnect();
+    dialogs_.information(nullptr, QStringLiteral("Upload failed! Disconnect the pedal from USB and try again."));
 }

@@ -4,18 +4,34 @@
 #include <QString>
 
 #include <cstdint>
-#include <memory>
 
-class BootloaderClient;
-class Editor;
+class BackupHandler;
+class Clock;
+class Communication;
+class Dialogs;
+class FirmwareUpgrade;
+class FirmwareView;
+class FXsettings;
+class Log;
+class PedalSession;
 
 // The firmware upgrade through the bootloader: "Upgrade Mode" and the way
 // into the bootloader, the upgrade window's work (the whole upgrade, from an
 // embedded image or a file) and the restart back into the pedal's firmware.
 class FirmwareUpgradeUnit {
 public:
-    explicit FirmwareUpgradeUnit(Editor& editor);
+    FirmwareUpgradeUnit(PedalSession& session, Communication& comm, BackupHandler& backups, Log& log,
+                        Dialogs& dialogs, Clock& clock);
     ~FirmwareUpgradeUnit();
+    // The windows it works in, as they are made: the main window's part, the
+    // upgrade window, and the effect window (whose Bypass switch says what to
+    // put back after a failed entry).
+    void setMainView(FirmwareView* view) { view_ = view; }
+    void setWindows(FirmwareUpgrade* window, FXsettings* effectWindow)
+    {
+        window_ = window;
+        effectWindow_ = effectWindow;
+    }
 
     static constexpr const char* kWaitText =
         "The firmware is being written to the pedal. Wait until the upgrade has finished.";
@@ -45,7 +61,15 @@ private:
     void linkLost(const QString& message);
     void refuseWhileWriting();
 
-    Editor& editor_;
+    PedalSession& session_;
+    Communication& comm_;
+    BackupHandler& backups_;
+    Log& log_;
+    Dialogs& dialogs_;
+    Clock& clock_;
+    FirmwareView* view_ = nullptr;
+    FirmwareUpgrade* window_ = nullptr;
+    FXsettings* effectWindow_ = nullptr;
     QString imageName_;
     int version_ = 0;
     bool writing_ = false;

@@ -1,9 +1,7 @@
 #include "presets/BackupHandler.h"
 
-#include "app/Editor.h"
-#include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
-#include "editor/FXsettings.h"
+#include "editor/EffectView.h"
 #include "presets/BackupFiles.h"
 #include "seams/Dialogs.h"
 #include "seams/Log.h"
@@ -11,18 +9,21 @@
 #include <QDateTime>
 #include <QDir>
 
-BackupHandler::BackupHandler(Editor& editor) : editor_(editor) {}
+BackupHandler::BackupHandler(FunctionsUnit& functions, Log& log, Dialogs& dialogs)
+    : functions_(functions), log_(log), dialogs_(dialogs)
+{
+}
 
 QString BackupHandler::folder() const
 {
-    return QDir(editor_.functions->filesFolder()).filePath(QStringLiteral("Backups"));
+    return QDir(functions_.filesFolder()).filePath(QStringLiteral("Backups"));
 }
 
 QString BackupHandler::backUpBefore(const QString& action)
 {
-    Log& log = editor_.log();
+    Log& log = log_;
     std::array<uint32_t, kParameterCount> held{};
-    if (!editor_.formFXsettings || !editor_.formFXsettings->valuesToKeep(held)) {
+    if (!effectView_ || !effectView_->valuesToKeep(held)) {
         log.logLine(QStringLiteral("no backup before %1: the pedal's values have not been read yet").arg(action));
         return QString();
     }
@@ -31,7 +32,7 @@ QString BackupHandler::backUpBefore(const QString& action)
     const BackupFiles::Saved saved = BackupFiles::save(folder(), values, QDateTime::currentDateTime());
     if (!saved.ok) {
         log.logLine(QStringLiteral("backup before %1 failed: %2").arg(action, saved.error));
-        editor_.dialogs().information(editor_.formMain,
+        dialogs_.information(nullptr,
                                       QStringLiteral("The pedal's values could not be backed up before %1: %2")
                                           .arg(action, saved.error));
         return QString();

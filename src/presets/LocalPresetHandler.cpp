@@ -1,15 +1,13 @@
 #include "presets/LocalPresetHandler.h"
 
-#include "session/PedalSession.h"
-#include "app/Editor.h"
-#include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
-#include "editor/FXsettings.h"
+#include "editor/EffectView.h"
 #include "files/RegularFile.h"
 #include "presets/BackupHandler.h"
 #include "presets/PresetFile.h"
 #include "seams/Dialogs.h"
 #include "seams/Log.h"
+#include "session/PedalSession.h"
 #include "status/Communication.h"
 
 #include <QDir>
@@ -39,11 +37,15 @@ PresetFile::Values toValues(const std::array<uint32_t, kParameterCount>& values)
 
 static_assert(PresetFile::kValueCount == kParameterCount, "a preset holds every parameter of the model");
 
-LocalPresetHandler::LocalPresetHandler(Editor& editor) : editor_(editor) {}
+LocalPresetHandler::LocalPresetHandler(PedalSession& session, Communication& comm, BackupHandler& backups,
+                                       FunctionsUnit& functions, Log& log, Dialogs& dialogs)
+    : session_(session), comm_(comm), backups_(backups), functions_(functions), log_(log), dialogs_(dialogs)
+{
+}
 
 QString LocalPresetHandler::presetFolder() const
 {
-    return QDir(editor_.functions->filesFolder()).filePath(QStringLiteral("Preset"));
+    return QDir(functions_.filesFolder()).filePath(QStringLiteral("Preset"));
 }
 
 QString LocalPresetHandler::replaceQuestion(const QString& path)
@@ -62,7 +64,7 @@ bool LocalPresetHandler::makePresetFolder()
     if (QFileInfo(folder).isDir() || QDir().mkpath(folder))
         return true;
     // The dialog still opens (in its own default folder); the user may pick another.
-    editor_.log().logLine(QStringLiteral("cannot create the preset folder ") + QDir::toNativeSeparators(folder));
+    log_.logLine(QStringLiteral("cannot create the preset folder ") + QDir::toNativeSeparators(folder));
     return false;
 }
 
@@ -70,89 +72,101 @@ std::optional<PresetFile::Values> LocalPresetHandler::takeCurrentValues()
 {
     // The file takes the pedal's current values; it is saved whatever the
     // request finds, as long as the editor has read the pedal's values once.
-    editor_.comm->requestStatus();
+    comm_.requestStatus();
 
-    Log& log = editor_.log();
+    Log& log = log_;
     std::array<uint32_t, kParameterCount> known{};
-    if (!editor_.formFXsettings->valuesToKeep(known)) {
+    // Without the window nobody edits: the values are the pedal's once read.
+    const bool read = effectView_ ? effectView_->valuesToKeep(known)
+                                  : session_.lastStatus() && !session_.updatingFromPedal();
+    if (!read) {
         log.logLine(QStringLiteral("no preset saved: the pedal's values have not been read yet"));
-        editor_.dialogs().information(editor_.formMain,
-                                      QStringLiteral("The pedal's values have not been read yet, so there is no "
+        dialogs_.information(nullptr, QStringLiteral("The pedal's values have not been read yet, so there is no "
                                                      "preset to save. Check that the pedal answers (Request), then "
                                                      "save again."));
         return std::nullopt;
     }
     log.logLine(Log::banner(QStringLiteral("SAVE LOCAL PRESET")));
-    const PresetFile::Values values = toValues(editor_.session->parameters().values());
+    const PresetFile::Values values = toValues(session_.parameters().values());
     logValues(log, PresetFile::valueTexts(values));
     return values;
 }
 
-void LocalPresetHandler::writePresetFile(const QString& path, const PresetFile::Values& values)
+Outcome LocalPresetHandler::writePresetFile(const QString& path, const PresetFile::Values& values)
 {
     // The dialog asked nothing about the name it returned: ".txt" may have been
     // added since, and the question has to name the file that is written.
     if (QFileInfo::exists(path) && !RegularFile::existsButIsNotRegular(path)
-        && !editor_.dialogs().askYesNo(editor_.formMain, replaceQuestion(path)))
-        return;
+        && !dialogs_.askYesNo(nullptr, replaceQuestion(path)))
+        return Outcome::Cancelled;
     QString error;
-    if (RegularFile::write(path, PresetFile::bytes(values), &error))
-        editor_.dialogs().information(editor_.formMain, QStringLiteral("File saved successfully: ") + QDir::toNativeSeparators(path));
-    else
-        editor_.dialogs().information(editor_.formMain, QStringLiteral("Error saving file: ") + error);
+    if (RegularFile::write(path, PresetFile::bytes(values), &error)) {
+        dialogs_.information(nullptr, QStringLiteral("File saved successfully: ") + QDir::toNativeSeparators(path));
+        return Outcome::Done;
+    }
+    dialogs_.information(nullptr, QStringLiteral("Error saving file: ") + error);
+    return Outcome::WriteFailed;
 }
 
-void LocalPresetHandler::menuSavePresetClick()
+Outcome LocalPresetHandler::menuSavePresetClick()
 {
     const std::optional<PresetFile::Values> values = takeCurrentValues();
     if (!values)
-        return;
+        return Outcome::Refused;
     const bool haveFolder = makePresetFolder();
-    const QString chosen = editor_.dialogs().saveFile(editor_.formMain, QStringLiteral("Save Preset File"),
-                                                      haveFolder ? presetFolder() : QString(), kFilter, kSuffix);
+    const QString chosen = dialogs_.saveFile(nullptr, QStringLiteral("Save Preset File"),
+                                             haveFolder ? presetFolder() : QString(), kFilter, kSuffix);
     if (chosen.isEmpty())
-        return;
-    writePresetFile(withPresetSuffix(chosen), *values);
+        return Outcome::Cancelled;
+    return writePresetFile(withPresetSuffix(chosen), *values);
 }
 
-void LocalPresetHandler::menuLoadPresetClick()
+Outcome LocalPresetHandler::menuLoadPresetClick()
 {
     const bool haveFolder = makePresetFolder();
-    const QString path = editor_.dialogs().openFile(editor_.formMain, QStringLiteral("Open Preset File"),
-                                                    haveFolder ? presetFolder() : QString(), kFilter);
+    const QString path = dialogs_.openFile(nullptr, QStringLiteral("Open Preset File"),
+                                           haveFolder ? presetFolder() : QString(), kFilter);
     if (path.isEmpty()) {
         // Nothing chosen: no value changes, but the window's controls are put
         // back onto the values the editor holds, as after any load.
-        Log& log = editor_.log();
-        log.logLine(kLoadBanner);
-        logValues(log, QStringList());
-        editor_.formFXsettings->showParameterValues(true);
-        return;
+        log_.logLine(kLoadBanner);
+        logValues(log_, QStringList());
+        if (effectView_)
+            effectView_->showParameterValues(true);
+        return Outcome::Cancelled;
     }
-    loadPresetFile(path);
+    return loadPresetFile(path);
 }
 
-void LocalPresetHandler::loadPresetFile(const QString& path)
+Outcome LocalPresetHandler::loadPresetFile(const QString& path)
 {
-    Log& log = editor_.log();
-    FXsettings& fx = *editor_.formFXsettings;
+    Log& log = log_;
     const PresetFile::Parsed parsed = PresetFile::read(path);
     const QString& error = parsed.error;
     if (!parsed.ok) {
         // A file that is not a whole preset changes nothing, in the editor or in the pedal.
-        editor_.dialogs().information(editor_.formMain, QStringLiteral("Error loading file: ") + error);
+        dialogs_.information(nullptr, QStringLiteral("Error loading file: ") + error);
         log.logLine(kLoadBanner);
         log.logLine(QStringLiteral("preset not loaded: ") + QDir::toNativeSeparators(path) + QStringLiteral(": ")
                     + error);
-        return;
+        return Outcome::Refused;
     }
 
-    editor_.dialogs().information(editor_.formMain, QStringLiteral("File loaded successfully: ") + QDir::toNativeSeparators(path));
+    dialogs_.information(nullptr, QStringLiteral("File loaded successfully: ") + QDir::toNativeSeparators(path));
     log.logLine(kLoadBanner);
     logValues(log, parsed.lines);
     std::array<uint32_t, kParameterCount> values{};
     std::copy(parsed.values.begin(), parsed.values.end(), values.begin());
-    editor_.backups->backUpBefore(QStringLiteral("the preset load"));
-    // Every control whose state changes sends its value to the pedal at once.
-    fx.loadPresetValues(values);
+    backups_.backUpBefore(QStringLiteral("the preset load"));
+    if (effectView_) {
+        // Every control whose state changes sends its value to the pedal at once.
+        effectView_->loadPresetValues(values);
+        return Outcome::Done;
+    }
+    // Without the window every value goes to the pedal, at once.
+    session_.parameters().setValues(values);
+    std::array<bool, kParameterCount> all{};
+    all.fill(true);
+    session_.writeParameters(values, all, false);
+    return Outcome::Done;
 }

@@ -1,17 +1,23 @@
 #pragma once
 
-#include <QString>
+#include "session/Outcome.h"
 
-class Editor;
+class Communication;
+class Dialogs;
+class Log;
+class PedalSession;
 
 // Stores the ten assignable values permanently in the pedal.
 class SaveParametersHandler {
 public:
-    explicit SaveParametersHandler(Editor& editor);
+    SaveParametersHandler(PedalSession& session, Communication& comm, Log& log, Dialogs& dialogs);
 
-    void btnSaveParametersClick();
+    Outcome btnSaveParametersClick();
     void btnSaveParametersInfoClick();
 
 private:
-    Editor& editor_;
+    PedalSession& session_;
+    Communication& comm_;
+    Log& log_;
+    Dialogs& dialogs_;
 };

@@ -189,6 +189,16 @@ bool PedalSession::send(Operation operation, const QString& hexText, bool purgeT
     return count == static_cast<uint32_t>(hexText.size() / 2);
 }
 
+Outcome PedalSession::sendMessage(Operation operation, const QString& hexText, bool purgeTransmitFirst, int pauseMs,
+                                  uint32_t* written)
+{
+    if (!SessionGate::allows(mode_, operation)) {
+        permitted(operation); // the log line
+        return refusal();
+    }
+    return send(operation, hexText, purgeTransmitFirst, pauseMs, written) ? Outcome::Done : Outcome::WriteFailed;
+}
+
 uint32_t PedalSession::writeBytes(Operation operation, const QByteArray& bytes)
 {
     if (!permitted(operation))
@@ -226,6 +236,33 @@ void PedalSession::setReportErrors(bool on)
     d2xx_->reportErrors = on;
 }
 
+// ---------------------------------------------------------------- parameters
+
+void PedalSession::writeParameters(const std::array<uint32_t, kParameterCount>& values,
+                                   const std::array<bool, kParameterCount>& send, bool paced,
+                                   const std::function<bool(const QString& text)>& usable)
+{
+    for (int k = 0; k < kParameterCount; ++k) {
+        if (!send[static_cast<size_t>(k)])
+            continue;
+        const auto id = static_cast<ParameterId>(k);
+        const uint16_t address = parameters_.address(id);
+        const QString text = Messages::writeParameter(address, values[static_cast<size_t>(k)]);
+        const QString kind = parameters_.isAssignable(id) ? QStringLiteral(" string (assignable par): ")
+                                                          : QStringLiteral(" string (standard par): ");
+        log_.logLine(QStringLiteral("Send ") + parameters_.name(id) + kind + text);
+        if (usable && !usable(text))
+            continue;
+        const int repeats = id == ParameterId::Attack ? 3 : 1;
+        if (paced) {
+            paced_->queue(address, text, repeats);
+        } else {
+            for (int i = 0; i < repeats; ++i)
+                paced_->now(address, text);
+        }
+    }
+}
+
 // ---------------------------------------------------------------- the status request
 
 PedalSession::StatusOutcome PedalSession::requestStatus(const std::function<Verdict(const PedalStatus&)>& judge)
@@ -244,6 +281,7 @@ PedalSession::StatusOutcome PedalSession::requestStatus(const std::function<Verd
     const bool wasUpdating = updatingFromPedal_;
     log_.logLine(Log::banner(QStringLiteral("REQUEST")));
     updatingFromPedal_ = true;
+    requestFrom_ = before;
     setMode(Mode::Requesting);
     transport_->dropStaleBytes(QStringLiteral("the status request"));
     // No pause before the reply: it is read as it comes, until its last value.

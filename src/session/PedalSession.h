@@ -3,6 +3,7 @@
 #include "editor/ParameterModel.h"
 #include "firmware/BootloaderClient.h"
 #include "link/FtdiDriver.h"
+#include "session/Outcome.h"
 #include "session/PacedWriter.h"
 #include "session/SessionMode.h"
 #include "status/PedalStatus.h"
@@ -13,6 +14,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -50,6 +52,11 @@ public:
     PedalSession& operator=(const PedalSession&) = delete;
 
     Mode mode() const { return mode_; }
+    // The mode the windows show: a status request is over in a moment and
+    // its reply decides the mode that follows, so while it waits they go on
+    // showing the mode it started from (the gate refuses what they would send
+    // meanwhile).
+    Mode shownMode() const { return mode_ == Mode::Requesting ? requestFrom_ : mode_; }
     bool isLinked() const { return SessionGate::isLinked(mode_); }
     // Whether the mode lets the operation through now.
     bool allows(Operation operation) const { return SessionGate::allows(mode_, operation); }
@@ -89,6 +96,12 @@ public:
     // (when given) receives the count the write reported, 0 when refused.
     bool send(Operation operation, const QString& hexText, bool purgeTransmitFirst = false, int pauseMs = 0,
               uint32_t* written = nullptr);
+    // As send(), told as the outcome of an operation: Done, Refused by the
+    // mode (no pedal linked: NoPedal), or WriteFailed.
+    Outcome sendMessage(Operation operation, const QString& hexText, bool purgeTransmitFirst = false,
+                        int pauseMs = 0, uint32_t* written = nullptr);
+    // Why an operation cannot start now: NoPedal when nothing is linked, else Refused.
+    Outcome refusal() const { return isLinked() ? Outcome::Refused : Outcome::NoPedal; }
     // Raw bytes in one write; the count written, 0 when refused.
     uint32_t writeBytes(Operation operation, const QByteArray& bytes);
     // 0D 01 / 0D 00.
@@ -110,6 +123,13 @@ public:
     const ParameterModel& parameters() const { return parameters_; }
     // The write-parameter message for a value, paced or at once.
     PacedWriter& pacedWriter() { return *paced_; }
+    // Values written as the effect window's controls write them: each one
+    // marked in send logged with its write-parameter message and handed to the
+    // paced writer, paced or at once; the attack three times, as the pedal
+    // takes it only so. A message that usable refuses is logged and not sent.
+    void writeParameters(const std::array<uint32_t, kParameterCount>& values,
+                         const std::array<bool, kParameterCount>& send, bool paced,
+                         const std::function<bool(const QString& text)>& usable = {});
     // Raised while a status reply is put on the controls: their handlers then
     // send nothing. Stays raised after a refusal, as the pedal's values were
     // not taken.
@@ -213,6 +233,7 @@ private:
     std::optional<PedalStatus> lastStatus_;
 
     Mode mode_ = Mode::Unlinked;
+    Mode requestFrom_ = Mode::Unlinked;
     QString serialNumber_;
     bool updatingFromPedal_ = false;
     bool losing_ = false;

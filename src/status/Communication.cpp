@@ -1,26 +1,17 @@
 #include "status/Communication.h"
 
-#include "app/Editor.h"
-#include "app/FormMain.h"
-#include "editor/FXsettings.h"
+#include "editor/EffectView.h"
 #include "effects/CatalogueHandler.h"
-#include "firmware/FirmwareUpgradeUnit.h"
 #include "seams/Dialogs.h"
-#include "session/PedalSession.h"
 #include "seams/Log.h"
 #include "status/DeviceSettingsHandler.h"
+#include "status/LinkView.h"
 #include "status/PedalStatus.h"
 #include "tracking/InstrumentRangeHandler.h"
 
-#include <QAction>
-#include <QLabel>
-#include <QPushButton>
-#include <QCoreApplication>
 #include <QDir>
 #include <QScopedValueRollback>
 
-#include <algorithm>
-#include <optional>
 #include <utility>
 
 namespace {
@@ -29,21 +20,6 @@ QString trueFalse(bool b)
 {
     return b ? QStringLiteral("True") : QStringLiteral("False");
 }
-
-const QStringList kUsbObjects = {
-    QStringLiteral("btnUpload"),           QStringLiteral("btnSaveParameters"),
-    QStringLiteral("btnAssign"),           QStringLiteral("btnSetFootswitchMode"),
-    QStringLiteral("btnSetTuning"),        QStringLiteral("menuInstrumentRange"),
-    QStringLiteral("menuBypassStatus"),    QStringLiteral("btnRequest"),
-    QStringLiteral("menuLoadPreset"),      QStringLiteral("menuSavePreset"),
-    QStringLiteral("menuLoadAlgorithmFromFile"), QStringLiteral("lstEffects"),
-    QStringLiteral("menuUploadTuningsData"), QStringLiteral("menuMIDI"),
-    QStringLiteral("menuRangeLimit"),      QStringLiteral("menuSetAssignableParamsToDefault"),
-};
-const QStringList kCommandButtons = {
-    QStringLiteral("btnRequest"), QStringLiteral("btnSaveParameters"), QStringLiteral("btnAssign"),
-    QStringLiteral("btnSetFootswitchMode"), QStringLiteral("btnSetTuning"),
-};
 
 const QString kFirmwareLegacyHelp = QStringList{
     QStringLiteral("If current firmware is below 9 follow legacy firmware upgrade mode:"),
@@ -57,11 +33,15 @@ const QString kFirmwareLegacyHelp = QStringList{
 }.join(QStringLiteral("\r\n"));
 } // namespace
 
-Communication::Communication(Editor& editor) : editor_(editor)
+Communication::Communication(PedalSession& session, CatalogueHandler& catalogue,
+                             DeviceSettingsHandler& deviceSettings, InstrumentRangeHandler& instrumentRange, Log& log,
+                             Dialogs& dialogs)
+    : session_(session), catalogue_(catalogue), deviceSettings_(deviceSettings), instrumentRange_(instrumentRange),
+      log_(log), dialogs_(dialogs)
 {
-    PedalSession& s = session();
-    connect(&s, &PedalSession::linkLost, this, &Communication::linkLost);
-    connect(&s, &PedalSession::deviceBack, this, &Communication::deviceBack);
+    connect(&session_, &PedalSession::linkLost, this, &Communication::linkLost);
+    connect(&session_, &PedalSession::deviceBack, this, &Communication::deviceBack);
+    connect(&session_, &PedalSession::modeChanged, this, &Communication::modeChanged);
 }
 
 QString Communication::linkStateText(LinkState state)
@@ -115,54 +95,65 @@ void Communication::tell(const QString& text)
     if (holdMessages_)
         heldMessages_.append(text);
     else
-        editor_.dialogs().information(editor_.formMain, text);
+        dialogs_.information(nullptr, text);
 }
 
 void Communication::setLinkState(LinkState state)
 {
     linkState_ = state;
-    editor_.formMain->showLinkState(static_cast<int>(state), linkStateText(state));
+    if (linkView_)
+        linkView_->showLinkState(static_cast<int>(state), linkStateText(state));
 }
 
-Log& Communication::log()
+void Communication::showDeviceName(const QString& text)
 {
-    return editor_.log();
+    deviceName_ = text;
+    if (linkView_)
+        linkView_->showDeviceName(text);
 }
 
-PedalSession& Communication::session()
+void Communication::showStatusText(const QString& text)
 {
-    return *editor_.session;
+    if (linkView_)
+        linkView_->showStatusText(text);
 }
 
-const std::optional<PedalStatus>& Communication::lastStatus() const
+void Communication::closeEffectWindow()
 {
-    return editor_.session->lastStatus();
+    if (effectView_ && effectView_->isEffectWindowShown())
+        effectView_->closeEffectWindow();
+}
+
+QString Communication::firmwareVersion() const
+{
+    const std::optional<PedalStatus>& status = session_.lastStatus();
+    return status ? status->firmwareText() : QStringLiteral("0");
 }
 
 // ---------------------------------------------------------------- linking
 
-void Communication::findDevices()
+int Communication::findDevices()
 {
-    FormMain& main = *editor_.formMain;
-    for (const PedalSession::Device& device : session().devices()) {
-        main.menuSerialNumber()->setText(main.menuSerialNumber()->text() + device.serialNumber);
-        deviceSerialNumber = device.serialNumber;
-        deviceDescription = device.description;
-        main.lblDeviceName()->setText(deviceDescription);
+    const QList<PedalSession::Device> devices = session_.devices();
+    for (const PedalSession::Device& device : devices) {
+        if (linkView_)
+            linkView_->addSerialNumber(device.serialNumber);
+        deviceSerialNumber_ = device.serialNumber;
+        showDeviceName(device.description);
     }
+    return static_cast<int>(devices.size());
 }
 
-void Communication::scanAndLink()
+Outcome Communication::scanAndLink()
 {
-    FormMain& main = *editor_.formMain;
-    main.lblDeviceName()->setText(QStringLiteral("Device Name"));
-    const QList<PedalSession::Device> devices = session().devices();
+    showDeviceName(QStringLiteral("Device Name"));
+    const QList<PedalSession::Device> devices = session_.devices();
     const auto count = static_cast<int>(devices.size());
-    log().logLine(QStringLiteral("FT device count: ") + QString::number(count));
+    log_.logLine(QStringLiteral("FT device count: ") + QString::number(count));
     if (count == 0) {
-        editor_.dialogs().information(editor_.formMain, QStringLiteral("No device found"));
-        main.lblDeviceName()->setText(QStringLiteral("No device found"));
-        return;
+        dialogs_.information(nullptr, QStringLiteral("No device found"));
+        showDeviceName(QStringLiteral("No device found"));
+        return Outcome::NoPedal;
     }
     // With several devices the link ends on the last one that answered the
     // status request as a pedal: another FTDI gadget listed after the pedal
@@ -171,281 +162,240 @@ void Communication::scanAndLink()
     const bool several = count > 1;
     std::optional<PedalSession::Device> pedal;
     bool endsOnPedal = false;
+    Outcome outcome = Outcome::NoPedal;
     for (const PedalSession::Device& device : devices) {
         // One handle at a time: the previous device is unlinked before the next is
         // opened, so no handle leaks, the last one stays linked, and a next one
         // that fails to open leaves an unlinked window rather than a linked-looking
         // one whose "Unlink" can no longer close anything.
-        if (session().isLinked())
+        if (session_.isLinked())
             Disconnect();
-        log().logLine(QStringLiteral("FT_Device_String: ") + device.serialNumber);
-        deviceSerialNumber = device.serialNumber;
-        deviceDescription = device.description;
-        main.lblDeviceName()->setText(deviceDescription);
+        log_.logLine(QStringLiteral("FT_Device_String: ") + device.serialNumber);
+        deviceSerialNumber_ = device.serialNumber;
+        showDeviceName(device.description);
         heldMessages_.clear();
         {
             const QScopedValueRollback<bool> hold(holdMessages_, several);
-            Link();
+            outcome = Link();
         }
-        endsOnPedal = session().isLinked() && linkState_ == LinkState::Answering;
+        endsOnPedal = session_.isLinked() && linkState_ == LinkState::Answering;
         if (endsOnPedal)
             pedal = device;
     }
     const QStringList held = std::exchange(heldMessages_, {});
     if (!pedal || endsOnPedal) {
         for (const QString& text : held)
-            editor_.dialogs().information(editor_.formMain, text);
-        return;
+            dialogs_.information(nullptr, text);
+        return outcome;
     }
-    log().logLine(
+    log_.logLine(
         QStringLiteral("linking %1 again: the last device that answered as a pedal").arg(pedal->serialNumber));
-    if (session().isLinked())
+    if (session_.isLinked())
         Disconnect();
-    deviceSerialNumber = pedal->serialNumber;
-    deviceDescription = pedal->description;
-    main.lblDeviceName()->setText(deviceDescription);
-    Link();
+    deviceSerialNumber_ = pedal->serialNumber;
+    showDeviceName(pedal->description);
+    return Link();
 }
 
-void Communication::Link()
+Outcome Communication::Link()
 {
-    FormMain& main = *editor_.formMain;
     const bool opened = linkBySerialNumber();
     openFailed_ = !opened;
     if (opened) {
         setLinkState(LinkState::Silent);
-        if (!valuesFrom_.isEmpty() && valuesFrom_ != deviceSerialNumber) {
+        if (!valuesFrom_.isEmpty() && valuesFrom_ != deviceSerialNumber_) {
             // The effect window shows another device's values: its controls
             // would send them on to this one. It comes back with this
             // device's own values when they are read.
-            log().logLine(QStringLiteral("the effect window showed the values of %1; closed until %2 answers")
-                              .arg(valuesFrom_, deviceSerialNumber));
-            if (editor_.formFXsettings->isVisible())
-                editor_.formFXsettings->close();
-            editor_.formFXsettings->forgetPedalValues();
+            log_.logLine(QStringLiteral("the effect window showed the values of %1; closed until %2 answers")
+                             .arg(valuesFrom_, deviceSerialNumber_));
+            closeEffectWindow();
+            if (effectView_)
+                effectView_->forgetPedalValues();
             valuesFrom_.clear();
         }
-        if (main.lblStatus()->text() == deviceBackText()
-            || main.lblStatus()->text() == QLatin1String("Status: connection lost"))
-            main.lblStatus()->setText(QStringLiteral("Status: "));
-        main.setEnabledByName({QStringLiteral("menuFirmwareUpgradeMode")}, true);
-        main.setEnabledByName({QStringLiteral("chkFirmwareUpgradeMode"), QStringLiteral("menuScan"),
-                               QStringLiteral("menuConnect")},
-                              false);
-        main.setEnabledByName({QStringLiteral("menuDisconnect"), QStringLiteral("menuEraseSettings"),
-                               QStringLiteral("menuLoadFirstPresetAtStartup")},
-                              true);
-        EnableUSBobjects(true);
-        // The bootloader answered and the upgrade window is open: a status
-        // request or an effect upload now would go to the bootloader as
-        // commands, and its reply wait would take the upgrade's acknowledges.
-        if (firmware_upgrade_mode && main.isEnabledByName(QStringLiteral("menuStartFirmwareUpgrade"))) {
-            main.btnRequest()->setEnabled(false);
-            main.btnUpload()->setEnabled(false);
-        }
-        log().logLine(QStringLiteral("firmware upgrade mode: ") + trueFalse(firmware_upgrade_mode));
+        if (linkView_
+            && (linkView_->statusText() == deviceBackText()
+                || linkView_->statusText() == QLatin1String("Status: connection lost")))
+            showStatusText(QStringLiteral("Status: "));
+        log_.logLine(QStringLiteral("firmware upgrade mode: ") + trueFalse(firmware_upgrade_mode));
     }
     if (legacyEntry)
-        return;
+        return opened ? Outcome::Done : Outcome::NoPedal;
     if (!opened) {
         // Nothing is open to ask: the reason the open failed is the answer.
-        log().logLine(QStringLiteral("the pedal could not be opened, so the status request got no answer"));
+        log_.logLine(QStringLiteral("the pedal could not be opened, so the status request got no answer"));
         tell(openFailedText(openFailure_));
-        return;
+        return Outcome::NoPedal;
     }
-    requestStatus();
+    return requestStatus();
 }
 
 bool Communication::linkBySerialNumber()
 {
-    FormMain& main = *editor_.formMain;
-    const bool opened = session().open(deviceSerialNumber);
-    openFailure_ = opened ? FtdiDriver::OpenFailure{} : session().lastOpenFailure();
+    const bool opened = session_.open(deviceSerialNumber_);
+    openFailure_ = opened ? FtdiDriver::OpenFailure{} : session_.lastOpenFailure();
     if (opened)
-        main.lblDeviceName()->setText(main.lblDeviceName()->text() + QStringLiteral(" linked"));
+        showDeviceName(deviceName_ + QStringLiteral(" linked"));
     if (firmware_upgrade_mode) {
         // Bootloader settings, 0x7F and its reply, with a time limit, and
         // taking a bootloader that was synchronised before as listening.
         const BootloaderClient::Handshake handshake =
-            opened ? session().enterBootloader() : BootloaderClient::Handshake{};
-        log().appendDirect(QStringLiteral("received Byte: ") + handshake.reply);
+            opened ? session_.enterBootloader() : BootloaderClient::Handshake{};
+        log_.appendDirect(QStringLiteral("received Byte: ") + handshake.reply);
         if (handshake.ok) {
-            editor_.dialogs().information(editor_.formMain,
-                                          QStringLiteral("Connection to bootloader succeeded, ready for firmware upgrade"));
-            editor_.formMain->setEnabledByName({QStringLiteral("menuStartFirmwareUpgrade")}, true);
-            main.btnRequest()->setEnabled(false);
-            main.btnUpload()->setEnabled(false);
-            editor_.firmware->StartFirmwareUpgrade();
+            dialogs_.information(nullptr, QStringLiteral("Connection to bootloader succeeded, ready for firmware upgrade"));
+            Q_EMIT bootloaderGreeted();
         } else {
-            editor_.dialogs().information(editor_.formMain, QStringLiteral("Connection to bootloader failed"));
+            dialogs_.information(nullptr, QStringLiteral("Connection to bootloader failed"));
         }
     }
     return opened;
 }
 
-void Communication::Disconnect()
+Outcome Communication::Disconnect()
 {
-    if (!session().isLinked() || !session().unlink())
-        return;
-    enterUnlinkedState();
+    if (!session_.isLinked())
+        return Outcome::NoPedal;
+    if (!session_.unlink())
+        return session_.allows(PedalOperation::Unlink) ? Outcome::WriteFailed : Outcome::Refused;
+    return Outcome::Done;
 }
 
-void Communication::enterUnlinkedState()
+void Communication::modeChanged(SessionMode mode, SessionMode previous)
 {
-    FormMain& main = *editor_.formMain;
-    main.lblDeviceName()->setText(main.lblDeviceName()->text().remove(QStringLiteral("linked")));
-    main.setEnabledByName({QStringLiteral("menuScan"), QStringLiteral("menuConnect")}, true);
-    main.setEnabledByName({QStringLiteral("menuDisconnect"), QStringLiteral("btnUpload"), QStringLiteral("btnRequest"),
-                           QStringLiteral("btnAssign"), QStringLiteral("btnSaveParameters"),
-                           QStringLiteral("btnSetFootswitchMode"), QStringLiteral("btnSetTuning"),
-                           QStringLiteral("menuMIDI"), QStringLiteral("menuUploadTuningsData")},
-                          false);
-    editor_.formFXsettings->enableEffectControls(false);
-    main.setEnabledByName({QStringLiteral("menuEraseSettings"), QStringLiteral("menuLoadPreset"),
-                           QStringLiteral("menuSavePreset"), QStringLiteral("menuLoadAlgorithmFromFile"),
-                           QStringLiteral("menuInstrumentRange"), QStringLiteral("menuRangeLimit")},
-                          false);
-    main.setEnabledByName({QStringLiteral("menuSetAssignableParamsToDefault"), QStringLiteral("menuBypassStatus"),
-                           QStringLiteral("menuLoadFirstPresetAtStartup")},
-                          false);
+    // However the link ended (Unlink, a lost device, the upload's watchdog),
+    // the window stops saying it is linked.
+    if (SessionGate::isLinked(mode) || !SessionGate::isLinked(previous))
+        return;
+    showDeviceName(QString(deviceName_).remove(QStringLiteral("linked")));
     setLinkState(LinkState::NotLinked);
 }
 
 void Communication::linkLost(bool told)
 {
-    enterUnlinkedState();
-    editor_.formMain->lblStatus()->setText(QStringLiteral("Status: connection lost"));
+    showStatusText(QStringLiteral("Status: connection lost"));
     if (!told)
-        editor_.dialogs().information(editor_.formMain, connectionLostText());
+        dialogs_.information(nullptr, connectionLostText());
 }
 
 void Communication::deviceBack()
 {
     // Offered again for linking; nothing is linked without the user.
-    FormMain& main = *editor_.formMain;
-    main.lblStatus()->setText(deviceBackText());
-    main.setEnabledByName({QStringLiteral("menuScan")}, true);
-}
-
-void Communication::EnableUSBobjects(bool status)
-{
-    editor_.formMain->setEnabledByName(kUsbObjects, status);
-    editor_.formFXsettings->enableEffectControls(status);
-}
-
-void Communication::enableCommandButtons(bool status)
-{
-    editor_.formMain->setEnabledByName(kCommandButtons, status);
+    showStatusText(deviceBackText());
 }
 
 // ---------------------------------------------------------------- status request
 
-bool Communication::requestStatus()
+Outcome Communication::requestStatus()
 {
     using Kind = PedalSession::StatusOutcome::Kind;
     const PedalSession::StatusOutcome outcome =
-        session().requestStatus([this](const PedalStatus& status) { return judge(status); });
+        session_.requestStatus([this](const PedalStatus& status) { return judge(status); });
     switch (outcome.kind) {
     case Kind::Read:
-        return outcome.verdict == PedalSession::Verdict::Accepted;
+        switch (outcome.verdict) {
+        case PedalSession::Verdict::Accepted: return Outcome::Done;
+        case PedalSession::Verdict::FirmwareTooOld:
+        case PedalSession::Verdict::AlgorithmTooOld: return Outcome::Refused;
+        case PedalSession::Verdict::Failed: return Outcome::NoAnswer;
+        }
+        return Outcome::NoAnswer;
     case Kind::Refused:
+        // Said by the session in the log.
+        return session_.refusal();
     case Kind::Lost:
-        // Said by the session (and, for a lost link, by linkLost()).
-        return false;
+        // Said by linkLost().
+        return Outcome::NoPedal;
     case Kind::NoAnswer:
-        if (session().isLinked())
+        if (session_.isLinked())
             setLinkState(LinkState::Silent);
-        log().logLine(QStringLiteral("the pedal did not answer the status request"));
+        log_.logLine(QStringLiteral("the pedal did not answer the status request"));
         tell(QStringLiteral("The pedal did not answer. Check that it is connected, then click Request."));
-        return false;
+        return Outcome::NoAnswer;
     case Kind::Short:
-        log().logLine(QStringLiteral("status reply too short: ") + outcome.error);
+        log_.logLine(QStringLiteral("status reply too short: ") + outcome.error);
         tell(QStringLiteral("The pedal's answer was incomplete. Click Request to ask again."));
-        return false;
+        return Outcome::NoAnswer;
     case Kind::Malformed:
-        log().logLine(QStringLiteral("status reply malformed: ") + outcome.error);
+        log_.logLine(QStringLiteral("status reply malformed: ") + outcome.error);
         tell(QStringLiteral("The pedal's answer could not be read. Click Request to ask again."));
-        return false;
+        return Outcome::NoAnswer;
     }
-    return false;
+    return Outcome::NoAnswer;
 }
 
 PedalSession::Verdict Communication::judge(const PedalStatus& status)
 {
     using Verdict = PedalSession::Verdict;
-    FormMain& main = *editor_.formMain;
-    if (session().isLinked())
+    if (session_.isLinked())
         setLinkState(LinkState::Answering);
-    firmwareVersion = status.firmwareText();
-    main.lblFirmwareVersion()->setText(QStringLiteral("Device Firmware: ") + firmwareVersion);
-    log().logLine(QStringLiteral("Firmware Version: ") + firmwareVersion);
-    algorithmVersion = status.algorithmText;
-    log().logLine(QStringLiteral("Algorithm version: ") + algorithmVersion);
-    main.lblAlgorithmVersion()->setText(QStringLiteral("Device Algorithm: ") + algorithmVersion);
-    log().logLine(QStringLiteral("Current device firmware: ") + firmwareVersion);
-    log().logLine(QStringLiteral("Most recent firmware: ") + QString::number(kMostRecentFirmware));
-    effectNumber = status.effectText;
-    log().logLine(QStringLiteral("Effect Number: ") + effectNumber);
+    const QString firmware = status.firmwareText();
+    if (linkView_)
+        linkView_->showFirmwareVersion(QStringLiteral("Device Firmware: ") + firmware);
+    log_.logLine(QStringLiteral("Firmware Version: ") + firmware);
+    const QString algorithm = status.algorithmText;
+    log_.logLine(QStringLiteral("Algorithm version: ") + algorithm);
+    if (linkView_)
+        linkView_->showAlgorithmVersion(QStringLiteral("Device Algorithm: ") + algorithm);
+    log_.logLine(QStringLiteral("Current device firmware: ") + firmware);
+    log_.logLine(QStringLiteral("Most recent firmware: ") + QString::number(kMostRecentFirmware));
+    log_.logLine(QStringLiteral("Effect Number: ") + status.effectText);
 
     if (status.firmware < kMostRecentFirmware) {
-        if (editor_.formFXsettings->isVisible())
-            editor_.formFXsettings->close();
+        closeEffectWindow();
         tell(QStringLiteral("A firmware upgrade is required. Upgrade to Firmware ") + QString::number(kMostRecentFirmware));
         tell(kFirmwareLegacyHelp);
-        EnableUSBobjects(false);
         return Verdict::FirmwareTooOld;
     }
 
-    EnableUSBobjects(true);
     if (!status.algorithm) {
-        log().logLine(QStringLiteral("algorithm version is not a number: ") + algorithmVersion);
-        tell(QStringLiteral("The pedal reported the algorithm version ") + algorithmVersion
+        log_.logLine(QStringLiteral("algorithm version is not a number: ") + algorithm);
+        tell(QStringLiteral("The pedal reported the algorithm version ") + algorithm
              + QStringLiteral(", which is not a number. Upload the algorithm again."));
         return Verdict::Failed;
     }
 
-    CatalogueHandler& catalogue = *editor_.catalogue;
     const auto selectRunningEffect = [&] {
-        if (status.effect && catalogue.selectEntry(*status.effect)) {
-            catalogue.GetResourceFile();
+        if (status.effect && catalogue_.selectEntry(*status.effect)) {
+            catalogue_.GetResourceFile();
             return true;
         }
-        log().logLine(QStringLiteral("effect number not in the catalogue: ") + effectNumber);
-        tell(QStringLiteral("The pedal runs effect number ") + effectNumber
+        log_.logLine(QStringLiteral("effect number not in the catalogue: ") + status.effectText);
+        tell(QStringLiteral("The pedal runs effect number ") + status.effectText
              + QStringLiteral(", which this editor does not know."));
         return false;
     };
 
-    if (*status.algorithm < catalogue.catalogueVersion()) {
-        if (editor_.formFXsettings->isVisible())
-            editor_.formFXsettings->close();
+    if (*status.algorithm < catalogue_.catalogueVersion()) {
+        closeEffectWindow();
         tell(QStringLiteral("Upload the latest version of Quarnel MK3 algorithm:\r\nUpload Quarnel MK3 00")
-             + QString::number(catalogue.catalogueVersion()));
+             + QString::number(catalogue_.catalogueVersion()));
         selectRunningEffect();
-        enableCommandButtons(false);
         return Verdict::AlgorithmTooOld;
     }
 
-    if (selectRunningEffect() && !editor_.formFXsettings->isVisible())
-        catalogue.OpenEffectWindow();
+    if (selectRunningEffect() && !(effectView_ && effectView_->isEffectWindowShown()))
+        catalogue_.OpenEffectWindow();
     showStatus(status);
-    if (session().isLinked())
-        valuesFrom_ = deviceSerialNumber;
-    EnableUSBobjects(true);
+    if (session_.isLinked())
+        valuesFrom_ = deviceSerialNumber_;
     return Verdict::Accepted;
 }
 
 void Communication::showStatus(const PedalStatus& status)
 {
     // In the order of the fields: the log lines follow the reply.
-    FXsettings& fx = *editor_.formFXsettings;
-    fx.getFootswitchMode(status);
-    fx.getTuning(status);
-    fx.getControlAssignments(status);
-    fx.getBypassStatus(status);
-    editor_.deviceSettings->decodeStoreBypassStatus(status);
-    editor_.instrumentRange->decodeInstrumentRange(status);
-    editor_.deviceSettings->decodeMidiChannel(status);
-    fx.getParameterValues(status);
-    editor_.deviceSettings->decodeLoadFirstPreset(status);
+    if (effectView_) {
+        effectView_->getFootswitchMode(status);
+        effectView_->getTuning(status);
+        effectView_->getControlAssignments(status);
+        effectView_->getBypassStatus(status);
+    }
+    deviceSettings_.decodeStoreBypassStatus(status);
+    instrumentRange_.decodeInstrumentRange(status);
+    deviceSettings_.decodeMidiChannel(status);
+    if (effectView_)
+        effectView_->getParameterValues(status);
+    deviceSettings_.decodeLoadFirstPreset(status);
 }

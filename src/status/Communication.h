@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/FtdiDriver.h"
+#include "session/Outcome.h"
 #include "session/PedalSession.h"
 #include "status/PedalStatus.h"
 
@@ -8,10 +9,14 @@
 #include <QString>
 #include <QStringList>
 
-#include <cstdint>
 #include <optional>
 
-class Editor;
+class CatalogueHandler;
+class DeviceSettingsHandler;
+class Dialogs;
+class EffectView;
+class InstrumentRangeHandler;
+class LinkView;
 class Log;
 
 // Discovery and linking, and the status request: the handlers that put the
@@ -22,28 +27,28 @@ class Communication : public QObject {
 public:
     static constexpr int kMostRecentFirmware = 17;
 
-    explicit Communication(Editor& editor);
+    Communication(PedalSession& session, CatalogueHandler& catalogue, DeviceSettingsHandler& deviceSettings,
+                  InstrumentRangeHandler& instrumentRange, Log& log, Dialogs& dialogs);
+
+    void setLinkView(LinkView* view) { linkView_ = view; }
+    void setEffectView(EffectView* view) { effectView_ = view; }
 
     // Until the firmware procedure owns the way into the bootloader: "Upgrade
-    // Mode" checked, and a link then greets the bootloader (the power-up entry).
+    // Mode" checked makes a link greet the bootloader (the power-up entry),
+    // and for pedals below firmware 9 no status request follows the link.
     bool firmware_upgrade_mode = false;
-    bool legacyEntry = false; // pedals below firmware 9: a link runs no status request
-    QString deviceSerialNumber;
-    QString deviceDescription;
+    bool legacyEntry = false;
 
-    // What the last status reply said.
-    QString firmwareVersion = QStringLiteral("0");
-    QString algorithmVersion;
-    QString effectNumber;
+    // The device the next link opens, as the last scan found it.
+    const QString& deviceSerialNumber() const { return deviceSerialNumber_; }
+    // The firmware version of the last status reply read whole ("0" before one).
+    QString firmwareVersion() const;
 
-    // Discovery and linking.
-    void findDevices();
-    void scanAndLink();
-    void Link();
-    bool linkBySerialNumber();
-    void Disconnect();
-    void EnableUSBobjects(bool status);
-    void enableCommandButtons(bool status);
+    // Discovery and linking. findDevices() returns how many devices it found.
+    int findDevices();
+    Outcome scanAndLink();
+    Outcome Link();
+    Outcome Disconnect();
 
     // The link at a glance, shown as a mark beside the device name.
     enum class LinkState { NotLinked, Silent, Answering };
@@ -55,29 +60,46 @@ public:
     // the driver found.
     static QString openFailedText(const FtdiDriver::OpenFailure& failure);
 
-    // The status request; false when it did not get through to its end.
-    bool requestStatus();
+    // The status request: Done when the pedal's values were taken.
+    Outcome requestStatus();
     // What the last status reply that was read whole said; none before one.
-    const std::optional<PedalStatus>& lastStatus() const;
+    const std::optional<PedalStatus>& lastStatus() const { return session_.lastStatus(); }
+
+Q_SIGNALS:
+    // A link greeted the bootloader, which answered (the power-up entry).
+    void bootloaderGreeted();
 
 private:
-    Log& log();
-    PedalSession& session();
+    bool linkBySerialNumber();
     // The session found the device gone: the window goes to the unlinked
     // state, says so once (unless the operation that found it said it), and
     // is told when a device comes back.
     void linkLost(bool told);
     void deviceBack();
+    void modeChanged(SessionMode mode, SessionMode previous);
     // Each window and unit shows its part of a status reply.
     void showStatus(const PedalStatus& status);
     PedalSession::Verdict judge(const PedalStatus& status);
     void setLinkState(LinkState state);
-    void enterUnlinkedState();
+    void showDeviceName(const QString& text);
+    void showStatusText(const QString& text);
     // A message of the status request: shown, or kept while a scan of several
     // devices has not yet decided which one it links.
     void tell(const QString& text);
+    void closeEffectWindow();
 
-    Editor& editor_;
+    PedalSession& session_;
+    CatalogueHandler& catalogue_;
+    DeviceSettingsHandler& deviceSettings_;
+    InstrumentRangeHandler& instrumentRange_;
+    Log& log_;
+    Dialogs& dialogs_;
+    LinkView* linkView_ = nullptr;
+    EffectView* effectView_ = nullptr;
+
+    QString deviceSerialNumber_;
+    // What the device-name label shows: the form starts with this text.
+    QString deviceName_ = QStringLiteral("No device found");
     // The last link attempt could not open the device (held by another
     // program, say): the request that follows it cannot get an answer.
     bool openFailed_ = false;

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QList>
+#include "session/Outcome.h"
+
 #include <QString>
 
-#include <cstdint>
-
-class Editor;
-class QAction;
+class Log;
+class PedalSession;
+class SettingsView;
 struct PedalStatus;
 
 // The pedal-wide settings in the Settings menu: bypass storing, MIDI channel,
@@ -14,18 +14,19 @@ struct PedalStatus;
 // shows what the pedal holds.
 class DeviceSettingsHandler {
 public:
-    explicit DeviceSettingsHandler(Editor& editor);
+    DeviceSettingsHandler(PedalSession& session, Log& log);
+    void setView(SettingsView* view) { view_ = view; }
 
-    // The seventeen channel items under "Channel": OMNI, then 1 to 16.
-    void buildMidiMenu();
-    const QList<QAction*>& midiChannelItems() const { return midiChannelItems_; }
+    // The text of the channel's item under "Channel": OMNI, then 1 to 16.
+    static QString midiChannelText(int channel);
 
-    void menuStoreBypassStatusClick();
-    void menuDoNotStoreBypassStatusClick();
-    void ChangeStoreBypassStatus(bool store);
+    Outcome menuStoreBypassStatusClick();
+    Outcome menuDoNotStoreBypassStatusClick();
+    Outcome ChangeStoreBypassStatus(bool store);
     // The handler of every channel item; channel is the item's place in the table.
-    void menuMIDIchannelsClickItem(int channel);
-    void menuLoadFirstPresetAtStartupClick();
+    Outcome menuMIDIchannelsClickItem(int channel);
+    // on: the item's check mark after the click.
+    Outcome menuLoadFirstPresetAtStartupClick(bool on);
 
     // The menus' parts of a status reply.
     void decodeStoreBypassStatus(const PedalStatus& status);
@@ -34,8 +35,10 @@ public:
 
 private:
     void showMidiChannel(int channel);
+    Outcome send(const QString& text);
 
-    Editor& editor_;
-    QList<QAction*> midiChannelItems_;
+    PedalSession& session_;
+    Log& log_;
+    SettingsView* view_ = nullptr;
     int checkedMidiChannel_ = -1; // -1: no item checked
 };

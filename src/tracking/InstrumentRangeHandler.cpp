@@ -1,84 +1,82 @@
 #include "tracking/InstrumentRangeHandler.h"
 
-#include "session/PedalSession.h"
-#include "app/Editor.h"
-#include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
 #include "files/TextFiles.h"
 #include "link/Hex.h"
 #include "seams/Dialogs.h"
 #include "seams/Log.h"
-#include "status/Communication.h"
+#include "session/PedalSession.h"
 #include "status/PedalStatus.h"
+#include "status/SettingsView.h"
 #include "tracking/TrackingMessages.h"
 
-#include <QAction>
 #include <QDir>
 
 using namespace TrackingMessages;
 
-InstrumentRangeHandler::InstrumentRangeHandler(Editor& editor) : editor_(editor) {}
-
-void InstrumentRangeHandler::menuStandardClick()
+InstrumentRangeHandler::InstrumentRangeHandler(PedalSession& session, FunctionsUnit& functions, Log& log,
+                                               Dialogs& dialogs)
+    : session_(session), functions_(functions), log_(log), dialogs_(dialogs)
 {
-    chooseInstrument(kStandard);
 }
 
-void InstrumentRangeHandler::menuLowClick()
+Outcome InstrumentRangeHandler::menuStandardClick()
 {
-    chooseInstrument(kLow);
+    return chooseInstrument(kStandard);
+}
+
+Outcome InstrumentRangeHandler::menuLowClick()
+{
+    return chooseInstrument(kLow);
 }
 
 void InstrumentRangeHandler::showInstrument(uint8_t code)
 {
-    FormMain& main = *editor_.formMain;
-    main.menuStandard()->setChecked(code == kStandard);
-    main.menuLow()->setChecked(code == kLow);
+    if (view_)
+        view_->showInstrument(code);
 }
 
-void InstrumentRangeHandler::chooseInstrument(uint8_t code)
+Outcome InstrumentRangeHandler::chooseInstrument(uint8_t code)
 {
     showInstrument(code);
 
-    const QString path = editor_.functions->filesPath(QStringLiteral("Instrument.txt"));
+    const QString path = functions_.filesPath(QStringLiteral("Instrument.txt"));
     QString error;
     if (!TextFiles::write(path, instrumentWord(code), &error)) {
-        editor_.dialogs().information(editor_.formMain, QStringLiteral("Cannot write ")
-                                                            + QDir::toNativeSeparators(path) + QStringLiteral(": ")
-                                                            + error);
-        return;
+        dialogs_.information(nullptr,
+                             QStringLiteral("Cannot write ") + QDir::toNativeSeparators(path) + QStringLiteral(": ") + error);
+        return Outcome::Refused;
     }
 
     const QString body = *instrumentBody(code);
     const uint8_t checksum = *Hex::hexXorChecksum(body, 7);
-    editor_.log().logLine(QStringLiteral("checksum byte: ") + Hex::hex(checksum, 2));
+    log_.logLine(QStringLiteral("checksum byte: ") + Hex::hex(checksum, 2));
     const QString text = body + Hex::hex(checksum, 2);
-    if (!editor_.dialogs().askYesNo(editor_.formMain, QStringLiteral("Change current Instrument?")))
-        return;
-    editor_.log().logLine(text);
-    editor_.session->send(PedalOperation::PedalSetting, text);
+    if (!dialogs_.askYesNo(nullptr, QStringLiteral("Change current Instrument?")))
+        return Outcome::Cancelled;
+    log_.logLine(text);
+    return session_.sendMessage(PedalOperation::PedalSetting, text);
 }
 
-void InstrumentRangeHandler::menuRangeLimitONClick()
+Outcome InstrumentRangeHandler::menuRangeLimitONClick()
 {
-    sendRangeLimit(true);
+    return sendRangeLimit(true);
 }
 
-void InstrumentRangeHandler::menuRangeLimitOFFClick()
+Outcome InstrumentRangeHandler::menuRangeLimitOFFClick()
 {
-    sendRangeLimit(false);
+    return sendRangeLimit(false);
 }
 
-void InstrumentRangeHandler::sendRangeLimit(bool on)
+Outcome InstrumentRangeHandler::sendRangeLimit(bool on)
 {
-    editor_.log().logLine(on ? Log::banner(QStringLiteral("RANGE LIMIT ON"))
-                             : Log::banner(QStringLiteral("RANGE LIMIT OFF")));
+    log_.logLine(on ? Log::banner(QStringLiteral("RANGE LIMIT ON")) : Log::banner(QStringLiteral("RANGE LIMIT OFF")));
     const QString text = rangeLimit(on);
-    editor_.log().logLine(text);
-    editor_.session->send(PedalOperation::PedalSetting, text);
-    FormMain& main = *editor_.formMain;
-    main.menuRangeLimitON()->setChecked(on);
-    main.menuRangeLimitOFF()->setChecked(!on);
+    log_.logLine(text);
+    const Outcome sent = session_.sendMessage(PedalOperation::PedalSetting, text);
+    if (view_)
+        view_->showRangeLimit(on);
+    return sent;
 }
 
 void InstrumentRangeHandler::decodeInstrumentRange(const PedalStatus& status)

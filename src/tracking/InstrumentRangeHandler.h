@@ -1,28 +1,39 @@
 #pragma once
 
+#include "session/Outcome.h"
+
 #include <QString>
 
 #include <cstdint>
 
-class Editor;
+class Dialogs;
+class FunctionsUnit;
+class Log;
+class PedalSession;
+class SettingsView;
 struct PedalStatus;
 
 // Instrument range (Standard or Low) and the hidden range limit.
 class InstrumentRangeHandler {
 public:
-    explicit InstrumentRangeHandler(Editor& editor);
+    InstrumentRangeHandler(PedalSession& session, FunctionsUnit& functions, Log& log, Dialogs& dialogs);
+    void setView(SettingsView* view) { view_ = view; }
 
-    void menuStandardClick();
-    void menuLowClick();
-    void menuRangeLimitONClick();
-    void menuRangeLimitOFFClick();
+    Outcome menuStandardClick();
+    Outcome menuLowClick();
+    Outcome menuRangeLimitONClick();
+    Outcome menuRangeLimitOFFClick();
     // The status reply's instrument code.
     void decodeInstrumentRange(const PedalStatus& status);
 
 private:
-    void chooseInstrument(uint8_t code);
+    Outcome chooseInstrument(uint8_t code);
     void showInstrument(uint8_t code);
-    void sendRangeLimit(bool on);
+    Outcome sendRangeLimit(bool on);
 
-    Editor& editor_;
+    PedalSession& session_;
+    FunctionsUnit& functions_;
+    Log& log_;
+    Dialogs& dialogs_;
+    SettingsView* view_ = nullptr;
 };

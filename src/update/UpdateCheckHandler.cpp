@@ -1,17 +1,14 @@
 #include "update/UpdateCheckHandler.h"
 
-#include "app/Editor.h"
-#include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
 #include "files/TextFiles.h"
 #include "seams/Dialogs.h"
+#include "seams/Log.h"
 #include "seams/Shell.h"
-#include "update/NewVersionMsg.h"
-#include "update/UpdateUpdaterUnit.h"
 #include "update/UpdateVersion.h"
+#include "update/UpdateView.h"
 #include "update/WebRequest.h"
 
-#include <QAction>
 #include <QDir>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
@@ -21,9 +18,13 @@ namespace {
 const QString kSettingsFile = QStringLiteral("ShowMessageVersionAtStartup.txt");
 } // namespace
 
-UpdateCheckHandler::UpdateCheckHandler(Editor& editor)
-    : editor_(editor), setup_(UpdateSetup::forThisProgram(FunctionsUnit::editorVersion()))
+UpdateCheckHandler::UpdateCheckHandler(FunctionsUnit& functions, Log& log, Dialogs& dialogs, Shell& shell)
+    : functions_(functions), log_(log), dialogs_(dialogs), shell_(shell),
+      setup_(UpdateSetup::forThisProgram(FunctionsUnit::editorVersion()))
 {
+    TimerCheckWebVersion.setObjectName(QStringLiteral("TimerCheckWebVersion"));
+    TimerCheckWebVersion.setInterval(1000);
+    connect(&TimerCheckWebVersion, &QTimer::timeout, this, &UpdateCheckHandler::TimerCheckWebVersionTimer);
 }
 
 UpdateCheckHandler::~UpdateCheckHandler() = default;
@@ -39,15 +40,14 @@ QNetworkAccessManager& UpdateCheckHandler::network()
 void UpdateCheckHandler::prepare()
 {
     server_ = UpdateServer::configured();
-    editor_.formMain->TimerCheckWebVersion.start();
+    TimerCheckWebVersion.start();
 }
 
 void UpdateCheckHandler::TimerCheckWebVersionTimer()
 {
-    FormMain& main = *editor_.formMain;
-    main.TimerCheckWebVersion.stop();
+    TimerCheckWebVersion.stop();
     if (!server_.isUsable()) {
-        editor_.log().logLine(server_.problem());
+        log_.logLine(server_.problem());
         return;
     }
     if (busy_)
@@ -58,34 +58,33 @@ void UpdateCheckHandler::TimerCheckWebVersionTimer()
     if (reply.cancelled)
         return;
     if (!reply.ok()) {
-        editor_.dialogs().information(&main, QStringLiteral("Error: ") + reply.failureText());
+        dialogs_.information(nullptr, QStringLiteral("Error: ") + reply.failureText());
         return;
     }
     // White space and a line break around the number are not part of it; an
     // answer that is no version (a web page, a message) changes nothing.
     const QString newest = UpdateVersion::cleaned(QString::fromUtf8(reply.body));
     if (!UpdateVersion::isVersion(newest)) {
-        editor_.dialogs().information(&main, QStringLiteral("Error: the server's version is not a version number"));
+        dialogs_.information(nullptr, QStringLiteral("Error: the server's version is not a version number"));
         return;
     }
-    editor_.log().logLine(QStringLiteral("currentAppVersion: ") + setup_.editorVersion);
-    editor_.log().logLine(QStringLiteral("newAppVersion: ") + newest);
+    log_.logLine(QStringLiteral("currentAppVersion: ") + setup_.editorVersion);
+    log_.logLine(QStringLiteral("newAppVersion: ") + newest);
 
+    if (!view_)
+        return;
     if (UpdateVersion::isNewer(newest, setup_.editorVersion)) {
-        main.menuNewAppVersion()->setText(main.menuNewAppVersion()->text() + QLatin1Char(' ') + newest);
-        if (editor_.functions->showUpdateMessage)
-            editor_.formNewVersionMsg->showVersions(setup_.editorVersion, newest);
-        main.setEnabledByName({QStringLiteral("menuUpdateNow")}, true);
-    }
-    else {
-        main.menuNewAppVersion()->setText(QStringLiteral("No update available"));
-        main.setEnabledByName({QStringLiteral("menuUpdateNow")}, false);
+        view_->showNewVersion(newest);
+        if (functions_.showUpdateMessage)
+            view_->showNewVersionMessage(setup_.editorVersion, newest);
+    } else {
+        view_->showNoUpdate();
     }
 }
 
 void UpdateCheckHandler::menuInfoClick()
 {
-    editor_.log().logLine(QStringLiteral("current app version: ") + setup_.editorVersion);
+    log_.logLine(QStringLiteral("current app version: ") + setup_.editorVersion);
 }
 
 void UpdateCheckHandler::menuSupportClick()
@@ -113,10 +112,10 @@ void UpdateCheckHandler::btnSeeWhatsNewClick()
     openPage(UpdateServer::kWhatsNewPage);
 }
 
-void UpdateCheckHandler::menuShowUpdateMsgClick()
+void UpdateCheckHandler::menuShowUpdateMsgClick(bool checked)
 {
     // The item toggles itself; the new value counts from the next start.
-    writeShowMessageFile(editor_.formMain->menuShowUpdateMsg()->isChecked());
+    writeShowMessageFile(checked);
 }
 
 void UpdateCheckHandler::CheckBox1Click(bool checked)
@@ -124,12 +123,13 @@ void UpdateCheckHandler::CheckBox1Click(bool checked)
     // Unticking the box again takes the choice back, so the file says what the
     // box says when the window closes; the menu's check mark shows the same.
     writeShowMessageFile(!checked);
-    editor_.formMain->menuShowUpdateMsg()->setChecked(!checked);
+    if (view_)
+        view_->showUpdateMessageChoice(!checked);
 }
 
 void UpdateCheckHandler::writeShowMessageFile(bool show)
 {
-    const QString path = editor_.functions->filesPath(kSettingsFile);
+    const QString path = functions_.filesPath(kSettingsFile);
     if (!QFileInfo::exists(path))
         return;
     TextFiles::write(path, show ? QStringLiteral("YES") : QStringLiteral("NO"));
@@ -138,12 +138,11 @@ void UpdateCheckHandler::writeShowMessageFile(bool show)
 void UpdateCheckHandler::openPage(const QString& path)
 {
     if (!server_.isUsable()) {
-        editor_.dialogs().information(editor_.formMain,
-                                      QStringLiteral("The maker's web pages are not configured in this build of "
+        dialogs_.information(nullptr, QStringLiteral("The maker's web pages are not configured in this build of "
                                                      "the editor (QUARNEL_UPDATE_BASE_URL)."));
         return;
     }
-    editor_.shell().openUrl(server_.url(path).toString());
+    shell_.openUrl(server_.url(path).toString());
 }
 
 void UpdateCheckHandler::updateProcedure()
@@ -157,22 +156,21 @@ void UpdateCheckHandler::updateProcedure()
         openPage(UpdateServer::kWhatsNewPage);
         return;
     }
-    FormMain& main = *editor_.formMain;
     {
         // Busy from the question on: the new-version window stays clickable
         // while the question box is open.
         const QScopedValueRollback<bool> busy(busy_, true);
-        if (!editor_.dialogs().askYesNo(&main, QStringLiteral("This action will update the Quarnel Editor to the "
-                                                              "latest version. Do you want to continue?")))
+        if (!dialogs_.askYesNo(nullptr, QStringLiteral("This action will update the Quarnel Editor to the "
+                                                       "latest version. Do you want to continue?")))
             return;
-        if (editor_.formUpdateUpdater->checkUpdater(server_, setup_, &main) == UpdaterCheck::Outcome::Stop)
+        if (!view_ || view_->checkUpdater(server_, setup_) == UpdaterCheck::Outcome::Stop)
             return;
         const QStringList paths = {QDir::toNativeSeparators(setup_.editorUpdatePath()),
                                    QDir::toNativeSeparators(setup_.programPath)};
-        if (!editor_.shell().startProgram(QDir::toNativeSeparators(setup_.updaterPath()), paths, true))
-            editor_.dialogs().information(&main,
-                                          QStringLiteral("Failed to launch updater. Please run as administrator."));
+        if (!shell_.startProgram(QDir::toNativeSeparators(setup_.updaterPath()), paths, true))
+            dialogs_.information(nullptr, QStringLiteral("Failed to launch updater. Please run as administrator."));
     }
     // The updater replaces the editor's files, so the editor makes way for it.
-    main.close();
+    if (view_)
+        view_->closeForUpdater();
 }

@@ -4,6 +4,7 @@
 #include "app/FormMain.h"
 #include "console/PrintConsole.h"
 #include "session/PedalSession.h"
+#include "update/UpdateCheckHandler.h"
 #include "status/Communication.h"
 #include "virtualpedal/VirtualPedal.h"
 
@@ -50,7 +51,7 @@ void EditorFixture::restartEditor(std::unique_ptr<FtdiDriver> driver)
 void EditorFixture::settle()
 {
     if (!webVersionCheck)
-        editor_->formMain->TimerCheckWebVersion.stop();
+        editor_->updateCheck->TimerCheckWebVersion.stop();
 }
 
 void EditorFixture::startLinked()
