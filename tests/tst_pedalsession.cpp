@@ -64,6 +64,7 @@ QString messageOf(Op op)
     case Op::Bypass: return Messages::bypass(true);
     case Op::PedalSetting: return Messages::footswitch(Messages::FootswitchButtons{});
     case Op::SettingsMemory: return MemoryMessages::erase(MemoryMessages::settingsMemory());
+    case Op::BootloaderEntry: return StatusMessages::bootloaderEntry();
     default: break;
     }
     return QString();
@@ -93,18 +94,19 @@ void TestPedalSession::theGate_data()
     QTest::addColumn<Mode>("mode");
     QTest::addColumn<QList<Op>>("allowed");
     const QList<Op> firmwareMessages = {Op::Unlink,       Op::StatusRequest,  Op::ParameterWrite, Op::Bypass,
-                                        Op::PedalSetting, Op::EffectUpload,   Op::SettingsMemory, Op::BootloaderEntry};
+                                        Op::PedalSetting, Op::EffectUpload,   Op::SettingsMemory, Op::BootloaderEntry,
+                                        Op::BootloaderGreeting};
     QTest::newRow("unlinked") << Mode::Unlinked << QList<Op>{Op::Link};
     QTest::newRow("lost") << Mode::Lost << QList<Op>{Op::Link};
     QTest::newRow("linked") << Mode::Linked << firmwareMessages;
     QTest::newRow("algorithm too old") << Mode::AlgorithmTooOld << firmwareMessages;
     QTest::newRow("firmware too old") << Mode::FirmwareTooOld
                                       << QList<Op>{Op::Unlink, Op::StatusRequest, Op::Bypass, Op::SettingsMemory,
-                                                   Op::BootloaderEntry};
+                                                   Op::BootloaderEntry, Op::BootloaderGreeting};
     QTest::newRow("requesting") << Mode::Requesting << QList<Op>{Op::Unlink};
     QTest::newRow("uploading") << Mode::Uploading << QList<Op>{Op::Bypass, Op::EffectUpload};
     QTest::newRow("bootloader") << Mode::BootloaderIdle
-                                << QList<Op>{Op::Unlink, Op::BootloaderEntry, Op::BootloaderCommand};
+                                << QList<Op>{Op::Unlink, Op::BootloaderGreeting, Op::BootloaderCommand};
     QTest::newRow("bootloader writing") << Mode::BootloaderWriting << QList<Op>{Op::BootloaderCommand};
 }
 
@@ -113,7 +115,8 @@ void TestPedalSession::theGate()
     QFETCH(Mode, mode);
     QFETCH(QList<Op>, allowed);
     for (Op op : {Op::Link, Op::Unlink, Op::StatusRequest, Op::ParameterWrite, Op::Bypass, Op::PedalSetting,
-                  Op::EffectUpload, Op::SettingsMemory, Op::BootloaderEntry, Op::BootloaderCommand})
+                  Op::EffectUpload, Op::SettingsMemory, Op::BootloaderEntry, Op::BootloaderGreeting,
+                  Op::BootloaderCommand})
         QVERIFY2(SessionGate::allows(mode, op) == allowed.contains(op), qPrintable(SessionGate::operationName(op)));
 }
 
@@ -124,7 +127,7 @@ void TestPedalSession::aRefusedMessageReachesNothing_data()
     QTest::addColumn<bool>("sent");
     for (Mode mode : {Mode::Linked, Mode::FirmwareTooOld, Mode::Uploading, Mode::BootloaderIdle,
                       Mode::BootloaderWriting}) {
-        for (Op op : {Op::ParameterWrite, Op::Bypass, Op::PedalSetting, Op::SettingsMemory}) {
+        for (Op op : {Op::ParameterWrite, Op::Bypass, Op::PedalSetting, Op::SettingsMemory, Op::BootloaderEntry}) {
             const QString name = SessionGate::modeName(mode) + QLatin1String(": ") + SessionGate::operationName(op);
             QTest::newRow(qPrintable(name)) << mode << op << SessionGate::allows(mode, op);
         }

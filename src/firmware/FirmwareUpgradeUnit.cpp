@@ -29,6 +29,23 @@ FirmwareUpgradeUnit::FirmwareUpgradeUnit(PedalSession& session, Communication& c
                                          Log& log, Dialogs& dialogs, Clock& clock)
     : session_(session), comm_(comm), backups_(backups), log_(log), dialogs_(dialogs), clock_(clock)
 {
+    connect(&session_, &PedalSession::modeChanged, this, &FirmwareUpgradeUnit::modeChanged);
+}
+
+void FirmwareUpgradeUnit::modeChanged(SessionMode mode, SessionMode previous)
+{
+    if (!SessionGate::isBootloader(previous) || SessionGate::isLinked(mode))
+        return;
+    // The bootloader's link ended (Unlink, or the pedal went away): the
+    // upgrade window has nothing left to write to, and "Upgrade Mode" starts
+    // afresh.
+    comm_.firmware_upgrade_mode = false;
+    if (view_)
+        view_->setUpgradeModeChecked(false);
+    if (window_ && window_->isVisible()) {
+        window_->ProgressBar1()->setValue(0);
+        window_->hide();
+    }
 }
 
 FirmwareUpgradeUnit::~FirmwareUpgradeUnit() = default;
@@ -77,10 +94,10 @@ void FirmwareUpgradeUnit::menuFirmwareUpgradeModeClick()
     view_->setUpgradeModeChecked(true);
     comm.firmware_upgrade_mode = true;
 
-    // The pedal still runs its bootloader from an upgrade that did not
-    // finish: the bypass and entry messages would reach it as commands, and
-    // there is no SHIFT to hold or release.
-    const bool inBootloader = pedalInBootloader_ && session.isLinked();
+    // The pedal still runs its bootloader (an upgrade that did not finish,
+    // or the window already open): the bypass and entry messages would reach
+    // it as commands, and there is no SHIFT to hold or release.
+    const bool inBootloader = SessionGate::isBootloader(session.mode());
     bool bypassWasOn = false;
     if (!inBootloader) {
         bool ok = false;
@@ -121,19 +138,18 @@ void FirmwareUpgradeUnit::menuFirmwareUpgradeModeClick()
         leaveFailedEntry(true);
         dialogs_.information(
             nullptr, QStringLiteral("Connection to bootloader failed\r\n\r\n"
-                                  "The pedal's bootloader did not answer. To bring the pedal back: unplug it, hold "
-                                  "SHIFT while connecting it to USB, check \"Upgrade Mode\" in the Firmware Upgrade "
-                                  "menu, then choose Scan And Link in the Connection menu."));
-        pedalInBootloader_ = false;
+                                    "The pedal's bootloader did not answer. To bring the pedal back: unplug it, hold "
+                                    "SHIFT while connecting it to USB, check \"Upgrade Mode\" in the Firmware "
+                                    "Upgrade menu, then choose Scan And Link in the Connection menu."));
         needsPowerUpEntry_ = true;
         return;
     }
     leaveFailedEntry(bypassWasOn);
     dialogs_.information(
         nullptr, QStringLiteral("Connection to bootloader failed\r\n\r\n"
-                              "The pedal's bootloader did not answer, so the pedal goes on with its firmware. "
-                              "To upgrade it, check \"Upgrade Mode\" again and keep SHIFT on the pedal pressed "
-                              "while you click Yes."));
+                                "The pedal's bootloader did not answer, so the pedal goes on with its firmware. "
+                                "To upgrade it, check \"Upgrade Mode\" again and keep SHIFT on the pedal pressed "
+                                "while you click Yes."));
 }
 
 void FirmwareUpgradeUnit::leaveFailedEntry(bool bypassWasOn)
@@ -159,7 +175,6 @@ void FirmwareUpgradeUnit::menuStartFirmwareUpgradeClick()
 void FirmwareUpgradeUnit::StartFirmwareUpgrade()
 {
     session_.setReportErrors(false);
-    pedalInBootloader_ = false;
     resyncBeforeUpgrade_ = false;
     needsPowerUpEntry_ = false;
     view_->showUpgradeWindow();
@@ -384,7 +399,6 @@ void FirmwareUpgradeUnit::linkLost(const QString& message)
     session_.setReportErrors(true);
     session_.connectionLost(true);
     needsPowerUpEntry_ = true;
-    pedalInBootloader_ = false;
     comm.firmware_upgrade_mode = false;
     view_->setUpgradeModeChecked(false);
     FirmwareUpgrade& window = *window_;
@@ -446,13 +460,12 @@ void FirmwareUpgradeUnit::restart()
 
     if (go || !session.isLinked())
         return;
-    // The bootloader still runs (the session's mode says so, and the controls
-    // that would reach it as bytes of a command are off).
-    pedalInBootloader_ = true;
+    // The bootloader still runs: the session stays in its bootloader mode,
+    // and the controls that would reach it as bytes of a command stay off.
     view_->showStatusText(QStringLiteral("Status: the pedal waits in its bootloader for a firmware upgrade"));
     dialogs_.information(
         nullptr, QStringLiteral("The pedal was not restarted: %1. It stays in its bootloader until an upgrade "
-                              "completes.\r\n\r\n"
-                              "To upgrade it, check \"Upgrade Mode\" in the Firmware Upgrade menu again.")
-                   .arg(why));
+                                "completes.\r\n\r\n"
+                                "To upgrade it, check \"Upgrade Mode\" in the Firmware Upgrade menu again.")
+                     .arg(why));
 }

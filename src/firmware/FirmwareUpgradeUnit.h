@@ -1,6 +1,9 @@
 #pragma once
 
+#include "session/SessionMode.h"
+
 #include <QByteArray>
+#include <QObject>
 #include <QString>
 
 #include <cstdint>
@@ -18,11 +21,12 @@ class PedalSession;
 // The firmware upgrade through the bootloader: "Upgrade Mode" and the way
 // into the bootloader, the upgrade window's work (the whole upgrade, from an
 // embedded image or a file) and the restart back into the pedal's firmware.
-class FirmwareUpgradeUnit {
+class FirmwareUpgradeUnit : public QObject {
+    Q_OBJECT
 public:
     FirmwareUpgradeUnit(PedalSession& session, Communication& comm, BackupHandler& backups, Log& log,
                         Dialogs& dialogs, Clock& clock);
-    ~FirmwareUpgradeUnit();
+    ~FirmwareUpgradeUnit() override;
     // The windows it works in, as they are made: the main window's part, the
     // upgrade window, and the effect window (whose Bypass switch says what to
     // put back after a failed entry).
@@ -51,6 +55,7 @@ public:
     void restart();
 
 private:
+    void modeChanged(SessionMode mode, SessionMode previous);
     // True (and the user told why) when the image must not be written: it
     // cannot start, or it is a placeholder and the pedal is not the virtual one.
     bool refuse(const QByteArray& image, const QString& name, bool fromFile);
@@ -76,9 +81,6 @@ private:
     // After a failed write the bootloader may sit in the middle of a command:
     // the next upgrade synchronises again before it erases.
     bool resyncBeforeUpgrade_ = false;
-    // The window was closed with the flash incomplete: the pedal still runs
-    // its bootloader, so "Upgrade Mode" goes straight to the handshake.
-    bool pedalInBootloader_ = false;
     // The link was lost in the middle of an upgrade: the pedal has no firmware
     // that could take the bootloader request, only the power-up with SHIFT.
     bool needsPowerUpEntry_ = false;

@@ -407,7 +407,7 @@ void PedalSession::useSerialSettings(bool bootloader)
 
 BootloaderClient::Handshake PedalSession::enterBootloader()
 {
-    if (!permitted(Operation::BootloaderEntry))
+    if (!permitted(Operation::BootloaderGreeting))
         return {};
     const Mode before = mode_;
     setMode(Mode::BootloaderWriting);

@@ -30,7 +30,8 @@ enum class PedalOperation {
                        // save parameters, tuning data, note cut, a raw message from the console
     EffectUpload,      // an effect image
     SettingsMemory,    // erase or read the settings memory
-    BootloaderEntry,   // the firmware's bootloader request and the bootloader's greeting
+    BootloaderEntry,   // the firmware's request to start its bootloader (05 00 01 02 03 04 05 06)
+    BootloaderGreeting, // 7F, the bootloader's synchronisation, and its answer
     BootloaderCommand, // erase, write, read, go
 };
 
