@@ -11,6 +11,7 @@
 #include "status/StatusMessages.h"
 #include "virtualpedal/VirtualPedal.h"
 
+#include <QTimer>
 #include <QtTest>
 
 using Mode = SessionMode;
@@ -82,6 +83,9 @@ private Q_SLOTS:
     void aRefusedMessageReachesNothing();
     void nothingIsSentWhileAReplyIsOnItsWay();
     void theReadTimerRunsOnlyWhileLinked();
+    void theGreetingIsAnExchange_data();
+    void theGreetingIsAnExchange();
+    void windowsKeepShowingTheModeARequestStartedFrom();
     void pacedWritesWaitForAnExchange();
     void anUnplugIsNoticedInEveryLinkedMode_data();
     void anUnplugIsNoticedInEveryLinkedMode();
@@ -195,6 +199,56 @@ void TestPedalSession::theReadTimerRunsOnlyWhileLinked()
     QVERIFY(rig.session.unlink());
     QVERIFY(!rig.session.readTimer().isActive());
     QVERIFY(!rig.session.linkWatch().isActive());
+}
+
+void TestPedalSession::theGreetingIsAnExchange_data()
+{
+    QTest::addColumn<bool>("shift");
+    QTest::addColumn<Mode>("after");
+    QTest::newRow("the bootloader answers") << true << Mode::BootloaderIdle;
+    QTest::newRow("no bootloader") << false << Mode::Linked;
+}
+
+void TestPedalSession::theGreetingIsAnExchange()
+{
+    // While 7F waits for its answer nothing else may be sent, and the read
+    // timer may not take the answer out of the queue.
+    QFETCH(bool, shift);
+    QFETCH(Mode, after);
+    Rig rig;
+    QVERIFY(rig.linkedTo(Mode::Linked));
+    rig.pedal.setShiftHeld(shift);
+    rig.session.send(Op::BootloaderEntry, StatusMessages::bootloaderEntry());
+    rig.clock.sleepMs(200);
+    Mode inside = Mode::Linked;
+    bool timerInside = true;
+    bool sentInside = true;
+    QTimer::singleShot(0, &rig.session, [&] {
+        inside = rig.session.mode();
+        timerInside = rig.session.readTimer().isActive();
+        sentInside = rig.session.sendBypass(false);
+    });
+    const int before = rig.pedal.writes().size();
+    QCOMPARE(rig.session.enterBootloader().ok, shift);
+    QCOMPARE(inside, Mode::BootloaderWriting);
+    QVERIFY(!timerInside);
+    QVERIFY(!sentInside);
+    for (const auto& w : rig.pedal.writes().mid(before))
+        QCOMPARE(w.bytes, QByteArray(1, '\x7F'));
+    QCOMPARE(rig.session.mode(), after);
+}
+
+void TestPedalSession::windowsKeepShowingTheModeARequestStartedFrom()
+{
+    Rig rig;
+    QVERIFY(rig.linkedTo(Mode::FirmwareTooOld));
+    Mode shownInside = Mode::Unlinked;
+    rig.session.requestStatus([&](const PedalStatus&) {
+        shownInside = rig.session.shownMode();
+        return PedalSession::Verdict::Accepted;
+    });
+    QCOMPARE(shownInside, Mode::FirmwareTooOld);
+    QCOMPARE(rig.session.shownMode(), Mode::Linked);
 }
 
 void TestPedalSession::pacedWritesWaitForAnExchange()

@@ -21,7 +21,8 @@ public:
     virtual void showEffectWindow(const QString& title) = 0;
     virtual void closeEffectWindow() = 0;
 
-    // The window's parts of a status reply, each shown on its controls.
+    // The window's parts of a status reply, each shown on its controls (the
+    // twenty values are in the session's model by then).
     virtual void getFootswitchMode(const PedalStatus& status) = 0;
     virtual void getTuning(const PedalStatus& status) = 0;
     virtual void getControlAssignments(const PedalStatus& status) = 0;

@@ -582,13 +582,10 @@ void FXsettings::getBypassStatus(const PedalStatus& status)
         ui->swtBypass->setOn(*status.bypass);
 }
 
-void FXsettings::getParameterValues(const PedalStatus& status)
+void FXsettings::getParameterValues(const PedalStatus&)
 {
-    model_.setValues(status.values);
-    for (int k = 0; k < kParameterCount; ++k) {
-        const auto id = static_cast<ParameterId>(k);
-        log(Messages::valueLogLabel(id, model_.name(id)) + Hex::hex(model_.value(id), 8));
-    }
+    // The values are the session's model's already (and logged); they go on
+    // the controls.
     showParameterValues(false);
     // The pedal's own values: what "Compare" goes back to, and where the
     // history starts afresh.
@@ -796,7 +793,7 @@ void FXsettings::putValues(const EditHistory::Values& target, const EditHistory:
         showParameterValues(false);
     }
     // Paced, one message per parameter.
-    session_.writeParameters(target, send, true, [this](const QString& text) { return addressesUsable(text); });
+    session_.writeParameters(target, send, [this](const QString& text) { return addressesUsable(text); });
 }
 
 void FXsettings::loadPresetValues(const std::array<uint32_t, kParameterCount>& values)

@@ -157,16 +157,14 @@ Outcome LocalPresetHandler::loadPresetFile(const QString& path)
     logValues(log, parsed.lines);
     std::array<uint32_t, kParameterCount> values{};
     std::copy(parsed.values.begin(), parsed.values.end(), values.begin());
-    backups_.backUpBefore(QStringLiteral("the preset load"));
-    if (effectView_) {
-        // Every control whose state changes sends its value to the pedal at once.
-        effectView_->loadPresetValues(values);
-        return Outcome::Done;
+    if (!effectView_) {
+        // The values reach the pedal as the effect window's controls send
+        // them, each in its own units; without the window nothing is sent.
+        log.logLine(QStringLiteral("preset not sent: there is no effect window to send its values"));
+        return Outcome::Refused;
     }
-    // Without the window every value goes to the pedal, at once.
-    session_.parameters().setValues(values);
-    std::array<bool, kParameterCount> all{};
-    all.fill(true);
-    session_.writeParameters(values, all, false);
+    backups_.backUpBefore(QStringLiteral("the preset load"));
+    // Every control whose state changes sends its value to the pedal at once.
+    effectView_->loadPresetValues(values);
     return Outcome::Done;
 }

@@ -239,7 +239,7 @@ void PedalSession::setReportErrors(bool on)
 // ---------------------------------------------------------------- parameters
 
 void PedalSession::writeParameters(const std::array<uint32_t, kParameterCount>& values,
-                                   const std::array<bool, kParameterCount>& send, bool paced,
+                                   const std::array<bool, kParameterCount>& send,
                                    const std::function<bool(const QString& text)>& usable)
 {
     for (int k = 0; k < kParameterCount; ++k) {
@@ -253,13 +253,7 @@ void PedalSession::writeParameters(const std::array<uint32_t, kParameterCount>& 
         log_.logLine(QStringLiteral("Send ") + parameters_.name(id) + kind + text);
         if (usable && !usable(text))
             continue;
-        const int repeats = id == ParameterId::Attack ? 3 : 1;
-        if (paced) {
-            paced_->queue(address, text, repeats);
-        } else {
-            for (int i = 0; i < repeats; ++i)
-                paced_->now(address, text);
-        }
+        paced_->queue(address, text, id == ParameterId::Attack ? 3 : 1);
     }
 }
 

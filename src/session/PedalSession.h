@@ -125,10 +125,10 @@ public:
     PacedWriter& pacedWriter() { return *paced_; }
     // Values written as the effect window's controls write them: each one
     // marked in send logged with its write-parameter message and handed to the
-    // paced writer, paced or at once; the attack three times, as the pedal
-    // takes it only so. A message that usable refuses is logged and not sent.
+    // paced writer; the attack three times, as the pedal takes it only so. A
+    // message that usable refuses is logged and not sent.
     void writeParameters(const std::array<uint32_t, kParameterCount>& values,
-                         const std::array<bool, kParameterCount>& send, bool paced,
+                         const std::array<bool, kParameterCount>& send,
                          const std::function<bool(const QString& text)>& usable = {});
     // Raised while a status reply is put on the controls: their handlers then
     // send nothing. Stays raised after a refusal, as the pedal's values were

@@ -1,7 +1,10 @@
 #include "status/Communication.h"
 
 #include "editor/EffectView.h"
+#include "editor/Messages.h"
+#include "editor/ParameterModel.h"
 #include "effects/CatalogueHandler.h"
+#include "link/Hex.h"
 #include "seams/Dialogs.h"
 #include "seams/Log.h"
 #include "status/DeviceSettingsHandler.h"
@@ -395,6 +398,14 @@ void Communication::showStatus(const PedalStatus& status)
     deviceSettings_.decodeStoreBypassStatus(status);
     instrumentRange_.decodeInstrumentRange(status);
     deviceSettings_.decodeMidiChannel(status);
+    // The pedal's values are the session's from now on, with or without a
+    // window to show them.
+    ParameterModel& model = session_.parameters();
+    model.setValues(status.values);
+    for (int k = 0; k < kParameterCount; ++k) {
+        const auto id = static_cast<ParameterId>(k);
+        log_.logLine(Messages::valueLogLabel(id, model.name(id)) + Hex::hex(model.value(id), 8));
+    }
     if (effectView_)
         effectView_->getParameterValues(status);
     deviceSettings_.decodeLoadFirstPreset(status);
