@@ -50,7 +50,7 @@ int main(int argc, char** argv)
         pedal.model().values[0] = uint32_t(round % 2 ? 0x00400000 : 0x00200000);
         QElapsedTimer timer;
         timer.start();
-        if (!editor.comm->requestStatus()) {
+        if (editor.comm->requestStatus() != Outcome::Done) {
             std::fprintf(stderr, "bench_statusshow: the status request failed\n");
             return 1;
         }

@@ -17,13 +17,14 @@
 #include "editor/DialMath.h"
 #include "editor/FXsettings.h"
 #include "editor/ParameterModel.h"
-#include "effects/Catalogue.h"
-#include "effects/EffectUpload.h"
+#include "effects/CatalogueHandler.h"
+#include "effects/EffectUploadHandler.h"
 #include "firmware/FirmwareImage.h"
 #include "firmware/FirmwareUpgrade.h"
-#include "presets/LocalPresets.h"
+#include "presets/LocalPresetHandler.h"
 #include "presets/PresetFile.h"
 #include "seams/Places.h"
+#include "session/PedalSession.h"
 #include "status/Communication.h"
 #include "ui_FXsettings.h"
 #include "virtualpedal/VirtualPedal.h"
@@ -156,7 +157,7 @@ public:
     {
         const Fault f = pickFault(true);
         inject(f);
-        const bool ok = editor_->comm->requestStatus();
+        const bool ok = editor_->comm->requestStatus() == Outcome::Done;
         if (ok && spoils(f))
             ++tally.falseSuccesses;
         if (!ok && !spoils(f))
@@ -174,7 +175,7 @@ public:
             dial->setAngle(angle(rng_));
             ++tally.operations;
         }
-        editor_->formFXsettings->Timer1Timer();
+        editor_->session->pacedWriter().Timer1Timer();
         const uint32_t shown = levelWord(DialMath::dialToLevel(dial->angle(), nullptr));
         if (pedal_->model().values[PedalModel::Dry] != shown)
             ++tally.lostValues;
@@ -216,7 +217,7 @@ public:
         // the pedal must then hold the image.
         const QString status = editor_->formMain->lblStatus()->text();
         const bool shownDone = status != QLatin1String("Uploading...") && !status.isEmpty()
-                               && !editor_->formMain->UploadCheckTimer.isActive();
+                               && !editor_->session->uploadWatchdogRunning();
         const bool held = !pedal_->model().effectImage.isEmpty();
         if (shownDone && !held && f != Fault::Unplug)
             ++tally.falseSuccesses;
@@ -302,7 +303,7 @@ public:
         VirtualPedal& p = *pedal_;
         p.setShiftHeld(false);
         p.faults() = PedalFaults{};
-        const bool sound = p.mode() == VirtualPedal::Mode::Firmware && editor_->comm->linked
+        const bool sound = p.mode() == VirtualPedal::Mode::Firmware && editor_->session->isLinked()
                            && !editor_->formFirmwareUpgrade->isVisible() && !editor_->comm->firmware_upgrade_mode;
         if (!sound) {
             ++tally.unexpectedFailures;

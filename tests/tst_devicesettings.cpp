@@ -7,7 +7,7 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "status/Communication.h"
-#include "status/DeviceSettings.h"
+#include "status/DeviceSettingsHandler.h"
 #include "ui_FormMain.h"
 #include "virtualpedal/VirtualPedal.h"
 
@@ -36,7 +36,7 @@ QString shownState(EditorFixture& fx, const QString& field)
     }
     if (field == QLatin1String("midi")) {
         QStringList checked;
-        for (QAction* a : fx.editor().deviceSettings->midiChannelItems())
+        for (QAction* a : fx.main().midiChannelItems())
             if (a->isChecked())
                 checked << a->text();
         return checked.isEmpty() ? QStringLiteral("none") : checked.join(QLatin1Char(','));
@@ -87,7 +87,7 @@ void TestDeviceSettings::designState()
 {
     EditorFixture fx;
     fx.start();
-    const QList<QAction*>& items = fx.editor().deviceSettings->midiChannelItems();
+    const QList<QAction*>& items = fx.main().midiChannelItems();
     QCOMPARE(items.size(), 17);
     QCOMPARE(items.first()->text(), QStringLiteral("OMNI"));
     QCOMPARE(items.at(10)->text(), QStringLiteral("10"));
@@ -123,15 +123,15 @@ void TestDeviceSettings::midiChannel()
     QCOMPARE(shownState(fx, QStringLiteral("midi")), QStringLiteral("3"));
     const int mark = fx.logMark();
     const int writes = fx.writeMark();
-    fx.editor().deviceSettings->midiChannelItems().at(item)->trigger();
+    fx.main().midiChannelItems().at(item)->trigger();
     QCOMPARE(fx.logSince(mark), (QStringList{QStringLiteral("Midi channel: ")
-                                                 + fx.editor().deviceSettings->midiChannelItems().at(item)->text(),
+                                                 + fx.main().midiChannelItems().at(item)->text(),
                                              text}));
     QCOMPARE(fx.writesSince(writes), QList<QByteArray>{sent});
     QCOMPARE(fx.pedal().model().midiChannel, uint8_t(item));
     // The mark moves only with the pedal's next reply.
     QCOMPARE(shownState(fx, QStringLiteral("midi")), QStringLiteral("3"));
-    QVERIFY(fx.comm().requestStatus());
+    QCOMPARE(fx.comm().requestStatus(), Outcome::Done);
     QCOMPARE(shownState(fx, QStringLiteral("midi")), item == 0 ? QStringLiteral("OMNI") : QString::number(item));
 }
 
@@ -210,7 +210,7 @@ void TestDeviceSettings::decoders()
     setReplyByte(fx, field, byte);
     const int mark = fx.logMark();
     const int writes = fx.writeMark();
-    QVERIFY(fx.comm().requestStatus());
+    QCOMPARE(fx.comm().requestStatus(), Outcome::Done);
     QCOMPARE(shownState(fx, field), shown);
 
     const QStringList log = fx.logSince(mark);

@@ -11,6 +11,7 @@
 #include "editor/DialMath.h"
 #include "editor/FXsettings.h"
 #include "editor/Switch.h"
+#include "session/PedalSession.h"
 #include "status/Communication.h"
 #include "ui_FXsettings.h"
 #include "ui_FormMain.h"
@@ -48,7 +49,7 @@ void linkWith(EditorFixture& f, const Values& values)
 // Lets the pacing timer write what it holds.
 void settle(EditorFixture& f)
 {
-    QTRY_VERIFY(!f.fx().Timer1.isActive());
+    QTRY_VERIFY(!f.session().pacedWriter().Timer1.isActive());
 }
 } // namespace
 
@@ -76,7 +77,7 @@ void TestEditing::dialTurnUndoneAndRedone()
     QCOMPARE(fx.menuUndo->text(), QStringLiteral("Undo"));
     QVERIFY(!fx.menuUndo->isEnabled());
     QVERIFY(!fx.menuRedo->isEnabled());
-    const uint16_t dry = fx.parameters().dry.address;
+    const uint16_t dry = f.session().parameters().dry.address;
 
     // One turn of several steps is one step of the history.
     for (int angle : {170, 120, 60, 0})
@@ -93,7 +94,7 @@ void TestEditing::dialTurnUndoneAndRedone()
     QCOMPARE(f.writesSince(mark), QList<QByteArray>{parameterWrite(dry, stateA()[PedalModel::Dry])});
     QCOMPARE(pedalValues(f), stateA());
     QCOMPARE(fx.ui->dialDry->angle(), DialMath::valueToDialAngle(stateA()[PedalModel::Dry]));
-    QCOMPARE(fx.parameters().dry.value, stateA()[PedalModel::Dry]);
+    QCOMPARE(f.session().parameters().dry.value, stateA()[PedalModel::Dry]);
     QVERIFY(!fx.menuUndo->isEnabled());
     QCOMPARE(fx.menuRedo->text(), QStringLiteral("Redo Dry"));
 
@@ -161,7 +162,7 @@ void TestEditing::presetLoadIsOneStep()
         addresses.insert(w.mid(1, 2));
     QCOMPARE(addresses.size(), 20);
     QCOMPARE(pedalValues(f), stateA());
-    QCOMPARE(fx.parameters().values(), stateA());
+    QCOMPARE(f.session().parameters().values(), stateA());
     QCOMPARE(fx.menuRedo->text(), QStringLiteral("Redo Load Preset"));
     QVERIFY(!fx.menuUndo->isEnabled());
 }
@@ -175,7 +176,7 @@ void TestEditing::statusReplyStartsAFreshHistory()
     fx.ui->dialDry->setAngle(0);
     QCOMPARE(fx.menuUndo->text(), QStringLiteral("Undo Dry"));
     settle(f);
-    QVERIFY(f.comm().requestStatus());
+    QCOMPARE(f.comm().requestStatus(), Outcome::Done);
     QCOMPARE(fx.menuUndo->text(), QStringLiteral("Undo"));
     QVERIFY(!fx.menuUndo->isEnabled());
     QVERIFY(!fx.menuRedo->isEnabled());
@@ -225,7 +226,7 @@ void TestEditing::compareSwitchesBetweenEditsAndReference()
     EditorFixture f;
     linkWith(f, stateA());
     FXsettings& fx = f.fx();
-    const ParameterModel& m = fx.parameters();
+    const ParameterModel& m = f.session().parameters();
     fx.ui->dialDry->setAngle(0);
     fx.ui->swtLimitRange->setOn(false);
     settle(f);
@@ -279,7 +280,7 @@ void TestEditing::editingWhileComparingEndsIt()
     Values expected = stateA();
     expected[PedalModel::SubMix] = level(DialMath::dialToLevel(90));
     QCOMPARE(pedalValues(f), expected);
-    QCOMPARE(fx.parameters().values(), expected);
+    QCOMPARE(f.session().parameters().values(), expected);
     QCOMPARE(fx.menuUndo->text(), QStringLiteral("Undo Sub Mix"));
 }
 
@@ -300,7 +301,7 @@ void TestEditing::writeAtOnceDropsAPendingKnobMessage()
     FXsettings& fx = f.fx();
     // The knob's message waits for the pacing...
     fx.ui->dialInputLevel->setAngle(-45);
-    QVERIFY(fx.Timer1.isActive());
+    QVERIFY(f.session().pacedWriter().Timer1.isActive());
     Values preset = start;
     preset[PedalModel::InputLevel] = level(300);
     // ...when the same parameter is written at once.
@@ -337,8 +338,8 @@ void TestEditing::defaultsLeaveTheUsersSwitchesAlone()
     QVERIFY(fx.ui->swtWave->isOn());
     QVERIFY(!fx.ui->swtSplit->isOn());
     for (const QByteArray& w : f.writesSince(mark)) {
-        QVERIFY(w.mid(1, 2) != parameterWrite(fx.parameters().wave.address, 0).mid(1, 2));
-        QVERIFY(w.mid(1, 2) != parameterWrite(fx.parameters().split.address, 0).mid(1, 2));
+        QVERIFY(w.mid(1, 2) != parameterWrite(f.session().parameters().wave.address, 0).mid(1, 2));
+        QVERIFY(w.mid(1, 2) != parameterWrite(f.session().parameters().split.address, 0).mid(1, 2));
     }
     QCOMPARE(f.pedal().model().values[PedalModel::Wave], 0x00400000u);
     QCOMPARE(f.pedal().model().values[PedalModel::Split], 0u);

@@ -7,7 +7,8 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "data/DataItems.h"
-#include "effects/EffectUpload.h"
+#include "effects/EffectUploadHandler.h"
+#include "session/PedalSession.h"
 #include "status/Communication.h"
 #include "link/D2XXUnit.h"
 #include "link/Transport.h"
@@ -106,10 +107,10 @@ void TestEffectUpload::catalogueUpload()
     QCOMPARE(main.ui->lblStatus->text(), QStringLiteral("Upload OK"));
     QCOMPARE(main.ui->lblAlgorithmVersion->text(), QStringLiteral("Device Algorithm: 0015"));
     QVERIFY(main.isEnabledByName(QStringLiteral("btnSaveParameters")));
-    QVERIFY(!main.UploadCheckTimer.isActive());
-    QVERIFY(main.Timer_USB_Read.isActive());
-    QVERIFY(fx.editor().d2xx->reportErrors);
-    QVERIFY(fx.comm().linked);
+    QVERIFY(!fx.session().uploadWatchdog().isActive());
+    QVERIFY(fx.session().readTimer().isActive());
+    QVERIFY(fx.session().reportsErrors());
+    QVERIFY(fx.session().isLinked());
 }
 
 void TestEffectUpload::catalogueUploadAnsweredNo()
@@ -120,8 +121,8 @@ void TestEffectUpload::catalogueUploadAnsweredNo()
     fx.dialogs.answerNo();
     fx.main().ui->btnUpload->click();
     QCOMPARE(fx.writesSince(writes), QList<QByteArray>());
-    QVERIFY(fx.main().Timer_USB_Read.isActive());
-    QVERIFY(!fx.main().UploadCheckTimer.isActive());
+    QVERIFY(fx.session().readTimer().isActive());
+    QVERIFY(!fx.session().uploadWatchdog().isActive());
 }
 
 void TestEffectUpload::answerInTwoParts_data()
@@ -149,7 +150,7 @@ void TestEffectUpload::answerInTwoParts()
     QCOMPARE(fx.main().ui->lblFirmwareVersion->text(), QStringLiteral("Device Firmware: 17"));
     QVERIFY(fx.main().isEnabledByName(QStringLiteral("btnSaveParameters")));
     QVERIFY(fx.dialogs.informationTexts().isEmpty());
-    QVERIFY(fx.main().Timer_USB_Read.isActive());
+    QVERIFY(fx.session().readTimer().isActive());
 }
 
 void TestEffectUpload::queuedDumpIsNotTakenForTheAnswer()
@@ -159,8 +160,8 @@ void TestEffectUpload::queuedDumpIsNotTakenForTheAnswer()
     EditorFixture fx;
     fx.pedal().setAlgorithmVersion(14);
     fx.startLinked();
-    QVERIFY(!fx.main().Timer_USB_Read.isActive());
-    fx.editor().transport->sendHex(QStringLiteral("0C5000000000"), false, 4000);
+    QVERIFY(!fx.session().readTimer().isActive());
+    fx.session().send(PedalOperation::SettingsMemory, QStringLiteral("0C5000000000"), false, 4000);
     const int mark = fx.logMark();
     fx.main().ui->btnUpload->click();
     const QStringList log = fx.logSince(mark);
@@ -183,7 +184,7 @@ void TestEffectUpload::silentPedalTripsTheWatchdog()
     QFETCH(bool, fromFile);
     EditorFixture fx;
     fx.startLinked();
-    fx.main().UploadCheckTimer.setInterval(300);
+    fx.session().uploadWatchdog().setInterval(300);
     fx.pedal().setSilent(true);
     const int writes = fx.writeMark();
     fx.dialogs.clear();
@@ -197,10 +198,10 @@ void TestEffectUpload::silentPedalTripsTheWatchdog()
 
     QTRY_COMPARE(fx.main().ui->lblStatus->text(), QStringLiteral("Upload Failed"));
     QCOMPARE(fx.dialogs.informationTexts(), QStringList{kFailed});
-    QVERIFY(!fx.comm().linked);
+    QVERIFY(!fx.session().isLinked());
     QVERIFY(!fx.pedal().isOpen());
-    QVERIFY(!fx.main().UploadCheckTimer.isActive());
-    QVERIFY(!fx.main().Timer_USB_Read.isActive());
+    QVERIFY(!fx.session().uploadWatchdog().isActive());
+    QVERIFY(!fx.session().readTimer().isActive());
     QVERIFY(!fx.editor().effectUpload->uploading());
     // Bypass and image, and no status request after a failed upload.
     const QList<QByteArray> sent = fx.writesSince(writes);
@@ -223,8 +224,8 @@ void TestEffectUpload::noImageSendsNothing()
     QCOMPARE(fx.dialogs.questions(), QStringList());
     QCOMPARE(fx.dialogs.informationTexts().size(), 1);
     QVERIFY(fx.dialogs.informationTexts().first().contains(QStringLiteral("Nothing was sent")));
-    QVERIFY(!fx.main().UploadCheckTimer.isActive());
-    QVERIFY(fx.comm().linked);
+    QVERIFY(!fx.session().uploadWatchdog().isActive());
+    QVERIFY(fx.session().isLinked());
 }
 
 void TestEffectUpload::fileUpload()
@@ -253,8 +254,8 @@ void TestEffectUpload::fileUpload()
                                              QStringLiteral("received: Upload OK"),
                                              QStringLiteral("num of bytes received from device: 0")}));
     QCOMPARE(fx.main().ui->lblStatus->text(), QStringLiteral("Upload OK"));
-    QVERIFY(!fx.main().UploadCheckTimer.isActive());
-    QVERIFY(fx.main().Timer_USB_Read.isActive());
+    QVERIFY(!fx.session().uploadWatchdog().isActive());
+    QVERIFY(fx.session().readTimer().isActive());
 
     // The next dialog opens where this file was.
     fx.dialogs.cancelFileDialog();
@@ -291,9 +292,9 @@ void TestEffectUpload::refusedFiles()
     QCOMPARE(shown.size(), 1);
     QVERIFY2(shown.first().contains(reason) && shown.first().contains(QStringLiteral("Nothing was sent")),
              qPrintable(shown.first()));
-    QVERIFY(!fx.main().UploadCheckTimer.isActive());
-    QVERIFY(fx.main().Timer_USB_Read.isActive());
-    QVERIFY(fx.comm().linked);
+    QVERIFY(!fx.session().uploadWatchdog().isActive());
+    QVERIFY(fx.session().readTimer().isActive());
+    QVERIFY(fx.session().isLinked());
 }
 
 void TestEffectUpload::somethingThatIsNotAFileIsRefused_data()
@@ -331,8 +332,8 @@ void TestEffectUpload::somethingThatIsNotAFileIsRefused()
                  && shown.first().endsWith(QStringLiteral("Nothing was sent to the pedal.")),
              qPrintable(shown.first()));
     QCOMPARE(fx.logSince(mark), QStringList{QStringLiteral("upload refused: ") + shown.first()});
-    QVERIFY(!fx.main().UploadCheckTimer.isActive());
-    QVERIFY(fx.main().Timer_USB_Read.isActive());
+    QVERIFY(!fx.session().uploadWatchdog().isActive());
+    QVERIFY(fx.session().readTimer().isActive());
 }
 
 void TestEffectUpload::fileDialogCancelledOrNo()
@@ -346,8 +347,8 @@ void TestEffectUpload::fileDialogCancelledOrNo()
     fx.dialogs.answerNo();
     fx.main().ui->menuLoadAlgorithmFromFile->trigger();
     QCOMPARE(fx.writesSince(writes), QList<QByteArray>());
-    QVERIFY(fx.main().Timer_USB_Read.isActive());
-    QVERIFY(!fx.main().UploadCheckTimer.isActive());
+    QVERIFY(fx.session().readTimer().isActive());
+    QVERIFY(!fx.session().uploadWatchdog().isActive());
 }
 
 void TestEffectUpload::secondUploadDuringTheWaitIsRefused()
@@ -357,8 +358,15 @@ void TestEffectUpload::secondUploadDuringTheWaitIsRefused()
     fx.pedal().setReplyDelay(50);
     const int writes = fx.writeMark();
     const int mark = fx.logMark();
-    QTimer::singleShot(0, &fx.main(), [&fx] { fx.main().ui->btnUpload->click(); });
+    // Inside the wait the button is greyed; an upload started all the same
+    // (a click already on its way) is refused by the handler.
+    bool buttonEnabledInside = true;
+    QTimer::singleShot(0, &fx.main(), [&fx, &buttonEnabledInside] {
+        buttonEnabledInside = fx.main().ui->btnUpload->isEnabled();
+        fx.editor().effectUpload->btnUploadClick();
+    });
     fx.main().ui->btnUpload->click();
+    QVERIFY(!buttonEnabledInside);
     QVERIFY(fx.logSince(mark).contains(QStringLiteral("upload refused: another upload is waiting for the pedal")));
     QCOMPARE(fx.writesSince(writes).count(embeddedImage()), 1);
     QCOMPARE(fx.dialogs.questions().size(), 1);

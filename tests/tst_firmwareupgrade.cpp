@@ -15,6 +15,7 @@
 #include "firmware/FirmwareUpgradeUnit.h"
 #include "data/DataItems.h"
 #include "editor/FXsettings.h"
+#include "session/PedalSession.h"
 #include "status/Communication.h"
 #include "virtualpedal/VirtualPedal.h"
 
@@ -166,7 +167,7 @@ void TestFirmwareUpgrade::bothWaysInReachTheUpgradeWindow()
     QVERIFY(f.comm().firmware_upgrade_mode);
     QVERIFY(f.main().isEnabledByName(QStringLiteral("menuStartFirmwareUpgrade")));
     QVERIFY(!f.main().btnRequest()->isEnabled());
-    QVERIFY(!f.main().Timer_USB_Read.isActive());
+    QVERIFY(!f.session().readTimer().isActive());
     QCOMPARE(f.window().cmbFirmwareChoose()->currentText(), QStringLiteral("Firmware_17"));
     QVERIFY(f.log().contains(QStringLiteral("Firmware Version(DEC): 17")));
     const QString success = legacy ? QStringLiteral("Connection to bootloader succeeded, ready for firmware upgrade")
@@ -221,7 +222,7 @@ void TestFirmwareUpgrade::upgradeWritesTheImageAndRestarts()
     QVERIFY(!f.upgradeMode()->isChecked());
     QVERIFY(!f.comm().firmware_upgrade_mode);
     QVERIFY(!f.main().isEnabledByName(QStringLiteral("menuStartFirmwareUpgrade")));
-    QVERIFY(f.main().Timer_USB_Read.isActive());
+    QVERIFY(f.session().readTimer().isActive());
     QCOMPARE(f.window().ProgressBar1()->value(), 0);
     QCOMPARE(f.window().ProgressBar1()->maximum(), 2 * 211); // written, then checked
     const QStringList log = f.logSince(logMark);
@@ -285,7 +286,7 @@ void TestFirmwareUpgrade::failureEndsTheUpgradeWithoutGo()
 
     if (fault == QLatin1String("unplug")) {
         QVERIFY(message.contains(QStringLiteral("hold SHIFT while connecting it")));
-        QVERIFY(!f.comm().linked);
+        QVERIFY(!f.session().isLinked());
         QVERIFY(!f.window().isVisible());
         // Brought back as the message says: SHIFT held while connecting,
         // "Upgrade Mode", then the link; the upgrade then goes through.
@@ -533,13 +534,13 @@ void TestFirmwareUpgrade::lostLinkUnlinksAndWatchesForThePedal()
     f.comm().scanAndLink();
     f.pedal().setShiftHeld(true);
     f.upgradeMode()->trigger();
-    f.comm().deviceWatch.setInterval(10);
+    f.session().deviceWatch().setInterval(10);
     f.pedal().setUnplugAtWrite(100);
     f.clickUpgrade();
 
     QVERIFY(f.dialogs.informationTexts().last().contains(QStringLiteral("hold SHIFT while connecting it")));
     // Unlinked whatever the close said: the step the message asks for can be taken.
-    QVERIFY(!f.comm().linked);
+    QVERIFY(!f.session().isLinked());
     QVERIFY(f.main().isEnabledByName(QStringLiteral("menuScan")));
     QVERIFY(!f.main().isEnabledByName(QStringLiteral("menuDisconnect")));
     QCOMPARE(f.main().lblStatus()->text(), QStringLiteral("Status: connection lost"));
@@ -571,7 +572,7 @@ void TestFirmwareUpgrade::failedOrCancelledEntryLeavesThePedalAsItWas()
     f.pedal().model().bypass = bypassOn ? 1 : 0;
     f.startLinked();
     QCOMPARE(f.fx().isBypassOn(), bypassOn);
-    QVERIFY(f.main().Timer_USB_Read.isActive());
+    QVERIFY(f.session().readTimer().isActive());
     if (answerNo)
         f.dialogs.answerNo();
     else // a second click while the handshake waits changes nothing under it
@@ -584,7 +585,7 @@ void TestFirmwareUpgrade::failedOrCancelledEntryLeavesThePedalAsItWas()
     QVERIFY(!f.upgradeMode()->isChecked());
     QVERIFY(!f.comm().firmware_upgrade_mode);
     QCOMPARE(f.pedal().line().parity, uint8_t(0));
-    QVERIFY(f.main().Timer_USB_Read.isActive());
+    QVERIFY(f.session().readTimer().isActive());
     QCOMPARE(f.pedal().model().bypass, uint8_t(bypassOn ? 1 : 0));
     QCOMPARE(f.fx().isBypassOn(), bypassOn);
     if (answerNo) {
@@ -598,7 +599,7 @@ void TestFirmwareUpgrade::failedOrCancelledEntryLeavesThePedalAsItWas()
     }
     // The link works: the pedal answers the next request.
     const int mark = f.logMark();
-    QVERIFY(f.comm().requestStatus());
+    QCOMPARE(f.comm().requestStatus(), Outcome::Done);
     QVERIFY(f.pedal().writes().last().understood);
     QVERIFY(f.logSince(mark).contains(QStringLiteral("Firmware Version: 17")));
 }

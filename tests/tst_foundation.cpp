@@ -7,7 +7,11 @@
 #include "app/ControlText.h"
 #include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
+#include "app/Looks.h"
+#include "effects/EffectUploadHandler.h"
+#include "update/UpdateCheckHandler.h"
 #include "app/Editor.h"
+#include "session/PedalSession.h"
 #include "app/MainWindowFirst.h"
 #include "console/PrintConsole.h"
 #include "editor/FXsettings.h"
@@ -95,7 +99,7 @@ void TestFoundation::firstStartOnEmptyDocuments()
     QCOMPARE(readAll(fx.filesPath(QStringLiteral("ReportUSBErrors.txt"))), QByteArray("YES"));
     QVERIFY(QFileInfo::exists(fx.filesPath(QStringLiteral("log.txt"))));
     QCOMPARE(QFileInfo(fx.filesPath(QStringLiteral("log.txt"))).size(), 0);
-    QCOMPARE(fx.editor().functions->currentTheme(), QStringLiteral("Style_0"));
+    QCOMPARE(fx.editor().looks->currentTheme(), QStringLiteral("Style_0"));
     QVERIFY(!QFileInfo::exists(stylePath(fx)));
     QVERIFY(fx.dialogs.texts().isEmpty());
     QVERIFY(fx.main().ui->menuShowUpdateMsg->isChecked());
@@ -113,12 +117,12 @@ void TestFoundation::chosenLookIsRememberedAcrossStarts()
         QCOMPARE(looks.size(), 7);
         looks.at(3)->trigger(); // "BLUE"
         QCOMPARE(readAll(QDir(shared.path()).filePath(QStringLiteral("TERVO/style.txt"))), QByteArray("3"));
-        QCOMPARE(fx.editor().functions->currentTheme(), QStringLiteral("Style_3"));
+        QCOMPARE(fx.editor().looks->currentTheme(), QStringLiteral("Style_3"));
     }
     EditorFixture again;
     again.places = FixedPlaces(shared.path());
     again.start();
-    QCOMPARE(again.editor().functions->currentTheme(), QStringLiteral("Style_3"));
+    QCOMPARE(again.editor().looks->currentTheme(), QStringLiteral("Style_3"));
     QVERIFY(!qApp->styleSheet().isEmpty());
 }
 
@@ -142,7 +146,7 @@ void TestFoundation::unusableStyleFileGivesDefaultLook()
     EditorFixture fx;
     writeAll(stylePath(fx), content);
     fx.start();
-    QCOMPARE(fx.editor().functions->currentTheme(), theme);
+    QCOMPARE(fx.editor().looks->currentTheme(), theme);
     QCOMPARE(readAll(stylePath(fx)), content); // left as the user made it
 }
 
@@ -206,7 +210,7 @@ void TestFoundation::pipesInPlaceOfTheFilesAreLeftAlone()
         QSKIP("no named pipes here");
     fx.start();
 
-    QCOMPARE(fx.editor().functions->currentTheme(), QStringLiteral("Style_0"));
+    QCOMPARE(fx.editor().looks->currentTheme(), QStringLiteral("Style_0"));
     QVERIFY(fx.editor().functions->showUpdateMessage);
     QCOMPARE(fx.editor().functions->reportUSBErrors, !name.endsWith(QLatin1String("ReportUSBErrors.txt")));
     const QString ignored = path + QStringLiteral(" is not a regular file (it is a device, a pipe or a socket)");
@@ -214,7 +218,7 @@ void TestFoundation::pipesInPlaceOfTheFilesAreLeftAlone()
     QVERIFY(fx.dialogs.texts().isEmpty());
 
     // Nor do the writes of a look, of the USB item or of the log at close wait on it.
-    fx.editor().functions->lookItems().at(3)->trigger();
+    fx.editor().looks->lookItems().at(3)->trigger();
     fx.main().ui->menuReportUSBErrors->trigger();
     fx.main().close();
     QVERIFY(!QFileInfo(path).isFile());
@@ -476,15 +480,15 @@ void TestFoundation::windowsAtStart()
     QCOMPARE(e.formMain->pos(), QPoint(37, 31));
     QCOMPARE(e.formPrint->size(), QSize(508, 676));
     QCOMPARE(e.formPrint->pos(), QPoint(1075, 0));
-    for (QTimer* t : {&e.formMain->Timer_USB_Read, &e.formMain->UploadCheckTimer})
+    for (QTimer* t : {&e.session->readTimer(), &e.session->uploadWatchdog()})
         QVERIFY(!t->isActive());
-    QCOMPARE(e.formMain->Timer_USB_Read.interval(), 50);
-    QCOMPARE(e.formMain->UploadCheckTimer.interval(), 7000);
-    QCOMPARE(e.formMain->TimerCheckWebVersion.interval(), 1000);
+    QCOMPARE(e.session->readTimer().interval(), 50);
+    QCOMPARE(e.session->uploadWatchdog().interval(), 7000);
+    QCOMPARE(e.updateCheck->TimerCheckWebVersion.interval(), 1000);
     QCOMPARE(e.formMain->SaveDialog1.title, QStringLiteral("Save Preset File"));
     QCOMPARE(e.formMain->SaveDialog1.filter, QStringLiteral("Text file (*.txt)"));
     QCOMPARE(e.formMain->SaveDialog1.defaultSuffix, QStringLiteral("txt"));
-    QCOMPARE(e.formMain->OpenDialog1.filter, QStringLiteral("Dat files (*.dat)"));
+    QCOMPARE(e.effectUpload->OpenDialog1.filter, QStringLiteral("Dat files (*.dat)"));
     QCOMPARE(e.formMain->ui->btnSaveParameters->toolTip(),
              QStringLiteral("Saves current status of assignable parameters to pedal."));
     QCOMPARE(e.formMain->ui->lblFirmwareVersion->toolTip(),
@@ -620,7 +624,7 @@ void TestFoundation::captionsFitTheirControlsInEveryLook()
     QFETCH(int, look);
     EditorFixture fx;
     fx.start();
-    QVERIFY(fx.editor().functions->applyTheme(QStringLiteral("Style_%1").arg(look)));
+    QVERIFY(fx.editor().looks->applyTheme(QStringLiteral("Style_%1").arg(look)));
     Editor& e = fx.editor();
     QCOMPARE(e.windows().size(), 8);
     QStringList cut;

@@ -7,6 +7,7 @@
 
 #include "app/FormMain.h"
 #include "console/PrintConsole.h"
+#include "session/PedalSession.h"
 #include "status/Communication.h"
 #include "link/D2XXUnit.h"
 #include "link/Transport.h"
@@ -194,10 +195,10 @@ void TestLink::scanAndLinkThenUnlink()
     FormMain& main = fx.main();
     QCOMPARE(main.ui->lblDeviceName->text(), QStringLiteral("Quarnel MK3"));
     QCOMPARE(main.ui->menuSerialNumber->text(), QStringLiteral("Device Serial: QM3V0001"));
-    QVERIFY(!fx.comm().linked);
+    QVERIFY(!fx.session().isLinked());
 
     fx.comm().scanAndLink();
-    QVERIFY(fx.comm().linked);
+    QVERIFY(fx.session().isLinked());
     const QStringList log = fx.log();
     const QStringList expectedInOrder = {
         QStringLiteral("FT device count: 1"), QStringLiteral("FT_Device_String: QM3V0001"),
@@ -234,15 +235,15 @@ void TestLink::scanAndLinkThenUnlink()
                        true),
              QStringList());
     QCOMPARE(enabledOf(main, {QStringLiteral("menuScan"), QStringLiteral("menuConnect")}, false), QStringList());
-    QVERIFY(main.Timer_USB_Read.isActive());
-    QVERIFY(!fx.comm().updatingFromPedal);
+    QVERIFY(fx.session().readTimer().isActive());
+    QVERIFY(!fx.session().updatingFromPedal());
     QVERIFY(fx.dialogs.texts().isEmpty());
 
     main.ui->menuDisconnect->trigger();
-    QVERIFY(!fx.comm().linked);
+    QVERIFY(!fx.session().isLinked());
     QCOMPARE(main.ui->lblDeviceName->text(), QStringLiteral("Quarnel MK3 "));
     QVERIFY(!fx.pedal().isOpen());
-    QVERIFY(!main.Timer_USB_Read.isActive());
+    QVERIFY(!fx.session().readTimer().isActive());
     QCOMPARE(enabledOf(main, {QStringLiteral("menuScan"), QStringLiteral("menuConnect")}, true), QStringList());
     QStringList off = kUsbObjects;
     off.removeAll(QStringLiteral("lstEffects")); // unlinking leaves the catalogue
@@ -268,8 +269,8 @@ void TestLink::oldFirmwareIsRefused()
     QCOMPARE(shown.at(1).count(QStringLiteral("\r\n")), 7);
     QCOMPARE(enabledOf(fx.main(), kUsbObjects, false), QStringList());
     QCOMPARE(fx.main().ui->lblFirmwareVersion->text(), QStringLiteral("Device Firmware: 16"));
-    QVERIFY(fx.comm().updatingFromPedal); // nothing is sent until a request succeeds
-    QVERIFY(!fx.main().Timer_USB_Read.isActive());
+    QVERIFY(fx.session().updatingFromPedal()); // nothing is sent until a request succeeds
+    QVERIFY(!fx.session().readTimer().isActive());
 }
 
 void TestLink::oldAlgorithmDisablesOnlyTheCommandButtons()
@@ -298,7 +299,7 @@ void TestLink::noDeviceFound()
     fx.comm().scanAndLink();
     QCOMPARE(fx.dialogs.informationTexts(), QStringList{QStringLiteral("No device found")});
     QCOMPARE(fx.log(), QStringList{QStringLiteral("FT device count: 0")});
-    QVERIFY(!fx.comm().linked);
+    QVERIFY(!fx.session().isLinked());
 }
 
 void TestLink::twoDevicesAreLinkedInTurnOneHandleAtATime()
@@ -317,8 +318,8 @@ void TestLink::twoDevicesAreLinkedInTurnOneHandleAtATime()
     QVERIFY(log.indexOf(QStringLiteral("FT_Device_String: FIRST")) < log.indexOf(QStringLiteral("FT_Device_String: SECOND")));
     QCOMPARE(two.opens, 2);
     QCOMPARE(two.closes, 1); // the first handle let go before the second open
-    QVERIFY(editor.comm->linked);
-    QCOMPARE(editor.comm->deviceSerialNumber, QStringLiteral("SECOND"));
+    QVERIFY(editor.session->isLinked());
+    QCOMPARE(editor.comm->deviceSerialNumber(), QStringLiteral("SECOND"));
     QCOMPARE(editor.formMain->ui->lblDeviceName->text(), QStringLiteral("Pedal two linked"));
     QCOMPARE(log.filter(QStringLiteral("Firmware Version: 17")).size(), 2);
 }
@@ -373,17 +374,17 @@ void TestLink::linkEndsOnTheLastDeviceThatAnswered()
     QVERIFY(!windowShownToTheGadget); // its controls would have sent another device's values to it
     QCOMPARE(two.opens - two.closes, linkedTo.isEmpty() ? 0 : 1); // one handle at a time
     if (linkedTo.isEmpty()) {
-        QVERIFY(!editor.comm->linked);
+        QVERIFY(!editor.session->isLinked());
         QVERIFY(!pedal.isOpen());
         QCOMPARE(enabledOf(main, {QStringLiteral("menuScan"), QStringLiteral("menuConnect")}, true), QStringList());
         QCOMPARE(enabledOf(main, {QStringLiteral("menuDisconnect"), QStringLiteral("btnRequest")}, false),
                  QStringList());
-        QVERIFY(!main.Timer_USB_Read.isActive());
+        QVERIFY(!fx.session().readTimer().isActive());
         QCOMPARE(main.ui->lblDeviceName->text(), QStringLiteral("Pedal two"));
         return;
     }
-    QVERIFY(editor.comm->linked);
-    QCOMPARE(editor.comm->deviceSerialNumber, linkedTo);
+    QVERIFY(editor.session->isLinked());
+    QCOMPARE(editor.comm->deviceSerialNumber(), linkedTo);
     QCOMPARE(main.ui->lblDeviceName->text(),
              (linkedTo == QLatin1String("FIRST") ? QStringLiteral("Pedal one") : QStringLiteral("Pedal two"))
                  + QStringLiteral(" linked"));
@@ -397,7 +398,7 @@ void TestLink::linkEndsOnTheLastDeviceThatAnswered()
     // A dial turned now reaches the pedal.
     const int mark = fx.writeMark();
     fx.fx().ui->dialDry->setAngle(0);
-    QTRY_VERIFY(!fx.fx().Timer1.isActive());
+    QTRY_VERIFY(!fx.session().pacedWriter().Timer1.isActive());
     const QList<QByteArray> sent = fx.writesSince(mark);
     QCOMPARE(sent.size(), 1);
     QCOMPARE(uint8_t(sent.at(0).at(0)), uint8_t(0x01));
@@ -412,11 +413,11 @@ void TestLink::failingReceivePurgeIsLoggedAfterTheReply()
     fx.startWith(std::move(owned));
     Editor& editor = fx.editor();
     editor.comm->scanAndLink();
-    editor.comm->pollUnsolicited(); // a read-timer tick turns error reporting on
+    editor.session->pollUnsolicited(); // a read-timer tick turns error reporting on
     two.receivePurgeFails = true;
 
     const int mark = static_cast<int>(editor.formPrint->lines().size());
-    QVERIFY(editor.comm->requestStatus());
+    QCOMPARE(editor.comm->requestStatus(), Outcome::Done);
     const QStringList log = editor.formPrint->lines().mid(mark);
     const auto purge = log.indexOf(QStringLiteral("FT_Purge RX - General IO error..."));
     QVERIFY2(purge > log.indexOf(QStringLiteral("106:    FF")), qPrintable(log.join(QLatin1Char('|'))));
@@ -469,7 +470,7 @@ void TestLink::refusedOpenLinksNothing()
                       systemText};
     fx.startWith(std::move(owned));
     fx.comm().scanAndLink();
-    QVERIFY(!fx.comm().linked);
+    QVERIFY(!fx.session().isLinked());
     QCOMPARE(fx.main().ui->lblDeviceName->text(), QStringLiteral("Quarnel MK3"));
     QVERIFY(fx.main().isEnabledByName(QStringLiteral("menuScan")));
     // The request that follows any link attempt cannot reach a pedal and says so
@@ -511,7 +512,7 @@ void TestLink::faultsDuringTheStatusRequest()
     QFETCH(QString, message);
     EditorFixture fx;
     fx.startLinked();
-    const QByteArray before = fx.editor().transport->received_bytes_array;
+    const QByteArray before = fx.session().lastStatus()->fields;
     fx.dialogs.clear();
     if (fault == QLatin1String("silent"))
         fx.pedal().setSilent(true);
@@ -522,18 +523,18 @@ void TestLink::faultsDuringTheStatusRequest()
 
     const qint64 started = fx.clock.nowMs();
     const int mark = fx.logMark();
-    QVERIFY(!fx.comm().requestStatus());
+    QVERIFY(fx.comm().requestStatus() != Outcome::Done);
     QVERIFY(fx.clock.nowMs() - started <= Transport::kReplyTimeoutMs + 500); // a time limit, not a hang
     const QStringList log = fx.logSince(mark);
     QVERIFY2(std::any_of(log.cbegin(), log.cend(), [&](const QString& l) { return l.startsWith(logLine); }),
              qPrintable(log.join(QLatin1Char('|'))));
     QCOMPARE(fx.dialogs.informationTexts(), QStringList{message});
-    QCOMPARE(fx.editor().transport->received_bytes_array, before); // neither the old nor a partial reply is used
+    QCOMPARE(fx.session().lastStatus()->fields, before); // neither the old nor a partial reply is used
     QVERIFY(fx.comm().lastStatus());
     QCOMPARE(fx.comm().lastStatus()->fields, before); // the last status is the last whole one
     // The window is as it was: linked, controls on, the read timer back.
-    QVERIFY(!fx.comm().updatingFromPedal);
-    QVERIFY(fx.main().Timer_USB_Read.isActive());
+    QVERIFY(!fx.session().updatingFromPedal());
+    QVERIFY(fx.session().readTimer().isActive());
     QCOMPARE(enabledOf(fx.main(), kUsbObjects, true), QStringList());
 }
 
@@ -542,7 +543,7 @@ void TestLink::splitReplyIsCollectedWhole()
     EditorFixture fx;
     fx.pedal().setSplitReplies(20);
     fx.startLinked();
-    QCOMPARE(fx.editor().transport->received_bytes_array.size(), 107);
+    QCOMPARE(fx.session().lastStatus()->fields.size(), 107);
     QCOMPARE(fx.main().ui->lblFirmwareVersion->text(), QStringLiteral("Device Firmware: 17"));
     QVERIFY(fx.dialogs.texts().isEmpty());
 }
@@ -574,18 +575,18 @@ void TestLink::statusReplyAmongOtherBytes()
     ReplyShaper& shaper = *owned;
     fx.startWith(std::move(owned));
     fx.comm().scanAndLink();
-    fx.main().Timer_USB_Read.stop(); // as after a refused algorithm: nobody reads the queue between
+    fx.session().readTimer().stop(); // as after a refused algorithm: nobody reads the queue between
     fx.pedal().sendUnasked(before);
     fx.clock.advance(2000);
     shaper.after = after;
     fx.dialogs.clear();
 
     const int mark = fx.logMark();
-    QVERIFY(fx.comm().requestStatus());
+    QCOMPARE(fx.comm().requestStatus(), Outcome::Done);
     const QStringList log = fx.logSince(mark);
     QVERIFY2(log.contains(logged), qPrintable(log.join(QLatin1Char('|'))));
     QVERIFY(log.contains(QStringLiteral("received_bytes_array size: 107")));
-    QCOMPARE(fx.editor().transport->received_bytes_array.size(), 107);
+    QCOMPARE(fx.session().lastStatus()->fields.size(), 107);
     QCOMPARE(fx.main().ui->lblFirmwareVersion->text(), QStringLiteral("Device Firmware: 17"));
     QVERIFY(fx.dialogs.texts().isEmpty());
 }
@@ -596,17 +597,17 @@ void TestLink::lateReplyIsNotTakenForTheNextOne()
     fx.startLinked();
     fx.dialogs.clear();
     fx.pedal().setReplyDelay(Transport::kReplyTimeoutMs + 500);
-    QVERIFY(!fx.comm().requestStatus()); // given up before its reply came
+    QVERIFY(fx.comm().requestStatus() != Outcome::Done); // given up before its reply came
     fx.pedal().setReplyDelay(0);
     fx.clock.advance(1000); // the late reply has arrived by the next click
     fx.pedal().setFirmwareVersion(18);
 
     const int mark = fx.logMark();
-    QVERIFY(fx.comm().requestStatus());
+    QCOMPARE(fx.comm().requestStatus(), Outcome::Done);
     const QStringList log = fx.logSince(mark);
     QCOMPARE(log.filter(QRegularExpression(QStringLiteral("^\\d+ stray bytes dropped before the status request$"))).size(),
              1);
-    QCOMPARE(fx.editor().transport->received_bytes_array.size(), 107);
+    QCOMPARE(fx.session().lastStatus()->fields.size(), 107);
     QCOMPARE(fx.main().ui->lblFirmwareVersion->text(), QStringLiteral("Device Firmware: 18"));
     QCOMPARE(fx.comm().lastStatus()->firmware, uint8_t(18));
 }
@@ -631,20 +632,20 @@ void TestLink::malformedRepliesAreRefused()
     ReplyShaper& shaper = *owned;
     fx.startWith(std::move(owned));
     fx.comm().scanAndLink();
-    const QByteArray before = fx.editor().transport->received_bytes_array;
+    const QByteArray before = fx.session().lastStatus()->fields;
     QCOMPARE(before.size(), 107);
     fx.pedal().setFirmwareVersion(18); // what a wrongly decoded reply must not show either
     shaper.instead = reply;
     fx.dialogs.clear();
 
     const int mark = fx.logMark();
-    QVERIFY(!fx.comm().requestStatus());
+    QVERIFY(fx.comm().requestStatus() != Outcome::Done);
     QCOMPARE(fx.logSince(mark).filter(QRegularExpression(QStringLiteral("^status reply malformed: "))).size(), 1);
     QCOMPARE(fx.dialogs.informationTexts(),
              QStringList{QStringLiteral("The pedal's answer could not be read. Click Request to ask again.")});
-    QCOMPARE(fx.editor().transport->received_bytes_array, before);
+    QCOMPARE(fx.session().lastStatus()->fields, before);
     QCOMPARE(fx.main().ui->lblFirmwareVersion->text(), QStringLiteral("Device Firmware: 17"));
-    QVERIFY(fx.main().Timer_USB_Read.isActive());
+    QVERIFY(fx.session().readTimer().isActive());
 }
 
 void TestLink::nestedRequestIsRefused()
@@ -654,8 +655,8 @@ void TestLink::nestedRequestIsRefused()
     fx.pedal().setReplyDelay(50);
     // A click on "Request" that arrives while the first request waits.
     bool nestedResult = true;
-    QTimer::singleShot(0, &fx.main(), [&] { nestedResult = fx.comm().requestStatus(); });
-    QVERIFY(fx.comm().requestStatus());
+    QTimer::singleShot(0, &fx.main(), [&] { nestedResult = fx.comm().requestStatus() == Outcome::Done; });
+    QCOMPARE(fx.comm().requestStatus(), Outcome::Done);
     QVERIFY(!nestedResult);
     QVERIFY(fx.log().contains(QStringLiteral("status request refused: another request is waiting for the pedal")));
 }
@@ -664,13 +665,13 @@ void TestLink::unlinkDuringTheWaitKeepsTheReadTimerStopped()
 {
     EditorFixture fx;
     fx.startLinked();
-    QVERIFY(fx.main().Timer_USB_Read.isActive());
+    QVERIFY(fx.session().readTimer().isActive());
     fx.pedal().setSilent(true);
     // "Unlink" chosen while the request waits for the pedal.
     QTimer::singleShot(0, &fx.main(), [&] { fx.main().ui->menuDisconnect->trigger(); });
-    QVERIFY(!fx.comm().requestStatus());
-    QVERIFY(!fx.comm().linked);
-    QVERIFY(!fx.main().Timer_USB_Read.isActive());
+    QVERIFY(fx.comm().requestStatus() != Outcome::Done);
+    QVERIFY(!fx.session().isLinked());
+    QVERIFY(!fx.session().readTimer().isActive());
     QVERIFY(fx.main().isEnabledByName(QStringLiteral("menuScan")));
 }
 
@@ -693,10 +694,10 @@ void TestLink::unsolicitedBytesAreCountedByTheReadTimer()
     fx.pedal().sendUnasked(QByteArray(sent, 'h'));
     fx.clock.advance(10000); // every byte on the wire
     const int mark = fx.logMark();
-    fx.comm().pollUnsolicited();
-    QVERIFY(fx.editor().d2xx->reportErrors); // on again after the tick
-    fx.comm().pollUnsolicited();
-    fx.comm().pollUnsolicited(); // nothing queued, nothing logged
+    fx.session().pollUnsolicited();
+    QVERIFY(fx.session().reportsErrors()); // on again after the tick
+    fx.session().pollUnsolicited();
+    fx.session().pollUnsolicited(); // nothing queued, nothing logged
     QCOMPARE(fx.logSince(mark), logged);
 }
 

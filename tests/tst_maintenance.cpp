@@ -5,11 +5,12 @@
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
-#include "console/ConsoleTools.h"
+#include "console/ConsoleToolsHandler.h"
 #include "console/FilterCalculator.h"
-#include "console/Maintenance.h"
+#include "console/MaintenanceHandler.h"
 #include "console/MemoryDump.h"
 #include "console/PrintConsole.h"
+#include "session/PedalSession.h"
 #include "status/Communication.h"
 #include "link/Transport.h"
 #include "ui_FormMain.h"
@@ -55,7 +56,7 @@ struct Linked {
         logMark = fx.logMark();
         writeMark = fx.writeMark();
     }
-    Maintenance& maintenance() { return *fx.editor().maintenance; }
+    MaintenanceHandler& maintenance() { return *fx.editor().maintenance; }
     Ui::formPrint& console() { return *fx.console().ui; }
     QStringList log() const { return fx.logSince(logMark); }
     QList<QByteArray> writes() const { return fx.writesSince(writeMark); }
@@ -71,7 +72,7 @@ struct Linked {
     {
         fx.pedal().sendUnasked(b);
         fx.clock.advance(50);
-        fx.comm().pollUnsolicited();
+        fx.session().pollUnsolicited();
     }
 
     EditorFixture fx;
@@ -134,7 +135,7 @@ void TestMaintenance::eraseSettingsThenCheck()
     QCOMPARE(t.fx.pedal().model().memory51.at(0), char(0x3C)); // always 50, whatever the console shows
     QVERIFY(!QGuiApplication::overrideCursor());
 
-    t.fx.comm().pollUnsolicited();
+    t.fx.session().pollUnsolicited();
     const QStringList log = t.log();
     QCOMPARE(log.size(), 1 + 3 + 1 + MemoryDump::kMemorySize);
     QCOMPARE(log.at(4), QStringLiteral("num of bytes read: 16385"));
@@ -195,7 +196,7 @@ void TestMaintenance::consoleUsesTheChosenAddress()
                                    QStringLiteral("Read message: 0C5100000000")}));
     QCOMPARE(t.fx.pedal().model().memory51, QByteArray(MemoryDump::kMemorySize, char(0xFF)));
     QCOMPARE(t.fx.pedal().model().memory50.at(0), char(0x5A));
-    t.fx.comm().pollUnsolicited();
+    t.fx.session().pollUnsolicited();
     QCOMPARE(t.fx.dialogs.informationTexts(), QStringList{QStringLiteral("Memory is empty")});
 }
 
@@ -205,7 +206,7 @@ void TestMaintenance::aMemoryWithOneByteSetIsNotEmpty()
     t.fx.pedal().model().memory50.fill(char(0xFF));
     t.fx.pedal().model().memory50[MemoryDump::kMemorySize - 1] = char(0x00);
     t.console().btnReadEEPROM->click();
-    t.fx.comm().pollUnsolicited();
+    t.fx.session().pollUnsolicited();
     QCOMPARE(t.log().last(), QStringLiteral("16383: 00"));
     QCOMPARE(t.dumpLines().size(), MemoryDump::kMemorySize);
     QCOMPARE(t.fx.dialogs.informationTexts(), QStringList{QStringLiteral("Memory is not empty")});
@@ -217,11 +218,11 @@ void TestMaintenance::aDumpOverSeveralTicksIsJudgedWhole()
     // while the read timer ticks.
     Linked t;
     t.fx.pedal().model().memory50.fill(char(0xFF));
-    t.fx.editor().transport->sendHex(QStringLiteral("0C5000000000"));
+    t.fx.session().send(PedalOperation::SettingsMemory, QStringLiteral("0C5000000000"));
     int ticks = 0;
     while (t.fx.dialogs.informationTexts().isEmpty() && ticks < 100) {
         t.fx.clock.advance(50);
-        t.fx.comm().pollUnsolicited();
+        t.fx.session().pollUnsolicited();
         ++ticks;
     }
     QCOMPARE(t.fx.dialogs.informationTexts(), QStringList{QStringLiteral("Memory is empty")});
@@ -285,7 +286,7 @@ void TestMaintenance::restOfTheDumpStillQueuedIsWaitedFor()
     t.fx.clock.advance(4000);
     t.maintenance().checkDumpTimeLimit();
     QVERIFY(t.fx.dialogs.informationTexts().isEmpty());
-    t.fx.comm().pollUnsolicited();
+    t.fx.session().pollUnsolicited();
     QCOMPARE(t.fx.dialogs.informationTexts(), QStringList{QStringLiteral("Memory is empty")});
 }
 
@@ -296,7 +297,7 @@ void TestMaintenance::aNewReadGivesUpTheOldPartialDump()
     t.console().btnReadEEPROM->click();
     QCOMPARE(t.fx.dialogs.informationTexts().size(), 1);
     QVERIFY(t.fx.dialogs.informationTexts().constFirst().contains(QStringLiteral("99 of 16384")));
-    t.fx.comm().pollUnsolicited();
+    t.fx.session().pollUnsolicited();
     QCOMPARE(t.fx.dialogs.informationTexts().last(), QStringLiteral("Memory is not empty")); // 5A 5A ...
     QCOMPARE(t.dumpLines().last(), QStringLiteral("16383: 5A"));
 }
@@ -363,7 +364,7 @@ void TestMaintenance::rawSenderSendsOnlyAParameterMessage()
     QFETCH(QByteArray, sent);
     Linked t;
     // An older, longer message in the send buffer must not leak out behind a short one.
-    t.fx.editor().transport->sendHex(QStringLiteral("0E") + QString(40, QLatin1Char('7')));
+    t.fx.session().send(PedalOperation::PedalSetting, QStringLiteral("0E") + QString(40, QLatin1Char('7')));
     const int writeMark = t.fx.writeMark();
     t.console().edtAddress->setText(address);
     t.console().edtData->setText(data);

@@ -3,7 +3,7 @@
 
 #include "editor/Messages.h"
 #include "editor/ParameterModel.h"
-#include "effects/Catalogue.h"
+#include "effects/CatalogueHandler.h"
 
 #include <QtTest>
 
@@ -263,7 +263,7 @@ void TestMessages::imageNames()
 {
     QFETCH(QString, effect);
     QFETCH(QString, image);
-    QCOMPARE(Catalogue::imageName(effect), image);
+    QCOMPARE(CatalogueHandler::imageName(effect), image);
 }
 
 void TestMessages::catalogueVersion_data()
@@ -280,7 +280,7 @@ void TestMessages::catalogueVersion()
 {
     QFETCH(QString, entry);
     QFETCH(int, version);
-    QCOMPARE(Catalogue::versionOf(entry), version);
+    QCOMPARE(CatalogueHandler::versionOf(entry), version);
 }
 
 QTEST_GUILESS_MAIN(TestMessages)

@@ -3,7 +3,7 @@
 
 #include "data/DataItems.h"
 #include "editor/ParameterModel.h"
-#include "effects/Catalogue.h"
+#include "effects/CatalogueHandler.h"
 
 #include <QtTest>
 
@@ -26,7 +26,7 @@ QStringList embeddedImage(const QString& name)
     const QByteArray bytes = DataItems::bytes(name, &ok);
     if (!ok)
         return {};
-    return Catalogue::splitLines(QString::fromUtf8(bytes));
+    return CatalogueHandler::splitLines(QString::fromUtf8(bytes));
 }
 
 } // namespace

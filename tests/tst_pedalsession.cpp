@@ -11,6 +11,7 @@
 #include "status/StatusMessages.h"
 #include "virtualpedal/VirtualPedal.h"
 
+#include <QTimer>
 #include <QtTest>
 
 using Mode = SessionMode;
@@ -64,6 +65,7 @@ QString messageOf(Op op)
     case Op::Bypass: return Messages::bypass(true);
     case Op::PedalSetting: return Messages::footswitch(Messages::FootswitchButtons{});
     case Op::SettingsMemory: return MemoryMessages::erase(MemoryMessages::settingsMemory());
+    case Op::BootloaderEntry: return StatusMessages::bootloaderEntry();
     default: break;
     }
     return QString();
@@ -81,6 +83,9 @@ private Q_SLOTS:
     void aRefusedMessageReachesNothing();
     void nothingIsSentWhileAReplyIsOnItsWay();
     void theReadTimerRunsOnlyWhileLinked();
+    void theGreetingIsAnExchange_data();
+    void theGreetingIsAnExchange();
+    void windowsKeepShowingTheModeARequestStartedFrom();
     void pacedWritesWaitForAnExchange();
     void anUnplugIsNoticedInEveryLinkedMode_data();
     void anUnplugIsNoticedInEveryLinkedMode();
@@ -93,18 +98,19 @@ void TestPedalSession::theGate_data()
     QTest::addColumn<Mode>("mode");
     QTest::addColumn<QList<Op>>("allowed");
     const QList<Op> firmwareMessages = {Op::Unlink,       Op::StatusRequest,  Op::ParameterWrite, Op::Bypass,
-                                        Op::PedalSetting, Op::EffectUpload,   Op::SettingsMemory, Op::BootloaderEntry};
+                                        Op::PedalSetting, Op::EffectUpload,   Op::SettingsMemory, Op::BootloaderEntry,
+                                        Op::BootloaderGreeting};
     QTest::newRow("unlinked") << Mode::Unlinked << QList<Op>{Op::Link};
     QTest::newRow("lost") << Mode::Lost << QList<Op>{Op::Link};
     QTest::newRow("linked") << Mode::Linked << firmwareMessages;
     QTest::newRow("algorithm too old") << Mode::AlgorithmTooOld << firmwareMessages;
     QTest::newRow("firmware too old") << Mode::FirmwareTooOld
                                       << QList<Op>{Op::Unlink, Op::StatusRequest, Op::Bypass, Op::SettingsMemory,
-                                                   Op::BootloaderEntry};
-    QTest::newRow("requesting") << Mode::Requesting << QList<Op>{};
+                                                   Op::BootloaderEntry, Op::BootloaderGreeting};
+    QTest::newRow("requesting") << Mode::Requesting << QList<Op>{Op::Unlink};
     QTest::newRow("uploading") << Mode::Uploading << QList<Op>{Op::Bypass, Op::EffectUpload};
     QTest::newRow("bootloader") << Mode::BootloaderIdle
-                                << QList<Op>{Op::Unlink, Op::BootloaderEntry, Op::BootloaderCommand};
+                                << QList<Op>{Op::Unlink, Op::BootloaderGreeting, Op::BootloaderCommand};
     QTest::newRow("bootloader writing") << Mode::BootloaderWriting << QList<Op>{Op::BootloaderCommand};
 }
 
@@ -113,7 +119,8 @@ void TestPedalSession::theGate()
     QFETCH(Mode, mode);
     QFETCH(QList<Op>, allowed);
     for (Op op : {Op::Link, Op::Unlink, Op::StatusRequest, Op::ParameterWrite, Op::Bypass, Op::PedalSetting,
-                  Op::EffectUpload, Op::SettingsMemory, Op::BootloaderEntry, Op::BootloaderCommand})
+                  Op::EffectUpload, Op::SettingsMemory, Op::BootloaderEntry, Op::BootloaderGreeting,
+                  Op::BootloaderCommand})
         QVERIFY2(SessionGate::allows(mode, op) == allowed.contains(op), qPrintable(SessionGate::operationName(op)));
 }
 
@@ -124,7 +131,7 @@ void TestPedalSession::aRefusedMessageReachesNothing_data()
     QTest::addColumn<bool>("sent");
     for (Mode mode : {Mode::Linked, Mode::FirmwareTooOld, Mode::Uploading, Mode::BootloaderIdle,
                       Mode::BootloaderWriting}) {
-        for (Op op : {Op::ParameterWrite, Op::Bypass, Op::PedalSetting, Op::SettingsMemory}) {
+        for (Op op : {Op::ParameterWrite, Op::Bypass, Op::PedalSetting, Op::SettingsMemory, Op::BootloaderEntry}) {
             const QString name = SessionGate::modeName(mode) + QLatin1String(": ") + SessionGate::operationName(op);
             QTest::newRow(qPrintable(name)) << mode << op << SessionGate::allows(mode, op);
         }
@@ -192,6 +199,56 @@ void TestPedalSession::theReadTimerRunsOnlyWhileLinked()
     QVERIFY(rig.session.unlink());
     QVERIFY(!rig.session.readTimer().isActive());
     QVERIFY(!rig.session.linkWatch().isActive());
+}
+
+void TestPedalSession::theGreetingIsAnExchange_data()
+{
+    QTest::addColumn<bool>("shift");
+    QTest::addColumn<Mode>("after");
+    QTest::newRow("the bootloader answers") << true << Mode::BootloaderIdle;
+    QTest::newRow("no bootloader") << false << Mode::Linked;
+}
+
+void TestPedalSession::theGreetingIsAnExchange()
+{
+    // While 7F waits for its answer nothing else may be sent, and the read
+    // timer may not take the answer out of the queue.
+    QFETCH(bool, shift);
+    QFETCH(Mode, after);
+    Rig rig;
+    QVERIFY(rig.linkedTo(Mode::Linked));
+    rig.pedal.setShiftHeld(shift);
+    rig.session.send(Op::BootloaderEntry, StatusMessages::bootloaderEntry());
+    rig.clock.sleepMs(200);
+    Mode inside = Mode::Linked;
+    bool timerInside = true;
+    bool sentInside = true;
+    QTimer::singleShot(0, &rig.session, [&] {
+        inside = rig.session.mode();
+        timerInside = rig.session.readTimer().isActive();
+        sentInside = rig.session.sendBypass(false);
+    });
+    const int before = rig.pedal.writes().size();
+    QCOMPARE(rig.session.enterBootloader().ok, shift);
+    QCOMPARE(inside, Mode::BootloaderWriting);
+    QVERIFY(!timerInside);
+    QVERIFY(!sentInside);
+    for (const auto& w : rig.pedal.writes().mid(before))
+        QCOMPARE(w.bytes, QByteArray(1, '\x7F'));
+    QCOMPARE(rig.session.mode(), after);
+}
+
+void TestPedalSession::windowsKeepShowingTheModeARequestStartedFrom()
+{
+    Rig rig;
+    QVERIFY(rig.linkedTo(Mode::FirmwareTooOld));
+    Mode shownInside = Mode::Unlinked;
+    rig.session.requestStatus([&](const PedalStatus&) {
+        shownInside = rig.session.shownMode();
+        return PedalSession::Verdict::Accepted;
+    });
+    QCOMPARE(shownInside, Mode::FirmwareTooOld);
+    QCOMPARE(rig.session.shownMode(), Mode::Linked);
 }
 
 void TestPedalSession::pacedWritesWaitForAnExchange()

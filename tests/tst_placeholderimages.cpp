@@ -14,8 +14,8 @@
 #include "data/DataItems.h"
 #include "data/PlaceholderMark.h"
 #include "data/Placeholders.h"
-#include "effects/Catalogue.h"
-#include "effects/EffectUpload.h"
+#include "effects/CatalogueHandler.h"
+#include "effects/EffectUploadHandler.h"
 #include "firmware/FirmwareImage.h"
 #include "firmware/FirmwareUpgrade.h"
 #include "firmware/FirmwareUpgradeUnit.h"
@@ -23,6 +23,7 @@
 #include "link/D2xxLibraryDriver.h"
 #include "link/SerialPortDriver.h"
 #include "seams/Places.h"
+#include "session/PedalSession.h"
 #include "status/Communication.h"
 
 #include <QDir>
@@ -187,10 +188,10 @@ void TestPlaceholderImages::nothingIsSentToAPedalThatIsNotTheVirtualOne()
     // The stand-in library lives on with its device for the next row.
     struct CloseAtEnd {
         Editor& editor;
-        ~CloseAtEnd() { editor.d2xx->closeDevice(); }
+        ~CloseAtEnd() { editor.session->unlink(); }
     } closeAtEnd{editor};
     editor.comm->scanAndLink();
-    QVERIFY(editor.comm->linked);
+    QVERIFY(editor.session->isLinked());
 
     // A marked file: a placeholder saved where a user would pick it.
     const QByteArray image = firmware ? DataItems::bytes(QStringLiteral("FIRMWARE_17")) : embeddedEffect();

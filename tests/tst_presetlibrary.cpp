@@ -11,6 +11,7 @@
 #include "editor/FXsettings.h"
 #include "presets/PresetLibrary.h"
 #include "presets/PresetListing.h"
+#include "session/PedalSession.h"
 #include "status/Communication.h"
 #include "ui_FormMain.h"
 #include "ui_PresetLibrary.h"
@@ -205,7 +206,7 @@ void TestPresetLibrary::savedPresetAppearsAndLoadsLikeTheMenu()
     QList<QStringList> logs;
     for (bool fromLibrary : {true, false}) {
         fx.pedal().model().values = stateB();
-        QVERIFY(fx.comm().requestStatus());
+        QCOMPARE(fx.comm().requestStatus(), Outcome::Done);
         fx.dialogs.clear();
         const int writes = fx.writeMark();
         mark = fx.logMark();
@@ -280,7 +281,7 @@ void TestPresetLibrary::valuesMarkWhatDiffersFromThePedal()
 
     // The marks follow the pedal while the window is open.
     fx.pedal().model().values = preset;
-    QVERIFY(fx.comm().requestStatus());
+    QCOMPARE(fx.comm().requestStatus(), Outcome::Done);
     QTRY_VERIFY(!t->item(0, 1)->data(PresetLibrary::kDiffersRole).toBool());
     QCOMPARE(t->item(0, 2)->text(), QStringLiteral("10.0"));
 }
@@ -324,7 +325,7 @@ void TestPresetLibrary::nothingIsSavedFromAPedalThatNeverAnswered()
     EditorFixture fx;
     fx.pedal().setSilent(true);
     PresetLibrary& lib = openLibrary(fx);
-    QVERIFY(fx.comm().linked); // linked, but no value of the pedal's ever read
+    QVERIFY(fx.session().isLinked()); // linked, but no value of the pedal's ever read
     fx.dialogs.clear();
     const QString path = fx.filesPath(QStringLiteral("Preset/never.txt"));
     const int mark = fx.logMark();

@@ -8,9 +8,10 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "editor/FXsettings.h"
+#include "session/PedalSession.h"
 #include "status/Communication.h"
-#include "presets/LocalPresets.h"
-#include "presets/SaveParameters.h"
+#include "presets/LocalPresetHandler.h"
+#include "presets/SaveParametersHandler.h"
 #include "presets/StoreMessage.h"
 #include "ui_FormMain.h"
 #include "virtualpedal/VirtualPedal.h"
@@ -22,7 +23,7 @@ using namespace PedalStates;
 
 Values modelValues(EditorFixture& fx)
 {
-    const auto v = fx.fx().parameters().values();
+    const auto v = fx.session().parameters().values();
     Values out{};
     std::copy(v.begin(), v.end(), out.begin());
     return out;
@@ -128,7 +129,7 @@ void TestPresets::saveParametersWithAnAlgorithmTooOld()
     fx.pedal().setAlgorithmVersion(14);
     fx.startLinked();
     // The request stops before the values, so the store takes what the editor holds.
-    fx.fx().parameters().inputLevel.value = 0x00123456;
+    fx.session().parameters().inputLevel.value = 0x00123456;
     const int writes = fx.writeMark();
     fx.dialogs.clear();
     fx.dialogs.answerYes();
@@ -139,7 +140,7 @@ void TestPresets::saveParametersWithAnAlgorithmTooOld()
     const QList<QByteArray> sent = fx.writesSince(writes);
     QCOMPARE(sent.size(), 2);
     QCOMPARE(sent.at(0), QByteArray("\x02\x00", 2));
-    QCOMPARE(sent.at(1), QByteArray::fromHex(StoreMessage::text(fx.fx().parameters()).toLatin1()));
+    QCOMPARE(sent.at(1), QByteArray::fromHex(StoreMessage::text(fx.session().parameters()).toLatin1()));
     QCOMPARE(sent.at(1).size(), StoreMessage::kBytes);
     QVERIFY(sent.at(1).startsWith(QByteArray::fromHex("0300123456")));
 }
@@ -244,7 +245,7 @@ void TestPresets::savedPresetLoadsBackExactly()
 
     // The pedal and the window move on to another state...
     fx.pedal().model().values = stateB();
-    QVERIFY(fx.comm().requestStatus());
+    QCOMPARE(fx.comm().requestStatus(), Outcome::Done);
     QCOMPARE(modelValues(fx), stateB());
 
     // ...and the preset brings every value back, in the editor and in the pedal.

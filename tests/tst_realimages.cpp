@@ -9,10 +9,11 @@
 #include "app/FormMain.h"
 #include "data/DataItems.h"
 #include "data/Placeholders.h"
-#include "effects/Catalogue.h"
-#include "effects/EffectUpload.h"
+#include "effects/CatalogueHandler.h"
+#include "effects/EffectUploadHandler.h"
 #include "firmware/FirmwareUpgrade.h"
 #include "firmware/FirmwareUpgradeUnit.h"
+#include "session/PedalSession.h"
 #include "status/Communication.h"
 #include "virtualpedal/VirtualPedal.h"
 
@@ -91,7 +92,7 @@ void TestRealImages::uploadsGoThrough()
     EditorFixture f;
     f.startWith(std::make_unique<RealPedalLine>(f.pedal()));
     f.comm().scanAndLink();
-    QVERIFY(f.comm().linked);
+    QVERIFY(f.session().isLinked());
     if (fromFile) {
         const QString path = f.documents.filePath(QStringLiteral("effect.dat"));
         QFile file(path);

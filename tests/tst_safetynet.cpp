@@ -14,10 +14,11 @@
 #include "editor/FXsettings.h"
 #include "editor/Switch.h"
 #include "link/FtdiDriver.h"
-#include "presets/Backups.h"
-#include "presets/PresetBackups.h"
+#include "presets/BackupHandler.h"
+#include "presets/BackupFiles.h"
 #include "presets/PresetFile.h"
 #include "seams/Clock.h"
+#include "session/PedalSession.h"
 #include "status/Communication.h"
 #include "ui_FXsettings.h"
 #include "ui_FormMain.h"
@@ -148,7 +149,7 @@ void TestSafetyNet::backupBeforeEachAction()
         QCOMPARE(f.dialogs.questions().last(), QStringLiteral("Keep SHIFT button on the pedal pressed and click YES."));
     }
 
-    const QStringList copies = PresetBackups::copies(folder);
+    const QStringList copies = BackupFiles::copies(folder);
     QCOMPARE(copies.size(), 1);
     const PresetFile::Parsed parsed = PresetFile::read(copies.first());
     QVERIFY(parsed.ok);
@@ -158,12 +159,12 @@ void TestSafetyNet::backupBeforeEachAction()
     QVERIFY(f.logSince(logMark).filter(QStringLiteral("backup before")).first().endsWith(copies.first()));
 
     // "Load Local Preset" brings the pedal back to what it held.
-    QTRY_VERIFY(!f.fx().Timer1.isActive());
+    QTRY_VERIFY(!f.session().pacedWriter().Timer1.isActive());
     f.dialogs.chooseFile(copies.first());
     f.main().ui->menuLoadPreset->trigger();
-    QTRY_VERIFY(!f.fx().Timer1.isActive());
+    QTRY_VERIFY(!f.session().pacedWriter().Timer1.isActive());
     QCOMPARE(f.pedal().model().values, held);
-    QCOMPARE(PresetBackups::copies(folder).size(), 2); // that load made its own copy
+    QCOMPARE(BackupFiles::copies(folder).size(), 2); // that load made its own copy
 }
 
 void TestSafetyNet::failedBackupIsReportedAndTheActionGoesOn()
@@ -206,26 +207,26 @@ void TestSafetyNet::unplugReachesTheUnlinkedStateOnce()
         f.startWith(std::make_unique<CloseFailsWhenGone>(f.pedal()));
     f.startLinked();
     Communication& comm = f.comm();
-    QVERIFY(comm.linked);
+    QVERIFY(f.session().isLinked());
     f.dialogs.clear();
 
     if (midRequest) {
         f.pedal().setReplyDelay(500);
         QTimer::singleShot(0, [&f] { f.pedal().unplug(); });
-        QVERIFY(!comm.requestStatus());
+        QVERIFY(comm.requestStatus() != Outcome::Done);
     } else {
         f.pedal().unplug();
-        QTRY_VERIFY(!comm.linked);
+        QTRY_VERIFY(!f.session().isLinked());
     }
-    QVERIFY(!comm.linked);
+    QVERIFY(!f.session().isLinked());
     QCOMPARE(f.dialogs.informationTexts(), QStringList{Communication::connectionLostText()});
     QCOMPARE(comm.linkState(), Communication::LinkState::NotLinked);
-    QVERIFY(!f.main().Timer_USB_Read.isActive());
+    QVERIFY(!f.session().readTimer().isActive());
     QVERIFY(!f.main().ui->lblDeviceName->text().contains(QStringLiteral("linked")));
     QVERIFY(f.main().ui->menuScan->isEnabled());
     QVERIFY(!f.main().ui->menuDisconnect->isEnabled());
     QVERIFY(!f.main().ui->btnRequest->isEnabled());
-    QVERIFY(!comm.updatingFromPedal);
+    QVERIFY(!f.session().updatingFromPedal());
     // Nothing more is said however long it stays unplugged.
     QTest::qWait(200);
     QCOMPARE(f.dialogs.informationTexts().size(), 1);
@@ -235,20 +236,20 @@ void TestSafetyNet::replugOffersTheLink()
 {
     EditorFixture f;
     f.startLinked();
-    f.comm().deviceWatch.setInterval(20);
+    f.session().deviceWatch().setInterval(20);
     f.pedal().unplug();
-    QTRY_VERIFY(!f.comm().linked);
+    QTRY_VERIFY(!f.session().isLinked());
     QTest::qWait(100);
     QVERIFY(f.main().ui->lblStatus->text() != Communication::deviceBackText());
 
     f.pedal().replug();
     QTRY_COMPARE(f.main().ui->lblStatus->text(), Communication::deviceBackText());
-    QVERIFY(!f.comm().linked); // offered, not linked
-    QVERIFY(!f.comm().deviceWatch.isActive());
+    QVERIFY(!f.session().isLinked()); // offered, not linked
+    QVERIFY(!f.session().deviceWatch().isActive());
     QVERIFY(f.main().ui->menuScan->isEnabled());
 
     f.main().ui->menuScan->trigger();
-    QVERIFY(f.comm().linked);
+    QVERIFY(f.session().isLinked());
     QCOMPARE(f.comm().linkState(), Communication::LinkState::Answering);
     QCOMPARE(f.main().ui->lblStatus->text(), QStringLiteral("Status: "));
 }
@@ -268,7 +269,7 @@ void TestSafetyNet::linkMarkSaysWhich()
     QCOMPARE(mark->toolTip(), QStringLiteral("Linked: the pedal answers"));
     f.pedal().setSilent(true);
     f.dialogs.clear();
-    QVERIFY(!f.comm().requestStatus());
+    QVERIFY(f.comm().requestStatus() != Outcome::Done);
     QCOMPARE(mark->toolTip(), QStringLiteral("Linked, but the pedal has not answered"));
     f.main().ui->menuDisconnect->trigger();
     QCOMPARE(mark->toolTip(), QStringLiteral("Not linked"));
@@ -350,14 +351,14 @@ void TestSafetyNet::statusReplyIsReadAsItComes()
         f.pedal().setSplitReplies(splitGapMs, 200);
     f.clock.clearPauses();
     const qint64 before = f.clock.nowMs();
-    QVERIFY(f.comm().requestStatus());
+    QCOMPARE(f.comm().requestStatus(), Outcome::Done);
     const qint64 took = f.clock.nowMs() - before;
     // No fixed pause before the reading: the request lasts the reply's own
     // wire time (about 35 ms at 115200 baud), plus any gap inside it.
     QVERIFY(!f.clock.pauseLengths().contains(200));
     QVERIFY2(took < 100 + splitGapMs, qPrintable(QString::number(took)));
     QVERIFY(took >= splitGapMs);
-    QCOMPARE(f.fx().parameters().values(), stateB());
+    QCOMPARE(f.session().parameters().values(), stateB());
 }
 
 QTEST_MAIN(TestSafetyNet)

@@ -10,6 +10,7 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "console/PrintConsole.h"
+#include "session/PedalSession.h"
 #include "status/Communication.h"
 #include "link/Transport.h"
 #include "seams/Clock.h"
@@ -178,15 +179,15 @@ void TestSerialPortDriver::theEditorLinksThroughThePort()
     RecordingShell shell;
     FixedPlaces places(documents.path());
     Editor editor(Services{dialogs, clock, shell, places}, std::make_unique<SerialPortDriver>());
-    QCOMPARE(editor.comm->deviceSerialNumber, editorEnd_);
+    QCOMPARE(editor.comm->deviceSerialNumber(), editorEnd_);
     editor.comm->scanAndLink();
-    QVERIFY(editor.comm->linked);
+    QVERIFY(editor.session->isLinked());
     QCOMPARE(editor.formMain->ui->lblFirmwareVersion->text(), QStringLiteral("Device Firmware: 17"));
     QCOMPARE(editor.formMain->ui->lblAlgorithmVersion->text(), QStringLiteral("Device Algorithm: 0015"));
-    QCOMPARE(editor.transport->received_bytes_array.size(), 107);
+    QCOMPARE(editor.session->lastStatus()->fields.size(), 107);
     QVERIFY2(dialogs.texts().isEmpty(), qPrintable(dialogs.texts().join(QLatin1Char('|'))));
     editor.comm->Disconnect();
-    QVERIFY(!editor.comm->linked);
+    QVERIFY(!editor.session->isLinked());
 }
 
 void TestSerialPortDriver::memoryDumpArrivesWhole()
@@ -274,14 +275,14 @@ void TestSerialPortDriver::theEditorFallsBackFromD2xxToThePort()
     FixedPlaces places(documents.path());
     Editor editor(Services{dialogs, clock, shell, places}, chooseDriver(false, clock));
     editor.comm->scanAndLink();
-    QVERIFY(editor.comm->linked);
+    QVERIFY(editor.session->isLinked());
     QCOMPARE(editor.formPrint->lines().filter(QRegularExpression(QStringLiteral("^driver: "))),
              QStringList{QStringLiteral("driver: serial port ") + editorEnd_});
     QCOMPARE(editor.formMain->ui->lblFirmwareVersion->text(), QStringLiteral("Device Firmware: 17"));
-    QCOMPARE(editor.transport->received_bytes_array.size(), 107);
+    QCOMPARE(editor.session->lastStatus()->fields.size(), 107);
     QVERIFY2(dialogs.texts().isEmpty(), qPrintable(dialogs.texts().join(QLatin1Char('|'))));
     editor.comm->Disconnect();
-    QVERIFY(!editor.comm->linked);
+    QVERIFY(!editor.session->isLinked());
     showInD2xx("SI000001", true, true);
 }
 

@@ -11,7 +11,7 @@
 #include "ui_FormMain.h"
 #include "ui_NewVersionMsg.h"
 #include "update/NewVersionMsg.h"
-#include "update/UpdateCheck.h"
+#include "update/UpdateCheckHandler.h"
 
 #include <QDir>
 #include <QFile>
@@ -183,7 +183,7 @@ void TestUpdateCheck::versionCheck()
     rig.fx.editor().updateCheck->setup().editorVersion = editorVersion;
     rig.fx.editor().updateCheck->setup().pageLimits.stallMs = 300;
 
-    rig.fx.main().TimerCheckWebVersionTimer();
+    rig.fx.editor().updateCheck->TimerCheckWebVersionTimer();
 
     // The one page; asked again only by the server's own redirects.
     const QStringList asked = rig.server.requests();
@@ -220,7 +220,7 @@ void TestUpdateCheck::checkRunsOnceASecondAfterStart()
     rig.fx.webVersionCheck = true;
     rig.server.serve(kVersionPage, LoopbackHttpServer::ok("1.25"));
     rig.start();
-    QTimer& timer = rig.fx.main().TimerCheckWebVersion;
+    QTimer& timer = rig.fx.editor().updateCheck->TimerCheckWebVersion;
     QVERIFY(timer.isActive());
     QCOMPARE(timer.interval(), 1000);
     QVERIFY(rig.server.requests().isEmpty());
@@ -246,7 +246,7 @@ void TestUpdateCheck::noUsableServerMeansNoRequest()
     const QString port = rig.server.baseUrl().section(QLatin1Char(':'), -1);
     rig.start(address.isEmpty() ? QString() : address.arg(port));
     // The real start: the timer fires once and says in one line why there is no check.
-    QTRY_VERIFY_WITH_TIMEOUT(!rig.fx.main().TimerCheckWebVersion.isActive(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.fx.editor().updateCheck->TimerCheckWebVersion.isActive(), 10000);
     QCOMPARE(rig.fx.log().size(), 1);
     QVERIFY(rig.fx.log().constFirst().startsWith(QStringLiteral("Version check skipped: ")));
     QVERIFY(rig.fx.dialogs.shown().isEmpty());

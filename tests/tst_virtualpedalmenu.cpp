@@ -8,6 +8,7 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "firmware/FirmwareUpgrade.h"
+#include "session/PedalSession.h"
 #include "status/Communication.h"
 #include "ui_FormMain.h"
 #include "virtualpedal/VirtualPedal.h"
@@ -105,7 +106,7 @@ void TestVirtualPedalMenu::upgradeModeNeedsShiftHeld()
     f.pedal().setFirmwareVersion(16);
     f.startWithMenu();
     f.comm().scanAndLink();
-    QVERIFY(f.comm().linked);
+    QVERIFY(f.session().isLinked());
     if (!shift)
         f.holdShift()->trigger();
     f.dialogs.clear();
@@ -141,13 +142,13 @@ void TestVirtualPedalMenu::unplugIsNoticedAndPlugInLinksAgain()
     Rig f;
     f.startWithMenu();
     f.comm().scanAndLink();
-    QVERIFY(f.comm().linked);
+    QVERIFY(f.session().isLinked());
     f.dialogs.clear();
 
     f.plug()->trigger();
 
     QVERIFY(!f.pedal().isPlugged());
-    QTRY_VERIFY(!f.comm().linked);
+    QTRY_VERIFY(!f.session().isLinked());
     QCOMPARE(f.dialogs.informationTexts(), QStringList{Communication::connectionLostText()});
     QCOMPARE(f.plug()->text(), QStringLiteral("Plug In"));
     QVERIFY(!f.powerCycle()->isEnabled());
@@ -166,7 +167,7 @@ void TestVirtualPedalMenu::unplugIsNoticedAndPlugInLinksAgain()
     QCOMPARE(f.state(), QStringLiteral("Pedal: running its firmware"));
     f.dialogs.clear();
     f.main().menuScanClick();
-    QVERIFY(f.comm().linked);
+    QVERIFY(f.session().isLinked());
     QCOMPARE(f.comm().linkState(), Communication::LinkState::Answering);
     QCOMPARE(f.dialogs.informationTexts(), QStringList());
 }
@@ -208,7 +209,7 @@ void TestVirtualPedalMenu::powerCycleFollowsShift()
         return;
     }
     f.main().menuScanClick();
-    QVERIFY(f.comm().linked);
+    QVERIFY(f.session().isLinked());
     QCOMPARE(f.comm().linkState(),
              flashErased ? Communication::LinkState::Silent : Communication::LinkState::Answering);
     QVERIFY(!f.upgradeWindowShown());

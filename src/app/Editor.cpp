@@ -3,29 +3,29 @@
 #include "app/ControlText.h"
 #include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
+#include "app/Looks.h"
 #include "app/PauseFeedback.h"
-#include "console/ConsoleTools.h"
-#include "console/Maintenance.h"
+#include "console/ConsoleToolsHandler.h"
+#include "console/MaintenanceHandler.h"
 #include "console/PrintConsole.h"
 #include "editor/FXsettings.h"
-#include "effects/Catalogue.h"
-#include "effects/EffectUpload.h"
+#include "effects/CatalogueHandler.h"
+#include "effects/EffectUploadHandler.h"
 #include "firmware/FirmwareUpgrade.h"
 #include "firmware/FirmwareUpgradeUnit.h"
-#include "status/Communication.h"
-#include "link/D2XXUnit.h"
-#include "link/Transport.h"
-#include "status/DeviceSettings.h"
 #include "link/FtdiDriver.h"
-#include "presets/Backups.h"
-#include "presets/LocalPresets.h"
+#include "presets/BackupHandler.h"
+#include "presets/LocalPresetHandler.h"
 #include "presets/PresetLibrary.h"
-#include "presets/SaveParameters.h"
-#include "tracking/InstrumentRange.h"
+#include "presets/SaveParametersHandler.h"
+#include "session/PedalSession.h"
+#include "status/Communication.h"
+#include "status/DeviceSettingsHandler.h"
+#include "tracking/InstrumentRangeHandler.h"
 #include "tracking/NoteTrackingFilter.h"
 #include "tracking/Tunings.h"
 #include "update/NewVersionMsg.h"
-#include "update/UpdateCheck.h"
+#include "update/UpdateCheckHandler.h"
 #include "update/UpdateUpdaterUnit.h"
 
 void Editor::ConsoleLog::logLine(const QString& text)
@@ -55,31 +55,49 @@ void Editor::ConsoleLog::attach(Log* console)
 }
 
 Editor::Editor(Services s, std::unique_ptr<FtdiDriver> driver, Windows windows)
-    : services(s), driver_(std::move(driver))
+    : driver_(std::move(driver)), services(s)
 {
-    d2xx = std::make_unique<D2XXUnit>(*driver_, log_);
-    transport = std::make_unique<Transport>(*d2xx, services.clock, log_);
-    comm = std::make_unique<Communication>(*this);
-    functions = std::make_unique<FunctionsUnit>(*this);
-    catalogue = std::make_unique<Catalogue>(*this);
-    effectUpload = std::make_unique<EffectUpload>(*this);
-    deviceSettings = std::make_unique<DeviceSettings>(*this);
-    instrumentRange = std::make_unique<InstrumentRange>(*this);
-    saveParameters = std::make_unique<SaveParameters>(*this);
-    localPresets = std::make_unique<LocalPresets>(*this);
-    backups = std::make_unique<Backups>(*this);
-    tunings = std::make_unique<Tunings>(*this);
-    maintenance = std::make_unique<Maintenance>(*this);
-    consoleTools = std::make_unique<ConsoleTools>(*this);
-    firmware = std::make_unique<FirmwareUpgradeUnit>(*this);
-    updateCheck = std::make_unique<UpdateCheck>(*this);
+    Log& log = log_;
+    Dialogs& dialogs = services.dialogs;
+    Clock& clock = services.clock;
+    session = std::make_unique<PedalSession>(*driver_, clock, log);
+    functions = std::make_unique<FunctionsUnit>(services.places, dialogs, log, services.shell);
+    catalogue = std::make_unique<CatalogueHandler>(*session, log, dialogs);
+    deviceSettings = std::make_unique<DeviceSettingsHandler>(*session, log);
+    instrumentRange = std::make_unique<InstrumentRangeHandler>(*session, *functions, log, dialogs);
+    comm = std::make_unique<Communication>(*session, *catalogue, *deviceSettings, *instrumentRange, log, dialogs);
+    backups = std::make_unique<BackupHandler>(*functions, log, dialogs);
+    effectUpload = std::make_unique<EffectUploadHandler>(*session, *catalogue, *comm, log, dialogs, clock);
+    saveParameters = std::make_unique<SaveParametersHandler>(*session, *comm, log, dialogs);
+    localPresets = std::make_unique<LocalPresetHandler>(*session, *comm, *backups, *functions, log, dialogs);
+    tunings = std::make_unique<Tunings>(*session, log, dialogs, clock);
+    maintenance = std::make_unique<MaintenanceHandler>(*session, *backups, log, dialogs, clock);
+    consoleTools = std::make_unique<ConsoleToolsHandler>(*session, *maintenance, log, dialogs);
+    firmware = std::make_unique<FirmwareUpgradeUnit>(*session, *comm, *backups, log, dialogs, clock);
+    updateCheck = std::make_unique<UpdateCheckHandler>(*functions, log, dialogs, services.shell);
+    // At start-up the captions are fitted once every window is built, after
+    // the main window's first paint; a look chosen later refits them at once.
+    looks = std::make_unique<Looks>(*functions, log, [this] {
+        if (allWindowsCreated())
+            fitCaptions();
+    });
 
     // The windows, in their order. The main window's start-up steps run before
     // any other window exists.
     formMain = new FormMain(*this);
+    comm->setLinkView(formMain);
+    catalogue->setView(formMain);
+    deviceSettings->setView(formMain);
+    instrumentRange->setView(formMain);
+    updateCheck->setView(formMain);
+    effectUpload->setStatusLine(formMain);
+    firmware->setMainView(formMain);
+    // A link that greeted the bootloader (the power-up entry) opens the upgrade window.
+    QObject::connect(comm.get(), &Communication::bootloaderGreeted, formMain,
+                     [this] { firmware->StartFirmwareUpgrade(); });
     formMain->FormCreate();
     pauseFeedback_ = std::make_unique<PauseFeedback>(formMain);
-    clock().setPauseObserver(pauseFeedback_.get());
+    clock.setPauseObserver(pauseFeedback_.get());
     if (windows == Windows::All)
         createOtherWindows();
 }
@@ -88,15 +106,24 @@ void Editor::createOtherWindows()
 {
     if (allWindowsCreated())
         return;
-    formFirmwareUpgrade = new FirmwareUpgrade(*this);
+    Log& log = log_;
+    formFirmwareUpgrade = new FirmwareUpgrade(*firmware);
     formPrint = new PrintConsole();
     formPrint->setTools(consoleTools.get());
+    formPrint->showMode(session->shownMode());
+    QObject::connect(session.get(), &PedalSession::modeChanged, formPrint,
+                     [this] { formPrint->showMode(session->shownMode()); });
     log_.attach(formPrint);
-    formFXsettings = new FXsettings(*this);
-    formNoteTrackingFilter = new NoteTrackingFilter(*this);
+    formFXsettings = new FXsettings(*session, *catalogue, *backups, log, dialogs(), clock(), formMain, formPrint);
+    comm->setEffectView(formFXsettings);
+    catalogue->setEffectView(formFXsettings);
+    backups->setEffectView(formFXsettings);
+    localPresets->setEffectView(formFXsettings);
+    firmware->setWindows(formFirmwareUpgrade, formFXsettings);
+    formNoteTrackingFilter = new NoteTrackingFilter(*session, log);
     formNewVersionMsg = new NewVersionMsg(*updateCheck);
-    formUpdateUpdater = new UpdateUpdaterUnit(log_, dialogs(), shell());
-    formPresetLibrary = new PresetLibrary(*this);
+    formUpdateUpdater = new UpdateUpdaterUnit(log, dialogs(), shell());
+    formPresetLibrary = new PresetLibrary(*session, *localPresets, *backups, *functions, log, dialogs(), shell());
     fitCaptions();
 }
 
@@ -122,12 +149,26 @@ Editor::~Editor()
     if (clock().pauseObserver() == pauseFeedback_.get())
         clock().setPauseObserver(nullptr);
     pauseFeedback_.reset();
-    // Timers must not fire into half-destroyed units.
-    if (formMain) {
-        formMain->Timer_USB_Read.stop();
-        formMain->UploadCheckTimer.stop();
-        formMain->TimerCheckWebVersion.stop();
-    }
+    // Timers must not fire into half-destroyed units, and no handler may
+    // show anything in a window that is gone.
+    session->readTimer().stop();
+    session->uploadWatchdog().stop();
+    session->linkWatch().stop();
+    session->deviceWatch().stop();
+    session->pacedWriter().dropAll();
+    updateCheck->TimerCheckWebVersion.stop();
+    comm->setLinkView(nullptr);
+    comm->setEffectView(nullptr);
+    catalogue->setView(nullptr);
+    catalogue->setEffectView(nullptr);
+    deviceSettings->setView(nullptr);
+    instrumentRange->setView(nullptr);
+    updateCheck->setView(nullptr);
+    effectUpload->setStatusLine(nullptr);
+    backups->setEffectView(nullptr);
+    localPresets->setEffectView(nullptr);
+    firmware->setMainView(nullptr);
+    firmware->setWindows(nullptr, nullptr);
     delete formPresetLibrary;
     formPresetLibrary = nullptr;
     delete formUpdateUpdater;

@@ -9,22 +9,22 @@
 #include <memory>
 
 class FtdiDriver;
-class D2XXUnit;
-class Transport;
+class PedalSession;
 class Communication;
 class FunctionsUnit;
-class Catalogue;
-class EffectUpload;
-class DeviceSettings;
-class InstrumentRange;
-class SaveParameters;
-class LocalPresets;
-class Backups;
+class Looks;
+class CatalogueHandler;
+class EffectUploadHandler;
+class DeviceSettingsHandler;
+class InstrumentRangeHandler;
+class SaveParametersHandler;
+class LocalPresetHandler;
+class BackupHandler;
 class Tunings;
-class Maintenance;
-class ConsoleTools;
+class MaintenanceHandler;
+class ConsoleToolsHandler;
 class FirmwareUpgradeUnit;
-class UpdateCheck;
+class UpdateCheckHandler;
 
 class FormMain;
 class FirmwareUpgrade;
@@ -37,10 +37,10 @@ class PauseFeedback;
 class PresetLibrary;
 class QWidget;
 
-// The whole editor of one run: the link, the units of every subsystem and the
-// seven windows, created once by main (and afresh by every test). Nothing of
-// this lives in globals; each window and unit gets this object and takes what
-// it needs from it.
+// The whole editor of one run: the session, the handlers of every subsystem
+// and the seven windows, created once by main (and afresh by every test).
+// Nothing of this lives in globals; each handler and window is given what it
+// uses here, and the windows are handed to the handlers as their views.
 class Editor {
 public:
     // MainWindowFirst makes only the main window (and runs its start-up
@@ -60,43 +60,6 @@ public:
     Editor(const Editor&) = delete;
     Editor& operator=(const Editor&) = delete;
 
-    Services services;
-    Dialogs& dialogs() const { return services.dialogs; }
-    Clock& clock() const { return services.clock; }
-    Shell& shell() const { return services.shell; }
-    Places& places() const { return services.places; }
-    Log& log() { return log_; }
-    FtdiDriver& driver() const { return *driver_; }
-    PauseFeedback* pauseFeedback() const { return pauseFeedback_.get(); }
-
-    std::unique_ptr<D2XXUnit> d2xx;
-    std::unique_ptr<Transport> transport;
-    std::unique_ptr<Communication> comm;
-    std::unique_ptr<FunctionsUnit> functions;
-    std::unique_ptr<Catalogue> catalogue;
-    std::unique_ptr<EffectUpload> effectUpload;
-    std::unique_ptr<DeviceSettings> deviceSettings;
-    std::unique_ptr<InstrumentRange> instrumentRange;
-    std::unique_ptr<SaveParameters> saveParameters;
-    std::unique_ptr<LocalPresets> localPresets;
-    std::unique_ptr<Backups> backups;
-    std::unique_ptr<Tunings> tunings;
-    std::unique_ptr<Maintenance> maintenance;
-    std::unique_ptr<ConsoleTools> consoleTools;
-    std::unique_ptr<FirmwareUpgradeUnit> firmware;
-    std::unique_ptr<UpdateCheck> updateCheck;
-
-    // The seven windows, in the order they are created.
-    FormMain* formMain = nullptr;
-    FirmwareUpgrade* formFirmwareUpgrade = nullptr;
-    PrintConsole* formPrint = nullptr;
-    FXsettings* formFXsettings = nullptr;
-    NoteTrackingFilter* formNoteTrackingFilter = nullptr;
-    NewVersionMsg* formNewVersionMsg = nullptr;
-    UpdateUpdaterUnit* formUpdateUpdater = nullptr;
-    // Windows of our own, after the seven.
-    PresetLibrary* formPresetLibrary = nullptr;
-
 private:
     // Lines logged before the console exists are kept and handed to it.
     class ConsoleLog final : public Log {
@@ -110,7 +73,50 @@ private:
         QStringList early_;
     };
 
+    // Before everything that logs or reaches the pedal, and gone after it.
     ConsoleLog log_;
-    std::unique_ptr<PauseFeedback> pauseFeedback_;
     std::unique_ptr<FtdiDriver> driver_;
+
+public:
+    Services services;
+    Dialogs& dialogs() const { return services.dialogs; }
+    Clock& clock() const { return services.clock; }
+    Shell& shell() const { return services.shell; }
+    Places& places() const { return services.places; }
+    Log& log() { return log_; }
+    FtdiDriver& driver() const { return *driver_; }
+    PauseFeedback* pauseFeedback() const { return pauseFeedback_.get(); }
+
+    // The one owner of the link to the pedal, then the handlers, each after
+    // those it uses (and so gone before them).
+    std::unique_ptr<PedalSession> session;
+    std::unique_ptr<FunctionsUnit> functions;
+    std::unique_ptr<CatalogueHandler> catalogue;
+    std::unique_ptr<DeviceSettingsHandler> deviceSettings;
+    std::unique_ptr<InstrumentRangeHandler> instrumentRange;
+    std::unique_ptr<Communication> comm;
+    std::unique_ptr<BackupHandler> backups;
+    std::unique_ptr<EffectUploadHandler> effectUpload;
+    std::unique_ptr<SaveParametersHandler> saveParameters;
+    std::unique_ptr<LocalPresetHandler> localPresets;
+    std::unique_ptr<Tunings> tunings;
+    std::unique_ptr<MaintenanceHandler> maintenance;
+    std::unique_ptr<ConsoleToolsHandler> consoleTools;
+    std::unique_ptr<FirmwareUpgradeUnit> firmware;
+    std::unique_ptr<UpdateCheckHandler> updateCheck;
+    std::unique_ptr<Looks> looks;
+
+    // The seven windows, in the order they are created.
+    FormMain* formMain = nullptr;
+    FirmwareUpgrade* formFirmwareUpgrade = nullptr;
+    PrintConsole* formPrint = nullptr;
+    FXsettings* formFXsettings = nullptr;
+    NoteTrackingFilter* formNoteTrackingFilter = nullptr;
+    NewVersionMsg* formNewVersionMsg = nullptr;
+    UpdateUpdaterUnit* formUpdateUpdater = nullptr;
+    // Windows of our own, after the seven.
+    PresetLibrary* formPresetLibrary = nullptr;
+
+private:
+    std::unique_ptr<PauseFeedback> pauseFeedback_;
 };

@@ -3,22 +3,29 @@
 #include "app/ControlText.h"
 #include "app/Editor.h"
 #include "app/FunctionsUnit.h"
-#include "console/Maintenance.h"
+#include "app/Looks.h"
+#include "console/MaintenanceHandler.h"
 #include "console/PrintConsole.h"
 #include "editor/FXsettings.h"
-#include "effects/Catalogue.h"
-#include "effects/EffectUpload.h"
+#include "effects/CatalogueHandler.h"
+#include "effects/EffectUploadHandler.h"
+#include "firmware/FirmwareUpgrade.h"
 #include "firmware/FirmwareUpgradeUnit.h"
-#include "status/Communication.h"
-#include "status/DeviceSettings.h"
-#include "presets/LocalPresets.h"
+#include "presets/LocalPresetHandler.h"
 #include "presets/PresetLibrary.h"
-#include "presets/SaveParameters.h"
+#include "presets/SaveParametersHandler.h"
 #include "seams/Dialogs.h"
-#include "tracking/InstrumentRange.h"
+#include "session/PedalSession.h"
+#include "status/Communication.h"
+#include "status/DeviceSettingsHandler.h"
+#include "status/DeviceSettingsMessages.h"
+#include "tracking/InstrumentRangeHandler.h"
+#include "tracking/TrackingMessages.h"
 #include "tracking/Tunings.h"
 #include "ui_FormMain.h"
-#include "update/UpdateCheck.h"
+#include "update/NewVersionMsg.h"
+#include "update/UpdateCheckHandler.h"
+#include "update/UpdateUpdaterUnit.h"
 #include "virtualpedal/VirtualPedal.h"
 
 #include <QCloseEvent>
@@ -55,6 +62,47 @@ const QStringList kDisabledAtDesign = {
     QStringLiteral("menuNewAppVersion"),     QStringLiteral("menuUpdateNow"),
     QStringLiteral("menuSerialNumber"),      QStringLiteral("btnGetFXInfo"),
 };
+
+// What can be clicked in which mode of the session. A control that would send
+// to the pedal is enabled only where the session lets its message through;
+// the catalogue and the firmware's way in follow what the pedal runs.
+using M = SessionMode;
+constexpr ModeSet kNoLink{M::Unlinked, M::Lost};
+// The firmware answered and takes every message.
+constexpr ModeSet kFirmware{M::Linked, M::AlgorithmTooOld};
+struct EnabledWhen {
+    const char* control;
+    ModeSet modes;
+};
+const EnabledWhen kEnabledWhen[] = {
+    {"menuScan", kNoLink},
+    {"menuConnect", kNoLink},
+    {"chkFirmwareUpgradeMode", kNoLink},
+    {"menuDisconnect", {M::Linked, M::FirmwareTooOld, M::AlgorithmTooOld, M::BootloaderIdle}},
+    {"menuFirmwareUpgradeMode", kNoLink | ModeSet{M::Linked, M::FirmwareTooOld, M::AlgorithmTooOld, M::BootloaderIdle}},
+    {"menuStartFirmwareUpgrade", {M::BootloaderIdle}},
+    {"lstEffects", kNoLink | kFirmware},
+    // The commands that need the pedal's values (an older algorithm has none
+    // to take).
+    {"btnRequest", {M::Linked}},
+    {"btnSaveParameters", {M::Linked}},
+    {"btnAssign", {M::Linked}},
+    {"btnSetFootswitchMode", {M::Linked}},
+    {"btnSetTuning", {M::Linked}},
+    {"btnUpload", kFirmware},
+    {"menuLoadAlgorithmFromFile", kFirmware},
+    {"menuInstrumentRange", kFirmware},
+    {"menuBypassStatus", kFirmware},
+    {"menuLoadPreset", kFirmware},
+    {"menuSavePreset", kFirmware},
+    {"menuUploadTuningsData", kFirmware},
+    {"menuMIDI", kFirmware},
+    {"menuRangeLimit", kFirmware},
+    {"menuSetAssignableParamsToDefault", kFirmware},
+    {"menuLoadFirstPresetAtStartup", kFirmware},
+    // The settings memory can be erased while the firmware is too old.
+    {"menuEraseSettings", {M::Linked, M::FirmwareTooOld, M::AlgorithmTooOld}},
+};
 } // namespace
 
 FormMain::FormMain(Editor& editor)
@@ -87,17 +135,12 @@ FormMain::FormMain(Editor& editor)
     lblLinkState_->setGeometry(185, 35, 12, 12);
     showLinkState(0, QStringLiteral("Not linked"));
 
-    Timer_USB_Read.setObjectName(QStringLiteral("Timer_USB_Read"));
-    Timer_USB_Read.setInterval(50);
-    UploadCheckTimer.setObjectName(QStringLiteral("UploadCheckTimer"));
-    UploadCheckTimer.setInterval(7000);
-    TimerCheckWebVersion.setObjectName(QStringLiteral("TimerCheckWebVersion"));
-    TimerCheckWebVersion.setInterval(1000);
-
     SaveDialog1 = {QStringLiteral("Save Preset File"), QStringLiteral("Text file (*.txt)"), QStringLiteral("txt"), {}};
-    OpenDialog1 = {QString(), QStringLiteral("Dat files (*.dat)"), QString(), {}};
 
     applyDesignState();
+    PedalSession& session = *editor_.session;
+    showMode(session.shownMode());
+    connect(&session, &PedalSession::modeChanged, this, [this, &session] { showMode(session.shownMode()); });
     connectHandlers();
     ui->lstEffects->installEventFilter(this);
 }
@@ -107,9 +150,42 @@ FormMain::~FormMain()
     delete ui;
 }
 
-QLabel* FormMain::lblDeviceName() const
+QLabel* FormMain::lblStatus() const
 {
-    return ui->lblDeviceName;
+    return ui->lblStatus;
+}
+
+QLabel* FormMain::lblFirmwareVersion() const
+{
+    return ui->lblFirmwareVersion;
+}
+
+QPushButton* FormMain::btnRequest() const
+{
+    return ui->btnRequest;
+}
+
+QPushButton* FormMain::btnUpload() const
+{
+    return ui->btnUpload;
+}
+
+void FormMain::showMode(SessionMode mode)
+{
+    for (const EnabledWhen& row : kEnabledWhen)
+        setEnabledByName({QString::fromLatin1(row.control)}, row.modes.contains(mode));
+}
+
+// ---------------------------------------------------------------- what the handlers show
+
+void FormMain::showDeviceName(const QString& text)
+{
+    ui->lblDeviceName->setText(text);
+}
+
+void FormMain::addSerialNumber(const QString& serialNumber)
+{
+    ui->menuSerialNumber->setText(ui->menuSerialNumber->text() + serialNumber);
 }
 
 void FormMain::showLinkState(int state, const QString& text)
@@ -124,101 +200,121 @@ void FormMain::showLinkState(int state, const QString& text)
     lblLinkState_->setAccessibleName(text);
 }
 
-QLabel* FormMain::lblStatus() const
+void FormMain::showStatusText(const QString& text)
 {
-    return ui->lblStatus;
+    ui->lblStatus->setText(text);
 }
 
-QLabel* FormMain::lblFirmwareVersion() const
+QString FormMain::statusText() const
 {
-    return ui->lblFirmwareVersion;
+    return ui->lblStatus->text();
 }
 
-QLabel* FormMain::lblAlgorithmVersion() const
+void FormMain::showFirmwareVersion(const QString& text)
 {
-    return ui->lblAlgorithmVersion;
+    ui->lblFirmwareVersion->setText(text);
 }
 
-QListWidget* FormMain::lstEffects() const
+void FormMain::showAlgorithmVersion(const QString& text)
 {
-    return ui->lstEffects;
+    ui->lblAlgorithmVersion->setText(text);
 }
 
-QPushButton* FormMain::btnRequest() const
+void FormMain::showStoreBypassStatus(bool store)
 {
-    return ui->btnRequest;
+    ui->menuStoreBypassStatus->setChecked(store);
+    ui->menuDoNotStoreBypassStatus->setChecked(!store);
 }
 
-QPushButton* FormMain::btnUpload() const
+void FormMain::showMidiChannel(int channel)
 {
-    return ui->btnUpload;
+    for (int k = 0; k < midiChannelItems_.size(); ++k)
+        midiChannelItems_.at(k)->setChecked(k == channel);
 }
 
-QPushButton* FormMain::btnAssign() const
+void FormMain::showLoadFirstPresetAtStartup(bool on)
 {
-    return ui->btnAssign;
+    ui->menuLoadFirstPresetAtStartup->setChecked(on);
 }
 
-QAction* FormMain::menuSerialNumber() const
+void FormMain::showInstrument(uint8_t code)
 {
-    return ui->menuSerialNumber;
+    ui->menuStandard->setChecked(code == TrackingMessages::kStandard);
+    ui->menuLow->setChecked(code == TrackingMessages::kLow);
 }
 
-QAction* FormMain::menuStoreBypassStatus() const
+void FormMain::showRangeLimit(bool on)
 {
-    return ui->menuStoreBypassStatus;
+    ui->menuRangeLimitON->setChecked(on);
+    ui->menuRangeLimitOFF->setChecked(!on);
 }
 
-QAction* FormMain::menuDoNotStoreBypassStatus() const
+void FormMain::showEntries(const QStringList& entries)
 {
-    return ui->menuDoNotStoreBypassStatus;
+    ui->lstEffects->clear();
+    ui->lstEffects->addItems(entries);
 }
 
-QAction* FormMain::menuStandard() const
+void FormMain::showSelectedEntry(int row)
 {
-    return ui->menuStandard;
+    ui->lstEffects->setCurrentRow(row);
+    if (row < 0)
+        ui->lstEffects->clearSelection();
 }
 
-QAction* FormMain::menuLow() const
+void FormMain::showNewVersion(const QString& newest)
 {
-    return ui->menuLow;
+    ui->menuNewAppVersion->setText(ui->menuNewAppVersion->text() + QLatin1Char(' ') + newest);
+    setEnabledByName({QStringLiteral("menuUpdateNow")}, true);
 }
 
-QAction* FormMain::menuRangeLimitOFF() const
+void FormMain::showNoUpdate()
 {
-    return ui->menuRangeLimitOFF;
+    ui->menuNewAppVersion->setText(QStringLiteral("No update available"));
+    setEnabledByName({QStringLiteral("menuUpdateNow")}, false);
 }
 
-QAction* FormMain::menuRangeLimitON() const
+void FormMain::showNewVersionMessage(const QString& editorVersion, const QString& newest)
 {
-    return ui->menuRangeLimitON;
+    if (editor_.formNewVersionMsg)
+        editor_.formNewVersionMsg->showVersions(editorVersion, newest);
 }
 
-QAction* FormMain::menuLoadFirstPresetAtStartup() const
+void FormMain::showUpdateMessageChoice(bool show)
 {
-    return ui->menuLoadFirstPresetAtStartup;
+    ui->menuShowUpdateMsg->setChecked(show);
 }
 
-QAction* FormMain::menuEnableAllParameters() const
+UpdaterCheck::Outcome FormMain::checkUpdater(const UpdateServer& server, const UpdateSetup& setup)
 {
-    return ui->menuEnableAllParameters;
+    if (!editor_.formUpdateUpdater)
+        return UpdaterCheck::Outcome::Stop;
+    return editor_.formUpdateUpdater->checkUpdater(server, setup, this);
 }
 
-QMenu* FormMain::menuMIDIchannel() const
+void FormMain::closeForUpdater()
 {
-    return ui->menuMIDIchannel;
+    close();
 }
 
-QAction* FormMain::menuNewAppVersion() const
+bool FormMain::isUpgradeModeChecked() const
 {
-    return ui->menuNewAppVersion;
+    return ui->menuFirmwareUpgradeMode->isChecked();
 }
 
-QAction* FormMain::menuShowUpdateMsg() const
+void FormMain::setUpgradeModeChecked(bool checked)
 {
-    return ui->menuShowUpdateMsg;
+    ui->menuFirmwareUpgradeMode->setChecked(checked);
 }
 
+void FormMain::showUpgradeWindow()
+{
+    FirmwareUpgrade* window = editor_.formFirmwareUpgrade;
+    if (!window)
+        return;
+    window->move(x(), y() + frameGeometry().height());
+    window->show();
+}
 
 void FormMain::applyDesignState()
 {
@@ -313,11 +409,7 @@ void FormMain::connectHandlers()
     connect(ui->btnSetFootswitchMode, &QPushButton::clicked, this, &FormMain::btnSetFootswitchModeClick);
     connect(ui->btnSetTuning, &QPushButton::clicked, this, &FormMain::btnSetTuningClick);
     connect(ui->chkFirmwareUpgradeMode, &QCheckBox::toggled, this, &FormMain::chkFirmwareUpgradeModeClick);
-    connect(ui->lstEffects, &QListWidget::itemClicked, this, [this] { editor_.catalogue->effetto_cliccato(); });
-
-    connect(&Timer_USB_Read, &QTimer::timeout, this, &FormMain::Timer_USB_ReadTimer);
-    connect(&UploadCheckTimer, &QTimer::timeout, this, &FormMain::UploadCheckTimerTimer);
-    connect(&TimerCheckWebVersion, &QTimer::timeout, this, &FormMain::TimerCheckWebVersionTimer);
+    connect(ui->lstEffects, &QListWidget::itemClicked, this, &FormMain::lstEffectsClick);
 }
 
 void FormMain::FormCreate()
@@ -327,29 +419,38 @@ void FormMain::FormCreate()
 
     functions.createFilesFolder();                                   // 1
     functions.readSettingsAtStart();                                 // 2
+    ui->menuShowUpdateMsg->setChecked(functions.showUpdateMessage);
+    ui->menuReportUSBErrors->setChecked(functions.reportUSBErrors);
     functions.trimLogFile();                                         // 3
     comm.findDevices();                                              // 4
-    comm.selectSerialSettings(Communication::SerialMode::Normal);    // 5
+    // 5, the serial settings, were chosen by the session when it was made.
     const QString device = ui->lblDeviceName->text();                // 6
     if (device.isEmpty() || device == QLatin1String("No device found"))
         setEnabledByName({QStringLiteral("menuConnect")}, false);
     comm.firmware_upgrade_mode = false;                              // 7
-    setEnabledByName({QStringLiteral("btnRequest"), QStringLiteral("btnAssign"),   // 8
-                      QStringLiteral("btnSaveParameters"), QStringLiteral("btnUpload"),
-                      QStringLiteral("btnSetFootswitchMode"), QStringLiteral("btnSetTuning"),
-                      QStringLiteral("menuMIDI"), QStringLiteral("menuUploadTuningsData"),
-                      QStringLiteral("menuBypassStatus"), QStringLiteral("menuSetAssignableParamsToDefault")},
-                     false);
+    // 8, the commands off while nothing is linked: showMode's table.
     editor_.catalogue->fill();                                       // 9
     editor_.updateCheck->prepare();                                  // 10
     ui->menuAppVersion->setText(ui->menuAppVersion->text() + QLatin1Char(' ')   // 11
                                 + FunctionsUnit::editorVersion());
-    functions.buildLookMenu();                                       // 12
-    functions.applySavedLook();
-    editor_.deviceSettings->buildMidiMenu();                         // 13
+    editor_.looks->buildLookMenu(ui->menuLook);                      // 12
+    editor_.looks->applySavedLook();
+    buildMidiMenu();                                                 // 13
     editor_.catalogue->computeCatalogueVersion();                    // 14
     ui->btnSaveParameters->setToolTip(                               // 15
         QStringLiteral("Saves current status of assignable parameters to pedal."));
+}
+
+void FormMain::buildMidiMenu()
+{
+    QMenu* menu = ui->menuMIDIchannel;
+    for (int channel = 0; channel < DeviceSettingsMessages::kMidiChannels; ++channel) {
+        QAction* item = menu->addAction(DeviceSettingsHandler::midiChannelText(channel));
+        item->setCheckable(true);
+        connect(item, &QAction::triggered, menu,
+                [this, channel] { editor_.deviceSettings->menuMIDIchannelsClickItem(channel); });
+        midiChannelItems_.append(item);
+    }
 }
 
 void FormMain::addVirtualPedalMenu()
@@ -488,13 +589,29 @@ bool FormMain::eventFilter(QObject* watched, QEvent* event)
         if (FormKeyDown(key))
             return true;
         if (watched == ui->lstEffects && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
-            editor_.catalogue->move_up_or_down(key->key());
+            move_up_or_down(key->key());
             return true;
         }
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
+void FormMain::move_up_or_down(int key)
+{
+    QListWidget* list = ui->lstEffects;
+    const int index = list->currentRow();
+    if (key == Qt::Key_Up) {
+        editor_.log().logLine(QStringLiteral("arrow up pressed"));
+        if (index > 0)
+            list->setCurrentRow(index - 1);
+    } else if (key == Qt::Key_Down) {
+        editor_.log().logLine(QStringLiteral("arrow down pressed"));
+        if (index < list->count() - 1)
+            list->setCurrentRow(index + 1);
+    }
+}
+
+void FormMain::lstEffectsClick() { editor_.catalogue->effetto_cliccato(ui->lstEffects->currentRow()); }
 void FormMain::menuLoadPresetClick() { editor_.localPresets->menuLoadPresetClick(); }
 void FormMain::menuSavePresetClick() { editor_.localPresets->menuSavePresetClick(); }
 void FormMain::menuPresetLibraryClick() { editor_.formPresetLibrary->showLibrary(); }
@@ -503,16 +620,25 @@ void FormMain::menuOpenFilesFolderClick() { editor_.functions->menuOpenFilesFold
 void FormMain::menuScanClick() { editor_.comm->scanAndLink(); }
 void FormMain::menuConnectClick() { editor_.comm->Link(); }
 void FormMain::menuDisconnectClick() { editor_.comm->Disconnect(); }
-void FormMain::menuEnableAllParametersClick() { editor_.formFXsettings->menuEnableAllParametersClick(); }
+void FormMain::menuEnableAllParametersClick()
+{
+    ui->menuEnableAllParameters->setChecked(editor_.formFXsettings->menuEnableAllParametersClick());
+}
 void FormMain::menuUploadTuningsDataClick() { editor_.tunings->menuUploadTuningsDataClick(); }
-void FormMain::menuReportUSBErrorsClick() { editor_.functions->menuReportUSBErrorsClick(); }
+void FormMain::menuReportUSBErrorsClick()
+{
+    editor_.functions->menuReportUSBErrorsClick(ui->menuReportUSBErrors->isChecked());
+}
 void FormMain::menuStandardClick() { editor_.instrumentRange->menuStandardClick(); }
 void FormMain::menuLowClick() { editor_.instrumentRange->menuLowClick(); }
 void FormMain::menuStoreBypassStatusClick() { editor_.deviceSettings->menuStoreBypassStatusClick(); }
 void FormMain::menuDoNotStoreBypassStatusClick() { editor_.deviceSettings->menuDoNotStoreBypassStatusClick(); }
 void FormMain::menuRangeLimitOFFClick() { editor_.instrumentRange->menuRangeLimitOFFClick(); }
 void FormMain::menuRangeLimitONClick() { editor_.instrumentRange->menuRangeLimitONClick(); }
-void FormMain::menuLoadFirstPresetAtStartupClick() { editor_.deviceSettings->menuLoadFirstPresetAtStartupClick(); }
+void FormMain::menuLoadFirstPresetAtStartupClick()
+{
+    editor_.deviceSettings->menuLoadFirstPresetAtStartupClick(ui->menuLoadFirstPresetAtStartup->isChecked());
+}
 void FormMain::menuSetAssignableParamsToDefaultClick()
 {
     editor_.formFXsettings->menuSetAssignableParamsToDefaultClick();
@@ -523,19 +649,16 @@ void FormMain::menuEraseSettingsClick() { editor_.maintenance->menuEraseSettings
 void FormMain::menuInfoClick() { editor_.updateCheck->menuInfoClick(); }
 void FormMain::menuSupportClick() { editor_.updateCheck->menuSupportClick(); }
 void FormMain::menuUpdateNowClick() { editor_.updateCheck->menuUpdateNowClick(); }
-void FormMain::menuShowUpdateMsgClick() { editor_.updateCheck->menuShowUpdateMsgClick(); }
+void FormMain::menuShowUpdateMsgClick() { editor_.updateCheck->menuShowUpdateMsgClick(ui->menuShowUpdateMsg->isChecked()); }
 void FormMain::menuTroubleshootingClick() { editor_.updateCheck->menuTroubleshootingClick(); }
 void FormMain::btnUploadClick() { editor_.effectUpload->btnUploadClick(); }
 void FormMain::btnRequestClick() { editor_.comm->requestStatus(); }
 void FormMain::btnSaveParametersClick() { editor_.saveParameters->btnSaveParametersClick(); }
 void FormMain::btnSaveParametersInfoClick() { editor_.saveParameters->btnSaveParametersInfoClick(); }
-void FormMain::btnAssignClick() { editor_.formFXsettings->btnAssignClick(); }
+void FormMain::btnAssignClick() { editor_.formFXsettings->btnAssignClick(ui->btnAssign); }
 void FormMain::btnSetFootswitchModeClick() { editor_.formFXsettings->btnSetFootswitchModeClick(); }
 void FormMain::btnSetTuningClick() { editor_.formFXsettings->btnSetTuningClick(); }
 void FormMain::chkFirmwareUpgradeModeClick()
 {
     editor_.comm->firmware_upgrade_mode = ui->chkFirmwareUpgradeMode->isChecked();
 }
-void FormMain::Timer_USB_ReadTimer() { editor_.comm->pollUnsolicited(); }
-void FormMain::UploadCheckTimerTimer() { editor_.comm->uploadWatchdogExpired(); }
-void FormMain::TimerCheckWebVersionTimer() { editor_.updateCheck->TimerCheckWebVersionTimer(); }

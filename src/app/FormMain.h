@@ -1,9 +1,14 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QTimer>
 
+#include "effects/CatalogueView.h"
+#include "firmware/FirmwareView.h"
 #include "seams/FileDialogSettings.h"
+#include "session/SessionMode.h"
+#include "status/LinkView.h"
+#include "status/SettingsView.h"
+#include "update/UpdateView.h"
 
 namespace Ui {
 class formMain;
@@ -15,9 +20,15 @@ class QListWidget;
 class QMenu;
 class QPushButton;
 
-// The main window: the skeleton that holds every menu, button, label and timer
-// of the editor. Its handlers only forward to the units of each subsystem.
-class FormMain : public QMainWindow {
+// The main window: the skeleton that holds every menu, button and label of
+// the editor. Its handlers forward to the handlers of each subsystem, and it
+// shows what they report through the views it implements.
+class FormMain : public QMainWindow,
+                 public LinkView,
+                 public SettingsView,
+                 public CatalogueView,
+                 public UpdateView,
+                 public FirmwareView {
     Q_OBJECT
 public:
     explicit FormMain(Editor& editor);
@@ -26,12 +37,9 @@ public:
     // The generated form; this window's own unit and the tests reach into it.
     Ui::formMain* ui;
 
-    QTimer Timer_USB_Read;
-    QTimer UploadCheckTimer;
-    QTimer TimerCheckWebVersion;
-
+    // The preset dialog's settings as the form gives them (the dialog of
+    // "Load Algorithm from File" is the upload handler's).
     FileDialogSettings SaveDialog1;
-    FileDialogSettings OpenDialog1;
 
     // The start-up steps, run once right after the window is built.
     void FormCreate();
@@ -49,33 +57,48 @@ public:
     void setEnabledByName(const QStringList& names, bool enabled);
     bool isEnabledByName(const QString& name) const;
 
-    // The controls that the units of other subsystems show their state in. The
-    // form itself stays with this window: a change to it cannot break code
-    // elsewhere that only knows these.
-    QLabel* lblDeviceName() const;
+    // Which controls can be clicked in the session's mode: one table, applied
+    // whenever the mode the session shows changes.
+    void showMode(SessionMode mode);
+
     // The coloured mark beside the device name; its tooltip names the state.
     QLabel* lblLinkState() const { return lblLinkState_; }
-    // 0 not linked (grey), 1 linked but silent (amber), 2 linked and answering (green).
-    void showLinkState(int state, const QString& text);
     QLabel* lblStatus() const;
     QLabel* lblFirmwareVersion() const;
-    QLabel* lblAlgorithmVersion() const;
-    QListWidget* lstEffects() const;
     QPushButton* btnRequest() const;
     QPushButton* btnUpload() const;
-    QPushButton* btnAssign() const;
-    QAction* menuSerialNumber() const;
-    QAction* menuStoreBypassStatus() const;
-    QAction* menuDoNotStoreBypassStatus() const;
-    QAction* menuStandard() const;
-    QAction* menuLow() const;
-    QAction* menuRangeLimitOFF() const;
-    QAction* menuRangeLimitON() const;
-    QAction* menuLoadFirstPresetAtStartup() const;
-    QAction* menuEnableAllParameters() const;
-    QMenu* menuMIDIchannel() const;
-    QAction* menuNewAppVersion() const;
-    QAction* menuShowUpdateMsg() const;
+    // The seventeen channel items under "Channel": OMNI, then 1 to 16.
+    const QList<QAction*>& midiChannelItems() const { return midiChannelItems_; }
+
+    // LinkView
+    void showDeviceName(const QString& text) override;
+    void addSerialNumber(const QString& serialNumber) override;
+    // 0 not linked (grey), 1 linked but silent (amber), 2 linked and answering (green).
+    void showLinkState(int state, const QString& text) override;
+    void showStatusText(const QString& text) override;
+    QString statusText() const override;
+    void showFirmwareVersion(const QString& text) override;
+    void showAlgorithmVersion(const QString& text) override;
+    // SettingsView
+    void showStoreBypassStatus(bool store) override;
+    void showMidiChannel(int channel) override;
+    void showLoadFirstPresetAtStartup(bool on) override;
+    void showInstrument(uint8_t code) override;
+    void showRangeLimit(bool on) override;
+    // CatalogueView
+    void showEntries(const QStringList& entries) override;
+    void showSelectedEntry(int row) override;
+    // UpdateView
+    void showNewVersion(const QString& newest) override;
+    void showNoUpdate() override;
+    void showNewVersionMessage(const QString& editorVersion, const QString& newest) override;
+    void showUpdateMessageChoice(bool show) override;
+    UpdaterCheck::Outcome checkUpdater(const UpdateServer& server, const UpdateSetup& setup) override;
+    void closeForUpdater() override;
+    // FirmwareView
+    bool isUpgradeModeChecked() const override;
+    void setUpgradeModeChecked(bool checked) override;
+    void showUpgradeWindow() override;
 
     // Handlers, named after their controls.
     void menuLoadPresetClick();
@@ -113,9 +136,10 @@ public:
     void btnSetFootswitchModeClick();
     void btnSetTuningClick();
     void chkFirmwareUpgradeModeClick();
-    void Timer_USB_ReadTimer();
-    void UploadCheckTimerTimer();
-    void TimerCheckWebVersionTimer();
+    // A click on a catalogue entry.
+    void lstEffectsClick();
+    // Up and down arrows in the catalogue move the selection only.
+    void move_up_or_down(int key);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -127,8 +151,10 @@ private:
     bool FormKeyDown(QKeyEvent* event);
     void applyDesignState();
     void connectHandlers();
+    void buildMidiMenu();
 
     Editor& editor_;
     QLabel* lblLinkState_ = nullptr;
     QMenu* menuVirtualPedal_ = nullptr;
+    QList<QAction*> midiChannelItems_;
 };

@@ -1,20 +1,22 @@
 #pragma once
 
 #include <QDateTime>
-#include <QList>
 #include <QString>
 
-class Editor;
-class QAction;
+class Dialogs;
+class Log;
+class Places;
+class Shell;
 
-// The files folder under Documents, the one-word settings files, the looks and
-// the editor version.
+// The files folder under Documents, the one-word settings files, the log file
+// and the editor version. (The looks are the windows' own: Looks.)
 class FunctionsUnit {
 public:
-    // Menu order of the looks; STYLE_7 exists but has no item.
-    static const QStringList& lookNames();
+    // The settings files hold one word and the look file one number; a file
+    // larger than this holds neither, and is not read.
+    static constexpr qint64 kLargestSettingFile = 4096;
 
-    explicit FunctionsUnit(Editor& editor);
+    FunctionsUnit(Places& places, Dialogs& dialogs, Log& log, Shell& shell);
 
     // Documents/TERVO and Documents/TERVO/Quarnel MK3.
     QString tervoFolder() const;
@@ -25,20 +27,14 @@ public:
 
     void createFilesFolder();
     QString readSettingFile(const QString& fileName, const QString& defaultText);
+    // ShowMessageVersionAtStartup.txt and ReportUSBErrors.txt into the two
+    // switches below, and log.txt made when it is missing.
     void readSettingsAtStart();
     void trimLogFile();
 
-    void menuReportUSBErrorsClick();
+    // The item's new check mark, kept in ReportUSBErrors.txt when that exists.
+    void menuReportUSBErrorsClick(bool checked);
     void menuOpenFilesFolderClick();
-
-    void buildLookMenu();
-    void applySavedLook();
-    void menuLookClickItem(int index);
-    // Applies "Style_k" to every window; false (and nothing changed) when the
-    // program carries no such look.
-    bool applyTheme(const QString& themeName);
-    QString currentTheme() const { return currentTheme_; }
-    const QList<QAction*>& lookItems() const { return lookItems_; }
 
     static QString editorVersion();
 
@@ -51,7 +47,8 @@ public:
     bool reportUSBErrors = false;
 
 private:
-    Editor& editor_;
-    QList<QAction*> lookItems_;
-    QString currentTheme_;
+    Places& places_;
+    Dialogs& dialogs_;
+    Log& log_;
+    Shell& shell_;
 };

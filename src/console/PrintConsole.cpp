@@ -1,7 +1,7 @@
 #include "console/PrintConsole.h"
 
 #include "app/ControlText.h"
-#include "console/ConsoleTools.h"
+#include "console/ConsoleToolsHandler.h"
 #include "console/FilterCalculator.h"
 #include "ui_PrintConsole.h"
 
@@ -36,11 +36,11 @@ PrintConsole::PrintConsole(QWidget* parent) : QWidget(parent), ui(new Ui::formPr
     connect(ui->edtBoost, &QLineEdit::textEdited, this, &PrintConsole::edtBoostChange);
     connect(ui->edtQ, &QLineEdit::editingFinished, this, [this] {
         if (tools_)
-            tools_->edtQDone();
+            tools_->edtQDone(ui->edtQ->text());
     });
     connect(ui->edtBoost, &QLineEdit::editingFinished, this, [this] {
         if (tools_)
-            tools_->edtBoostDone();
+            tools_->edtBoostDone(ui->edtBoost->text());
     });
     connect(ui->btnGetNoteFrequency, &QPushButton::clicked, this, &PrintConsole::btnGetNoteFrequencyClick);
 
@@ -128,40 +128,52 @@ void PrintConsole::CheckBox1Click()
     autoScroll_ = ui->CheckBox1->isChecked();
 }
 
+void PrintConsole::showMode(SessionMode mode)
+{
+    using M = SessionMode;
+    // The memory's messages go while the firmware answers, even one too old;
+    // the raw parameter message as the effect window's do.
+    constexpr ModeSet kMemory{M::Linked, M::FirmwareTooOld, M::AlgorithmTooOld};
+    constexpr ModeSet kParameter{M::Linked, M::AlgorithmTooOld};
+    ui->btnEraseEeprom->setEnabled(kMemory.contains(mode));
+    ui->btnReadEEPROM->setEnabled(kMemory.contains(mode));
+    ui->btnSend->setEnabled(kParameter.contains(mode));
+}
+
 void PrintConsole::btnEraseEepromClick()
 {
     if (tools_)
-        tools_->btnEraseEepromClick();
+        tools_->btnEraseEepromClick(ui->cmbI2Caddr->currentText());
 }
 
 void PrintConsole::btnReadEEPROMClick()
 {
     if (tools_)
-        tools_->btnReadEEPROMClick();
+        tools_->btnReadEEPROMClick(ui->cmbI2Caddr->currentText());
 }
 
 void PrintConsole::btnSendClick()
 {
     if (tools_)
-        tools_->btnSendClick();
+        tools_->btnSendClick(ui->edtAddress->text(), ui->edtData->text());
 }
 
 void PrintConsole::cmbNotePickerChange()
 {
     if (tools_)
-        tools_->cmbNotePickerChange();
+        tools_->cmbNotePickerChange(ui->cmbNotePicker->currentIndex());
 }
 
 void PrintConsole::edtQChange()
 {
     if (tools_)
-        tools_->edtQChange();
+        tools_->edtQChange(ui->edtQ->text());
 }
 
 void PrintConsole::edtBoostChange()
 {
     if (tools_)
-        tools_->edtBoostChange();
+        tools_->edtBoostChange(ui->edtBoost->text());
 }
 
 void PrintConsole::btnGetNoteFrequencyClick()

@@ -2,6 +2,7 @@
 
 #include "console/KeptLog.h"
 #include "seams/Log.h"
+#include "session/SessionMode.h"
 
 #include <QStringList>
 #include <QTimer>
@@ -12,7 +13,7 @@
 namespace Ui {
 class formPrint;
 }
-class ConsoleTools;
+class ConsoleToolsHandler;
 
 // The debug console (formPrint): the log of the whole run, shown in Memo1.
 // Every line is kept for log.txt (KeptLog); the view is filled in batches so a
@@ -48,8 +49,11 @@ public:
     void setMaxKeptChars(qsizetype chars) { kept_.setMaxChars(chars); }
 
     // The maintenance tools behind the console's buttons.
-    void setTools(ConsoleTools* tools) { tools_ = tools; }
-    ConsoleTools* tools() const { return tools_; }
+    void setTools(ConsoleToolsHandler* tools) { tools_ = tools; }
+    ConsoleToolsHandler* tools() const { return tools_; }
+    // The buttons that send to the pedal enabled where the session lets
+    // their messages through (all of them, for a console that knows no session).
+    void showMode(SessionMode mode);
 
     // Handlers.
     void btnClearClick();
@@ -75,5 +79,5 @@ private:
     bool pendingScroll_ = false;
     bool autoScroll_ = true;
     QTimer flushTimer_;
-    ConsoleTools* tools_ = nullptr;
+    ConsoleToolsHandler* tools_ = nullptr;
 };

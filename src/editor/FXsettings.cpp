@@ -1,27 +1,22 @@
 #include "editor/FXsettings.h"
 
-#include "app/Editor.h"
-#include "app/FormMain.h"
-#include "console/PrintConsole.h"
 #include "editor/Dial.h"
 #include "editor/DialMath.h"
 #include "editor/HintsUnit.h"
 #include "editor/Messages.h"
 #include "editor/Switch.h"
-#include "effects/Catalogue.h"
+#include "effects/CatalogueHandler.h"
 #include "link/Hex.h"
-#include "link/Transport.h"
-#include "presets/Backups.h"
+#include "presets/BackupHandler.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
 #include "seams/Log.h"
-#include "status/Communication.h"
+#include "session/PedalSession.h"
 #include "status/PedalStatus.h"
 #include "ui_FXsettings.h"
 
 #include <QAbstractItemView>
 #include <QAction>
-#include <QPushButton>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -39,7 +34,6 @@ namespace {
 constexpr qreal kTextSize = 10.5 * 72.0 / 96.0;
 constexpr qreal kSemitonesTextSize = 11.0 * 72.0 / 96.0;
 
-constexpr int kPacingMs = 100;
 constexpr int kDefaultsPauseMs = 10;
 
 const QString kNoTuningForBoxes = QStringLiteral("Set a tuning before using this parameter");
@@ -48,10 +42,12 @@ const QString kNoTuningForControls =
 
 } // namespace
 
-FXsettings::FXsettings(Editor& editor)
+FXsettings::FXsettings(PedalSession& session, CatalogueHandler& catalogue, BackupHandler& backups, Log& log,
+                       Dialogs& dialogs, Clock& clock, QWidget* beside, QWidget* console)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                            | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      ui(new Ui::formFXsettings), editor_(editor)
+      ui(new Ui::formFXsettings), session_(session), catalogue_(catalogue), backups_(backups), log_(log),
+      dialogs_(dialogs), clock_(clock), beside_(beside), console_(console), model_(session.parameters())
 {
     // The form keeps its size and places under the Edit menu's bar: its
     // controls live in an area of their own, which the bar sits above. They
@@ -66,10 +62,7 @@ FXsettings::FXsettings(Editor& editor)
     setFonts();
     buildEditMenu();
 
-    Timer1.setObjectName(QStringLiteral("Timer1"));
-    Timer1.setInterval(kPacingMs);
-
-    // The twenty parameter objects exist with this window (model_), then:
+    // The twenty parameter objects exist with the session (model_), then:
     fillLists();
     connectHandlers();
     for (Control c : {Control::One, Control::Two, Control::Three, Control::Four, Control::Remote})
@@ -82,11 +75,13 @@ FXsettings::FXsettings(Editor& editor)
 
     for (QWidget* w : findChildren<QWidget*>())
         w->installEventFilter(this);
+
+    showMode(session_.shownMode());
+    connect(&session_, &PedalSession::modeChanged, this, [this] { showMode(session_.shownMode()); });
 }
 
 FXsettings::~FXsettings()
 {
-    Timer1.stop();
     delete ui;
 }
 
@@ -164,24 +159,23 @@ void FXsettings::connectHandlers()
 
     connect(ui->chkDominantNoteCut, &QCheckBox::toggled, this, &FXsettings::chkDominantNoteCutChange);
     connect(ui->chkHighNoteCut, &QCheckBox::toggled, this, &FXsettings::chkHighNoteCutChange);
-    connect(&Timer1, &QTimer::timeout, this, &FXsettings::Timer1Timer);
 }
 
 // ---------------------------------------------------------------- helpers
 
 bool FXsettings::updating() const
 {
-    return editor_.comm->updatingFromPedal || quiet_;
+    return session_.updatingFromPedal() || quiet_;
 }
 
 void FXsettings::log(const QString& text)
 {
-    editor_.log().logLine(text);
+    log_.logLine(text);
 }
 
 bool FXsettings::addressesUsable(const QString& what)
 {
-    if (!addressTableBroken_ && editor_.catalogue->effectKnown())
+    if (catalogue_.addressesUsable())
         return true;
     log(QStringLiteral("not sent (the effect's parameter addresses are unknown): ") + what);
     return false;
@@ -211,32 +205,6 @@ void FXsettings::showEvent(QShowEvent* event)
 
 void FXsettings::FormShow()
 {
-    Catalogue& catalogue = *editor_.catalogue;
-    const QString name = Catalogue::imageName(catalogue.selectedEffectName());
-    log(QStringLiteral("resource name: ") + name);
-    const bool loaded = catalogue.loadTextResource(name);
-    log(QStringLiteral("filecontent (first 128 bytes): ") + catalogue.loadedImageLine().left(256));
-
-    // A failed load has already told the user; the addresses then stay those
-    // of the last image that read, and without one nothing is sent.
-    QString error;
-    if (!loaded) {
-        addressTableBroken_ = !addressesRead_;
-    } else {
-        if (readParameterAddresses(catalogue.sharedTextList(), model_, &error)) {
-            addressesRead_ = true;
-            addressTableBroken_ = false;
-        } else {
-            addressTableBroken_ = !addressesRead_;
-            log(QStringLiteral("parameter address table not read: ") + error);
-            editor_.dialogs().information(
-                this, QStringLiteral("The effect image %1 has no readable parameter address table (%2).\r\n%3")
-                          .arg(name, error,
-                               addressesRead_ ? QStringLiteral("The editor keeps the addresses it had.")
-                                              : QStringLiteral("The editor sends no parameter changes for it.")));
-        }
-    }
-
     const QColor outline = QColor::fromRgba(kOutlineColor);
     for (QWidget* w : {static_cast<QWidget*>(ui->Line1), static_cast<QWidget*>(ui->Line2),
                        static_cast<QWidget*>(ui->Rectangle1), static_cast<QWidget*>(ui->Rectangle2),
@@ -245,6 +213,26 @@ void FXsettings::FormShow()
         w->setProperty("outlineColor", outline);
         w->setStyleSheet(QStringLiteral("#%1 { border-color: %2; }").arg(w->objectName(), outline.name()));
     }
+}
+
+void FXsettings::showEffectWindow(const QString& title)
+{
+    if (isVisible())
+        close();
+    if (beside_) {
+        const QRect frame = beside_->frameGeometry();
+        move(frame.x() + frame.width(), frame.y());
+    }
+    show();
+    setWindowTitle(title);
+}
+
+void FXsettings::showMode(SessionMode mode)
+{
+    // The controls send parameter messages, which the firmware takes while it
+    // answers with an algorithm this editor knows or one older.
+    constexpr ModeSet kSending{SessionMode::Linked, SessionMode::AlgorithmTooOld};
+    enableEffectControls(kSending.contains(mode));
 }
 
 void FXsettings::enableEffectControls(bool enabled)
@@ -271,8 +259,10 @@ bool FXsettings::FormKeyDown(QKeyEvent* event)
     const Qt::KeyboardModifiers both = Qt::ControlModifier | Qt::ShiftModifier;
     if ((event->modifiers() & both) != both || event->key() != Qt::Key_P)
         return false;
-    editor_.formPrint->show();
-    editor_.formPrint->raise();
+    if (console_) {
+        console_->show();
+        console_->raise();
+    }
     event->accept();
     return true;
 }
@@ -314,33 +304,12 @@ uint32_t FXsettings::sendParameterLevel(Dial* dial, ParameterId id)
 
 void FXsettings::queueWrite(uint16_t address, const QString& text, int repeats)
 {
-    // One message per address: a knob still turning replaces its own older
-    // value, and undoing a whole preset sends each parameter once.
-    bool replaced = false;
-    for (PendingWrite& p : pending_) {
-        if (p.address == address) {
-            p.text = text;
-            p.repeats = repeats;
-            replaced = true;
-        }
-    }
-    if (!replaced)
-        pending_.append({address, text, repeats});
-    if (!Timer1.isActive())
-        Timer1.start(kPacingMs);
-}
-
-void FXsettings::dropPending(uint16_t address)
-{
-    pending_.erase(std::remove_if(pending_.begin(), pending_.end(),
-                                  [address](const PendingWrite& p) { return p.address == address; }),
-                   pending_.end());
+    session_.pacedWriter().queue(address, text, repeats);
 }
 
 void FXsettings::writeNow(uint16_t address, const QString& text)
 {
-    dropPending(address);
-    editor_.transport->sendHex(text);
+    session_.pacedWriter().now(address, text);
 }
 
 void FXsettings::writeToDsp(uint16_t address, uint32_t value)
@@ -350,16 +319,6 @@ void FXsettings::writeToDsp(uint16_t address, uint32_t value)
         return;
     log(QStringLiteral("write to DSP msg: ") + text);
     writeNow(address, text);
-}
-
-void FXsettings::Timer1Timer()
-{
-    Timer1.stop();
-    const QList<PendingWrite> due = pending_;
-    pending_.clear();
-    for (const PendingWrite& p : due)
-        for (int i = 0; i < p.repeats; ++i)
-            editor_.transport->sendHex(p.text);
 }
 
 void FXsettings::sendParameterValue(uint32_t value, ParameterId id)
@@ -420,7 +379,7 @@ void FXsettings::noteCutChange(ParameterId id)
         return;
     QCheckBox* box = id == ParameterId::DominantNotesCut ? ui->chkDominantNoteCut : ui->chkHighNoteCut;
     if (ui->cmbGuitarTuning->currentIndex() == 0) {
-        editor_.dialogs().information(this, kNoTuningForBoxes);
+        dialogs_.information(this, kNoTuningForBoxes);
         // Cleared without a second round of this handler: one warning, one message.
         const QSignalBlocker quiet(box);
         box->setChecked(false);
@@ -468,7 +427,7 @@ bool FXsettings::isBypassOn() const
 void FXsettings::swtBypassSwitch()
 {
     if (!updating())
-        editor_.comm->sendBypass(ui->swtBypass->isOn());
+        session_.sendBypass(ui->swtBypass->isOn());
 }
 
 void FXsettings::swtLimitRangeSwitch()
@@ -517,7 +476,7 @@ void FXsettings::assignChange(Control control, QComboBox* list, bool tuningGate)
         return;
     if ((entry == model_.dominantNotesCut.parameter_name || entry == model_.highNotesCut.parameter_name)
         && model_.currentTuning == 0) {
-        editor_.dialogs().information(this, kNoTuningForControls);
+        dialogs_.information(this, kNoTuningForControls);
         list->setCurrentIndex(0);
     }
 }
@@ -623,13 +582,10 @@ void FXsettings::getBypassStatus(const PedalStatus& status)
         ui->swtBypass->setOn(*status.bypass);
 }
 
-void FXsettings::getParameterValues(const PedalStatus& status)
+void FXsettings::getParameterValues(const PedalStatus&)
 {
-    model_.setValues(status.values);
-    for (int k = 0; k < kParameterCount; ++k) {
-        const auto id = static_cast<ParameterId>(k);
-        log(Messages::valueLogLabel(id, model_.name(id)) + Hex::hex(model_.value(id), 8));
-    }
+    // The values are the session's model's already (and logged); they go on
+    // the controls.
     showParameterValues(false);
     // The pedal's own values: what "Compare" goes back to, and where the
     // history starts afresh.
@@ -686,17 +642,18 @@ QString FXsettings::buildAssignMessage()
     return text;
 }
 
-void FXsettings::btnAssignClick()
+void FXsettings::btnAssignClick(QWidget* button)
 {
     log(Log::banner(QStringLiteral("ASSIGN")));
     const QString text = buildAssignMessage();
-    if (!editor_.dialogs().askYesNo(editor_.formMain, QStringLiteral("Upload Assignments?")))
+    if (!dialogs_.askYesNo(nullptr, QStringLiteral("Upload Assignments?")))
         return;
-    QPushButton* button = editor_.formMain->btnAssign();
-    editor_.transport->sendHex(text);
-    button->setEnabled(false);
-    editor_.clock().sleepMs(100);
-    button->setEnabled(true);
+    session_.send(PedalOperation::PedalSetting, text);
+    if (button)
+        button->setEnabled(false);
+    clock_.sleepMs(100);
+    if (button)
+        button->setEnabled(true);
 }
 
 QString FXsettings::buildFootswitchMessage()
@@ -716,7 +673,7 @@ void FXsettings::btnSetFootswitchModeClick()
     log(Log::banner(QStringLiteral("SET FOOTSWITCH MODE")));
     const QString text = buildFootswitchMessage();
     log(text);
-    editor_.transport->sendHex(text);
+    session_.send(PedalOperation::PedalSetting, text);
 }
 
 void FXsettings::btnSetTuningClick()
@@ -724,14 +681,14 @@ void FXsettings::btnSetTuningClick()
     log(Log::banner(QStringLiteral("SET TUNING")));
     const QString text = Messages::tuning(model_.currentTuning, model_.semitoneVariation);
     log(QStringLiteral("Tuning Message: ") + text);
-    if (!editor_.dialogs().askYesNo(editor_.formMain, QStringLiteral("Set new tuning?")))
+    if (!dialogs_.askYesNo(nullptr, QStringLiteral("Set new tuning?")))
         return;
-    editor_.transport->sendHex(text, true, 100);
+    session_.send(PedalOperation::PedalSetting, text, true, 100);
 }
 
 void FXsettings::setDefaultAssignableParameterValues()
 {
-    editor_.backups->backUpBefore(QStringLiteral("the assignable defaults"));
+    backups_.backUpBefore(QStringLiteral("the assignable defaults"));
     const EditHistory::Values before = editMenu_->beginWholeChange();
     {
         const QScopedValueRollback<int> whole(wholeChange_, wholeChange_ + 1);
@@ -747,7 +704,7 @@ void FXsettings::setDefaultAssignableParameterValues()
         m.noiseGateThreshold.value = 0;
         m.attack.value = ParameterCodes::kAttackFast;
 
-        Clock& clock = editor_.clock();
+        Clock& clock = clock_;
         const auto quietly = [&](const assignable_parameter& p) {
             const QString text = Messages::writeParameter(p.address, p.value);
             if (addressesUsable(text))
@@ -779,19 +736,18 @@ void FXsettings::setDefaultAssignableParameterValues()
 void FXsettings::menuSetAssignableParamsToDefaultClick()
 {
     setDefaultAssignableParameterValues();
-    editor_.dialogs().information(editor_.formMain,
-                                  QStringLiteral("Click Save Parameters button to save the current status on pedal"));
+    dialogs_.information(nullptr, QStringLiteral("Click Save Parameters button to save the current status on pedal"));
 }
 
-void FXsettings::menuEnableAllParametersClick()
+bool FXsettings::menuEnableAllParametersClick()
 {
     model_.allParametersEnabled = !model_.allParametersEnabled;
     const bool all = model_.allParametersEnabled;
-    editor_.formMain->menuEnableAllParameters()->setChecked(all);
     for (Dial* d : {ui->dialDry, ui->dialSubMix, ui->dialMinus1Oct, ui->dialMinus2Oct, ui->dialRange})
         d->setEnabled(all);
     for (Dial* d : {ui->dialLowPass, ui->dialHighPass, ui->dial1stHarmonic})
         d->setEnabled(true);
+    return all;
 }
 
 // ---------------------------------------------------------------- the Edit menu
@@ -814,7 +770,7 @@ void FXsettings::buildEditMenu()
 
 void FXsettings::recordEdit(ParameterId id, const EditHistory::Values& before, int mergeKey)
 {
-    if (quiet_ || wholeChange_ > 0 || editor_.comm->updatingFromPedal)
+    if (quiet_ || wholeChange_ > 0 || session_.updatingFromPedal())
         return;
     editMenu_->recordEdit(id, model_.name(id), before, mergeKey);
 }
@@ -826,7 +782,7 @@ EditHistory::Values FXsettings::shownValues() const
 
 qint64 FXsettings::nowMs()
 {
-    return editor_.clock().nowMs();
+    return clock_.nowMs();
 }
 
 void FXsettings::putValues(const EditHistory::Values& target, const EditHistory::Touched& send)
@@ -836,19 +792,8 @@ void FXsettings::putValues(const EditHistory::Values& target, const EditHistory:
         const QScopedValueRollback<bool> quiet(quiet_, true);
         showParameterValues(false);
     }
-    for (int k = 0; k < kParameterCount; ++k) {
-        if (!send[static_cast<size_t>(k)])
-            continue;
-        const auto id = static_cast<ParameterId>(k);
-        const QString text = Messages::writeParameter(model_.address(id), target[static_cast<size_t>(k)]);
-        const QString kind = model_.isAssignable(id) ? QStringLiteral(" string (assignable par): ")
-                                                     : QStringLiteral(" string (standard par): ");
-        log(QStringLiteral("Send ") + model_.name(id) + kind + text);
-        // The pedal takes the attack speed only when it is told three times,
-        // as the switch does.
-        if (addressesUsable(text))
-            queueWrite(model_.address(id), text, id == ParameterId::Attack ? 3 : 1);
-    }
+    // Paced, one message per parameter.
+    session_.writeParameters(target, send, [this](const QString& text) { return addressesUsable(text); });
 }
 
 void FXsettings::loadPresetValues(const std::array<uint32_t, kParameterCount>& values)

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "editor/EditMenu.h"
+#include "editor/EffectView.h"
 #include "editor/ParameterModel.h"
+#include "session/SessionMode.h"
 
 #include <QList>
 #include <QTimer>
@@ -12,8 +14,13 @@
 namespace Ui {
 class formFXsettings;
 }
-class Editor;
+class BackupHandler;
+class CatalogueHandler;
+class Clock;
 class Dial;
+class Dialogs;
+class Log;
+class PedalSession;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -23,26 +30,25 @@ struct PedalStatus;
 // The effect settings window: the twenty parameters of the running effect as
 // knobs, switches, boxes and lists, the assignment lists, the footswitch mode
 // and the tuning. Every change of a parameter control goes to the pedal at
-// once; the knobs are paced through Timer1 to one message per 100 ms.
-class FXsettings : public QWidget, private EditMenu::Window {
+// once; the knobs are paced by the session to one message per 100 ms.
+class FXsettings : public QWidget, public EffectView, private EditMenu::Window {
     Q_OBJECT
 public:
-    explicit FXsettings(Editor& editor);
+    // beside: the main window, whose right edge the window opens at; console:
+    // shown by Ctrl+Shift+P.
+    FXsettings(PedalSession& session, CatalogueHandler& catalogue, BackupHandler& backups, Log& log, Dialogs& dialogs,
+               Clock& clock, QWidget* beside, QWidget* console);
     ~FXsettings() override;
 
     Ui::formFXsettings* ui;
-    // Writes the newest pending knob message 100 ms after the first change of a burst.
-    QTimer Timer1;
-
-    // The twenty parameters and the shared editor state; this window owns them.
-    ParameterModel& parameters() { return model_; }
-    const ParameterModel& parameters() const { return model_; }
 
     // Raised only while showParameterValues runs for a loaded preset: the
     // knobs then write at once instead of through the pacing.
     bool sendImmediately = false;
 
     void enableEffectControls(bool enabled);
+    // Its controls enabled where the session lets their messages through.
+    void showMode(SessionMode mode);
 
     // The Edit menu above the controls: undo and redo of parameter edits, and
     // the comparison with the values the last status reply or preset brought.
@@ -60,23 +66,28 @@ public:
 
     // A loaded preset's values onto the controls, every change sent at once;
     // one step of the history, and the reference of "Compare".
-    void loadPresetValues(const std::array<uint32_t, kParameterCount>& values);
+    void loadPresetValues(const std::array<uint32_t, kParameterCount>& values) override;
     // The values the pedal plays with the user's edits (also while comparing),
     // in status-reply order: what a backup keeps. False until the pedal's
     // values have been read or a preset loaded.
-    bool valuesToKeep(std::array<uint32_t, kParameterCount>& out) const;
+    bool valuesToKeep(std::array<uint32_t, kParameterCount>& out) const override;
     // The link moved to another device: what the window holds is not that
     // device's, so nothing is kept or compared until its values are read.
-    void forgetPedalValues();
+    void forgetPedalValues() override;
+
+    // EffectView: the window itself.
+    bool isEffectWindowShown() const override { return isVisible(); }
+    void showEffectWindow(const QString& title) override;
+    void closeEffectWindow() override { close(); }
 
     // The window's parts of a status reply, each shown on its controls.
-    void getFootswitchMode(const PedalStatus& status);
-    void getTuning(const PedalStatus& status);
-    void getControlAssignments(const PedalStatus& status);
-    void getBypassStatus(const PedalStatus& status);
-    void getParameterValues(const PedalStatus& status);
+    void getFootswitchMode(const PedalStatus& status) override;
+    void getTuning(const PedalStatus& status) override;
+    void getControlAssignments(const PedalStatus& status) override;
+    void getBypassStatus(const PedalStatus& status) override;
+    void getParameterValues(const PedalStatus& status) override;
     // Puts the twenty stored values on their controls, whose handlers then run.
-    void showParameterValues(bool sendImmediately);
+    void showParameterValues(bool sendImmediately) override;
 
     // Sending.
     uint32_t sendParameterLevel(Dial* dial, ParameterId id);
@@ -89,9 +100,11 @@ public:
     QString buildFootswitchMessage();
     void setDefaultAssignableParameterValues();
     void menuSetAssignableParamsToDefaultClick();
-    void menuEnableAllParametersClick();
-    // The main window's "Assign", "Set Footswitch Mode" and "Set Tuning".
-    void btnAssignClick();
+    // The new state of "Enable All Parameters", for its check mark.
+    bool menuEnableAllParametersClick();
+    // The main window's "Assign" (the button, greyed while the pedal takes
+    // the assignments), "Set Footswitch Mode" and "Set Tuning".
+    void btnAssignClick(QWidget* button = nullptr);
     void btnSetFootswitchModeClick();
     void btnSetTuningClick();
 
@@ -124,7 +137,6 @@ public:
     void cmbAssignRemoteChange();
     void cmbGuitarTuningChange();
     void cmbSemitonesVariationChange();
-    void Timer1Timer();
 
     // The outline colour the frames and lines get when the window is shown.
     static constexpr unsigned kOutlineColor = 0xFFF8F8FF;
@@ -135,6 +147,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The outlines take their colour when the window is shown. (The effect's
+    // parameter addresses were read when it was chosen in the catalogue.)
     void FormShow();
     void buildEditMenu();
     void setFonts();
@@ -151,12 +165,11 @@ private:
     // go to an address that belongs to no parameter of the running effect.
     bool addressesUsable(const QString& what);
     void dialChange(Dial* dial, ParameterId id);
-    // Paced writes: one per address, the newest text, written by Timer1.
+    // The session's paced writer: the knobs' messages one per address every
+    // 100 ms, or at once (a paced one for the same address would otherwise
+    // follow it with an older value).
     void queueWrite(uint16_t address, const QString& text, int repeats = 1);
-    // A write at once; a paced one for the same address would otherwise
-    // follow it with an older value.
     void writeNow(uint16_t address, const QString& text);
-    void dropPending(uint16_t address);
     // writeNow with the log line the note cuts have always had.
     void writeToDsp(uint16_t address, uint32_t value);
     // After a user's change of one parameter's control.
@@ -168,20 +181,20 @@ private:
     void assignChange(Control control, QComboBox* list, bool tuningGate);
     QComboBox* assignList(Control control) const;
 
-    Editor& editor_;
-    ParameterModel model_;
-    struct PendingWrite {
-        uint16_t address;
-        QString text;
-        int repeats;
-    };
-    QList<PendingWrite> pending_;
+    PedalSession& session_;
+    CatalogueHandler& catalogue_;
+    BackupHandler& backups_;
+    Log& log_;
+    Dialogs& dialogs_;
+    Clock& clock_;
+    QWidget* beside_;
+    QWidget* console_;
+    // The twenty parameters and the shared editor state, held by the session.
+    ParameterModel& model_;
     std::unique_ptr<EditMenu> editMenu_;
     // Raised while undo, redo or Compare put values on the controls: the
     // handlers then neither send nor record.
     bool quiet_ = false;
     // Inside a preset load or the defaults: recorded as one step at the end.
     int wholeChange_ = 0;
-    bool addressesRead_ = false;
-    bool addressTableBroken_ = false;
 };

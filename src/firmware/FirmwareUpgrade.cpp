@@ -1,6 +1,5 @@
 #include "firmware/FirmwareUpgrade.h"
 
-#include "app/Editor.h"
 #include "firmware/FirmwareUpgradeUnit.h"
 #include "ui_FirmwareUpgrade.h"
 
@@ -13,10 +12,10 @@ constexpr int kClientHeight = 140;
 constexpr double kTextSize = 11.0; // 1/96 inch, as in the main window
 } // namespace
 
-FirmwareUpgrade::FirmwareUpgrade(Editor& editor)
+FirmwareUpgrade::FirmwareUpgrade(FirmwareUpgradeUnit& unit)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
                            | Qt::MSWindowsFixedSizeDialogHint),
-      ui(new Ui::formFirmwareUpgrade), editor_(editor)
+      ui(new Ui::formFirmwareUpgrade), unit_(unit)
 {
     ui->setupUi(this);
     setFixedSize(kClientWidth, kClientHeight);
@@ -32,7 +31,7 @@ FirmwareUpgrade::FirmwareUpgrade(Editor& editor)
     // when the window opens, and would take the key for itself).
     auto* fromFile = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), this);
     fromFile->setContext(Qt::WindowShortcut);
-    connect(fromFile, &QShortcut::activated, this, [this] { editor_.firmware->upgradeFromFile(); });
+    connect(fromFile, &QShortcut::activated, this, [this] { unit_.upgradeFromFile(); });
 }
 
 FirmwareUpgrade::~FirmwareUpgrade()
@@ -62,12 +61,12 @@ QLabel* FirmwareUpgrade::lblProgress() const
 
 void FirmwareUpgrade::cmbFirmwareChooseChange()
 {
-    editor_.firmware->firmwareChosen(ui->cmbFirmwareChoose->currentText());
+    unit_.firmwareChosen(ui->cmbFirmwareChoose->currentText());
 }
 
 void FirmwareUpgrade::btnUpgradeFirmwareClick()
 {
-    editor_.firmware->btnUpgradeFirmwareClick();
+    unit_.btnUpgradeFirmwareClick();
 }
 
 void FirmwareUpgrade::showEvent(QShowEvent* event)
@@ -83,10 +82,10 @@ void FirmwareUpgrade::showEvent(QShowEvent* event)
 
 void FirmwareUpgrade::closeEvent(QCloseEvent* event)
 {
-    if (!editor_.firmware->formCloseQuery()) {
+    if (!unit_.formCloseQuery()) {
         event->ignore();
         return;
     }
     event->accept();
-    editor_.firmware->restart();
+    unit_.restart();
 }

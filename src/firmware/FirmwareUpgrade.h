@@ -7,7 +7,7 @@
 namespace Ui {
 class formFirmwareUpgrade;
 }
-class Editor;
+class FirmwareUpgradeUnit;
 class QComboBox;
 class QLabel;
 class QProgressBar;
@@ -18,7 +18,7 @@ class QPushButton;
 class FirmwareUpgrade : public QWidget {
     Q_OBJECT
 public:
-    explicit FirmwareUpgrade(Editor& editor);
+    explicit FirmwareUpgrade(FirmwareUpgradeUnit& unit);
     ~FirmwareUpgrade() override;
 
     Ui::formFirmwareUpgrade* ui;
@@ -37,5 +37,5 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    Editor& editor_;
+    FirmwareUpgradeUnit& unit_;
 };

@@ -1,7 +1,5 @@
 #include "firmware/FirmwareUpgradeUnit.h"
 
-#include "app/Editor.h"
-#include "app/FormMain.h"
 #include "data/DataItems.h"
 #include "data/Placeholders.h"
 #include "editor/FXsettings.h"
@@ -9,165 +7,164 @@
 #include "firmware/BootloaderClient.h"
 #include "firmware/FirmwareImage.h"
 #include "firmware/FirmwareUpgrade.h"
+#include "firmware/FirmwareView.h"
 #include "firmware/FirmwareWriter.h"
-#include "link/D2XXUnit.h"
-#include "link/Transport.h"
-#include "presets/Backups.h"
+#include "presets/BackupHandler.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
 #include "seams/Log.h"
+#include "session/PedalSession.h"
 #include "status/Communication.h"
 #include "status/StatusMessages.h"
 
-#include <QAction>
-#include <QDir>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopedValueRollback>
 
-namespace {
-const QString kUpgradeModeItem = QStringLiteral("menuFirmwareUpgradeMode");
-const QString kStartItem = QStringLiteral("menuStartFirmwareUpgrade");
-} // namespace
-
-FirmwareUpgradeUnit::FirmwareUpgradeUnit(Editor& editor)
-    : editor_(editor), client_(std::make_unique<BootloaderClient>(*editor.d2xx, *editor.transport, editor.log()))
+FirmwareUpgradeUnit::FirmwareUpgradeUnit(PedalSession& session, Communication& comm, BackupHandler& backups,
+                                         Log& log, Dialogs& dialogs, Clock& clock)
+    : session_(session), comm_(comm), backups_(backups), log_(log), dialogs_(dialogs), clock_(clock)
 {
+    connect(&session_, &PedalSession::modeChanged, this, &FirmwareUpgradeUnit::modeChanged);
+}
+
+void FirmwareUpgradeUnit::modeChanged(SessionMode mode, SessionMode previous)
+{
+    if (!SessionGate::isBootloader(previous) || SessionGate::isLinked(mode))
+        return;
+    // The bootloader's link ended (Unlink, or the pedal went away): the
+    // upgrade window has nothing left to write to, and "Upgrade Mode" starts
+    // afresh.
+    comm_.firmware_upgrade_mode = false;
+    if (view_)
+        view_->setUpgradeModeChecked(false);
+    if (window_ && window_->isVisible()) {
+        window_->ProgressBar1()->setValue(0);
+        window_->hide();
+    }
 }
 
 FirmwareUpgradeUnit::~FirmwareUpgradeUnit() = default;
 
-BootloaderClient& FirmwareUpgradeUnit::client()
-{
-    return *client_;
-}
-
 void FirmwareUpgradeUnit::refuseWhileWriting()
 {
-    editor_.log().logLine(QStringLiteral("refused: a firmware upgrade is writing"));
-    editor_.dialogs().information(editor_.formFirmwareUpgrade, QString::fromLatin1(kWaitText));
+    log_.logLine(QStringLiteral("refused: a firmware upgrade is writing"));
+    dialogs_.information(window_, QString::fromLatin1(kWaitText));
 }
 
 // ---------------------------------------------------------------- "Upgrade Mode"
 
 void FirmwareUpgradeUnit::menuFirmwareUpgradeModeClick()
 {
-    FormMain& main = *editor_.formMain;
-    Communication& comm = *editor_.comm;
-    QAction* item = main.item(kUpgradeModeItem);
+    Communication& comm = comm_;
+    PedalSession& session = session_;
     // The check item has already toggled itself when its click arrives.
-    const bool wasChecked = !item->isChecked();
+    const bool wasChecked = !view_->isUpgradeModeChecked();
 
     if (writing_) {
-        item->setChecked(wasChecked);
+        view_->setUpgradeModeChecked(wasChecked);
         refuseWhileWriting();
         return;
     }
     // A click inside the handshake's wait would change the line's settings
     // under the bootloader's reply.
-    if (client_->inHandshake()) {
-        item->setChecked(wasChecked);
-        editor_.log().logLine(QStringLiteral("Upgrade Mode: ignored while the bootloader is being greeted"));
+    if (session.greetingBootloader()) {
+        view_->setUpgradeModeChecked(wasChecked);
+        log_.logLine(QStringLiteral("Upgrade Mode: ignored while the bootloader is being greeted"));
         return;
     }
 
     if (wasChecked) {
-        item->setChecked(false);
+        view_->setUpgradeModeChecked(false);
         comm.firmware_upgrade_mode = false;
         // A greeting that got no answer left the link speaking the
         // bootloader's even parity, which the pedal's firmware cannot read.
         // With the bootloader answering (the upgrade window open) the line
         // stays as the bootloader needs it.
-        if (comm.linked && client_->handshakeFailed() && editor_.d2xx->parity != FtdiDriver::FT_PARITY_NONE)
-            client_->useNormalSettings();
+        if (session.isLinked() && !SessionGate::isBootloader(session.mode()) && session.bootloaderGreetingFailed()
+            && session.usesBootloaderSettings())
+            session.leaveBootloader();
         return;
     }
 
-    item->setChecked(true);
+    view_->setUpgradeModeChecked(true);
     comm.firmware_upgrade_mode = true;
 
-    // The pedal still runs its bootloader from an upgrade that did not
-    // finish: the bypass and entry messages would reach it as commands, and
-    // there is no SHIFT to hold or release.
-    const bool inBootloader = pedalInBootloader_ && comm.linked;
-    const bool timerWasRunning = main.Timer_USB_Read.isActive();
+    // The pedal still runs its bootloader (an upgrade that did not finish,
+    // or the window already open): the bypass and entry messages would reach
+    // it as commands, and there is no SHIFT to hold or release.
+    const bool inBootloader = SessionGate::isBootloader(session.mode());
     bool bypassWasOn = false;
     if (!inBootloader) {
         bool ok = false;
-        const int firmware = comm.firmwareVersion.toInt(&ok);
-        if (needsPowerUpEntry_ || comm.firmwareVersion == QLatin1String("0") || !ok || firmware < 9) {
+        const QString firmwareVersion = comm.firmwareVersion();
+        const int firmware = firmwareVersion.toInt(&ok);
+        if (needsPowerUpEntry_ || firmwareVersion == QLatin1String("0") || !ok || firmware < 9) {
             comm.legacyEntry = true;
             return;
         }
 
         // The pedal's settings may not survive a new firmware: keep what it
         // plays now where "Load Local Preset" can bring it back.
-        editor_.backups->backUpBefore(QStringLiteral("the firmware upgrade"));
-        bypassWasOn = editor_.formFXsettings->isBypassOn();
-        editor_.comm->sendBypass(true);
-        if (!editor_.dialogs().askYesNo(&main, QStringLiteral("Keep SHIFT button on the pedal pressed and click YES."))) {
-            editor_.log().logLine(QStringLiteral("Upgrade Mode cancelled"));
-            leaveFailedEntry(bypassWasOn, timerWasRunning);
+        backups_.backUpBefore(QStringLiteral("the firmware upgrade"));
+        bypassWasOn = effectWindow_ && effectWindow_->isBypassOn();
+        session.sendBypass(true);
+        if (!dialogs_.askYesNo(nullptr, QStringLiteral("Keep SHIFT button on the pedal pressed and click YES."))) {
+            log_.logLine(QStringLiteral("Upgrade Mode cancelled"));
+            leaveFailedEntry(bypassWasOn);
             return;
         }
-        editor_.transport->sendHex(StatusMessages::bootloaderEntry());
-        editor_.clock().sleepMs(200);
+        session.send(PedalOperation::BootloaderEntry, StatusMessages::bootloaderEntry());
+        clock_.sleepMs(200);
     }
 
     comm.firmware_upgrade_mode = true;
-    main.Timer_USB_Read.stop();
-    const BootloaderClient::Handshake handshake = client_->handshake();
-    editor_.log().appendDirect(QStringLiteral("received Byte from bootloader: ") + handshake.reply);
+    const BootloaderClient::Handshake handshake = session.enterBootloader();
+    log_.appendDirect(QStringLiteral("received Byte from bootloader: ") + handshake.reply);
     if (handshake.ok) {
         if (!inBootloader)
-            editor_.dialogs().information(&main, QStringLiteral("Release SHIFT button and click OK."));
-        main.setEnabledByName({kStartItem}, true);
-        main.btnRequest()->setEnabled(false);
-        main.btnUpload()->setEnabled(false);
+            dialogs_.information(nullptr, QStringLiteral("Release SHIFT button and click OK."));
         StartFirmwareUpgrade();
         return;
     }
 
-    editor_.log().logLine(QStringLiteral("the bootloader did not answer; the link goes back to the pedal's firmware"));
+    log_.logLine(QStringLiteral("the bootloader did not answer; the link goes back to the pedal's firmware"));
     if (inBootloader) {
         // Nothing was sent to a firmware, so there is no bypass to undo.
-        leaveFailedEntry(true, false);
-        editor_.dialogs().information(
-            &main, QStringLiteral("Connection to bootloader failed\r\n\r\n"
-                                  "The pedal's bootloader did not answer. To bring the pedal back: unplug it, hold "
-                                  "SHIFT while connecting it to USB, check \"Upgrade Mode\" in the Firmware Upgrade "
-                                  "menu, then choose Scan And Link in the Connection menu."));
-        pedalInBootloader_ = false;
+        leaveFailedEntry(true);
+        dialogs_.information(
+            nullptr, QStringLiteral("Connection to bootloader failed\r\n\r\n"
+                                    "The pedal's bootloader did not answer. To bring the pedal back: unplug it, hold "
+                                    "SHIFT while connecting it to USB, check \"Upgrade Mode\" in the Firmware "
+                                    "Upgrade menu, then choose Scan And Link in the Connection menu."));
         needsPowerUpEntry_ = true;
         return;
     }
-    leaveFailedEntry(bypassWasOn, timerWasRunning);
-    editor_.dialogs().information(
-        &main, QStringLiteral("Connection to bootloader failed\r\n\r\n"
-                              "The pedal's bootloader did not answer, so the pedal goes on with its firmware. "
-                              "To upgrade it, check \"Upgrade Mode\" again and keep SHIFT on the pedal pressed "
-                              "while you click Yes."));
+    leaveFailedEntry(bypassWasOn);
+    dialogs_.information(
+        nullptr, QStringLiteral("Connection to bootloader failed\r\n\r\n"
+                                "The pedal's bootloader did not answer, so the pedal goes on with its firmware. "
+                                "To upgrade it, check \"Upgrade Mode\" again and keep SHIFT on the pedal pressed "
+                                "while you click Yes."));
 }
 
-void FirmwareUpgradeUnit::leaveFailedEntry(bool bypassWasOn, bool timerWasRunning)
+void FirmwareUpgradeUnit::leaveFailedEntry(bool bypassWasOn)
 {
-    FormMain& main = *editor_.formMain;
-    Communication& comm = *editor_.comm;
-    main.item(kUpgradeModeItem)->setChecked(false);
-    comm.firmware_upgrade_mode = false;
-    if (!comm.linked)
+    PedalSession& session = session_;
+    view_->setUpgradeModeChecked(false);
+    comm_.firmware_upgrade_mode = false;
+    if (!session.isLinked())
         return;
     // 115200 8N1 again (the rate never changed): the firmware reads the
     // bypass message that follows, and every one after it.
-    if (editor_.d2xx->parity != FtdiDriver::FT_PARITY_NONE)
-        client_->useNormalSettings();
+    if (session.usesBootloaderSettings() || SessionGate::isBootloader(session.mode()))
+        session.leaveBootloader();
     if (!bypassWasOn)
-        editor_.comm->sendBypass(false);
-    if (timerWasRunning)
-        main.Timer_USB_Read.start();
+        session.sendBypass(false);
 }
 
 void FirmwareUpgradeUnit::menuStartFirmwareUpgradeClick()
@@ -177,15 +174,10 @@ void FirmwareUpgradeUnit::menuStartFirmwareUpgradeClick()
 
 void FirmwareUpgradeUnit::StartFirmwareUpgrade()
 {
-    FormMain& main = *editor_.formMain;
-    main.Timer_USB_Read.stop();
-    editor_.d2xx->reportErrors = false;
-    pedalInBootloader_ = false;
+    session_.setReportErrors(false);
     resyncBeforeUpgrade_ = false;
     needsPowerUpEntry_ = false;
-    FirmwareUpgrade& window = *editor_.formFirmwareUpgrade;
-    window.move(main.x(), main.y() + main.frameGeometry().height());
-    window.show();
+    view_->showUpgradeWindow();
 }
 
 // ---------------------------------------------------------------- the window
@@ -194,8 +186,8 @@ void FirmwareUpgradeUnit::firmwareChosen(const QString& entry)
 {
     imageName_ = entry;
     version_ = FirmwareImage::versionFromEntry(entry, version_);
-    editor_.log().logLine(QStringLiteral("Firmware Version(DEC): ") + QString::number(version_));
-    editor_.log().logLine(entry);
+    log_.logLine(QStringLiteral("Firmware Version(DEC): ") + QString::number(version_));
+    log_.logLine(entry);
 }
 
 void FirmwareUpgradeUnit::btnUpgradeFirmwareClick()
@@ -204,17 +196,17 @@ void FirmwareUpgradeUnit::btnUpgradeFirmwareClick()
         refuseWhileWriting();
         return;
     }
-    editor_.log().logLine(Log::banner(QStringLiteral("FIRMWARE UPGRADE")));
-    editor_.d2xx->reportErrors = false;
+    log_.logLine(Log::banner(QStringLiteral("FIRMWARE UPGRADE")));
+    session_.setReportErrors(false);
     bool found = false;
     const QByteArray image = DataItems::bytes(imageName_, &found);
     if (!found || imageName_.isEmpty()) {
-        editor_.log().logLine(QStringLiteral("no firmware image named ") + imageName_);
-        editor_.dialogs().information(editor_.formFirmwareUpgrade,
+        log_.logLine(QStringLiteral("no firmware image named ") + imageName_);
+        dialogs_.information(window_,
                                       QStringLiteral("This editor carries no firmware named \"%1\".").arg(imageName_));
         return;
     }
-    editor_.log().logLine(QStringLiteral("Firmware num of bytes: ") + QString::number(image.size()));
+    log_.logLine(QStringLiteral("Firmware num of bytes: ") + QString::number(image.size()));
     if (refuse(image, imageName_, false))
         return;
     upgrade(image, version_);
@@ -226,14 +218,14 @@ void FirmwareUpgradeUnit::upgradeFromFile()
         refuseWhileWriting();
         return;
     }
-    FirmwareUpgrade& window = *editor_.formFirmwareUpgrade;
-    const QString path = editor_.dialogs().openFile(&window, window.OpenDialog1.title,
+    FirmwareUpgrade& window = *window_;
+    const QString path = dialogs_.openFile(&window, window.OpenDialog1.title,
                                                     window.OpenDialog1.initialFolder, window.OpenDialog1.filter);
     if (path.isEmpty())
         return;
     const QFileInfo info(path);
     window.OpenDialog1.initialFolder = info.absolutePath();
-    editor_.log().appendDirect(QStringLiteral("Opening: ") + info.absoluteFilePath());
+    log_.appendDirect(QStringLiteral("Opening: ") + info.absoluteFilePath());
 
     // The whole file, or a refusal: a firmware cut short would be flashed as
     // if it were whole.
@@ -247,12 +239,12 @@ void FirmwareUpgradeUnit::upgradeFromFile()
             break;
         default: why = QStringLiteral("The file cannot be read: ") + read.error; break;
         }
-        editor_.log().logLine(QStringLiteral("firmware file refused: ") + why);
-        editor_.dialogs().information(&window, why + QStringLiteral("\r\nNothing was sent to the pedal."));
+        log_.logLine(QStringLiteral("firmware file refused: ") + why);
+        dialogs_.information(&window, why + QStringLiteral("\r\nNothing was sent to the pedal."));
         return;
     }
-    editor_.log().logLine(QStringLiteral("num of bytes read: ") + QString::number(read.bytes.size()));
-    editor_.d2xx->reportErrors = false;
+    log_.logLine(QStringLiteral("num of bytes read: ") + QString::number(read.bytes.size()));
+    session_.setReportErrors(false);
     if (refuse(read.bytes, info.fileName(), true))
         return;
 
@@ -265,32 +257,32 @@ void FirmwareUpgradeUnit::upgradeFromFile()
             QStringLiteral("Which firmware version does %1 hold? The pedal will report this version once the "
                            "upgrade is done.")
                 .arg(info.fileName());
-        if (!editor_.dialogs().askNumber(&window, question, version, FirmwareImage::kLowestVersion,
+        if (!dialogs_.askNumber(&window, question, version, FirmwareImage::kLowestVersion,
                                          FirmwareImage::kHighestVersion)) {
-            editor_.log().logLine(QStringLiteral("upgrade from a file cancelled: no version chosen"));
+            log_.logLine(QStringLiteral("upgrade from a file cancelled: no version chosen"));
             return;
         }
     }
-    editor_.log().logLine(QStringLiteral("Firmware Version(DEC): ") + QString::number(version));
+    log_.logLine(QStringLiteral("Firmware Version(DEC): ") + QString::number(version));
     upgrade(read.bytes, version);
 }
 
 bool FirmwareUpgradeUnit::refuse(const QByteArray& image, const QString& name, bool fromFile)
 {
-    FirmwareUpgrade& window = *editor_.formFirmwareUpgrade;
-    Log& log = editor_.log();
+    FirmwareUpgrade& window = *window_;
+    Log& log = log_;
     const QString unfit = FirmwareImage::check(image);
     if (!unfit.isEmpty()) {
         log.logLine(QStringLiteral("firmware refused: ") + unfit);
-        editor_.dialogs().information(&window, unfit + QStringLiteral("\r\nNothing was sent to the pedal."));
+        dialogs_.information(&window, unfit + QStringLiteral("\r\nNothing was sent to the pedal."));
         return true;
     }
-    if (Placeholders::isPlaceholder(image) && !editor_.driver().isVirtualPedal()) {
+    if (Placeholders::isPlaceholder(image) && !session_.isVirtualPedal()) {
         const QString text = Placeholders::refusal(
             Placeholders::Kind::Firmware, fromFile ? Placeholders::Source::File : Placeholders::Source::Embedded,
             fromFile ? QDir::toNativeSeparators(name) : name);
         log.logLine(QStringLiteral("firmware refused: ") + text.simplified());
-        editor_.dialogs().information(&window, text);
+        dialogs_.information(&window, text);
         return true;
     }
     return false;
@@ -298,9 +290,9 @@ bool FirmwareUpgradeUnit::refuse(const QByteArray& image, const QString& name, b
 
 void FirmwareUpgradeUnit::upgrade(const QByteArray& image, int version)
 {
-    FirmwareUpgrade& window = *editor_.formFirmwareUpgrade;
-    Log& log = editor_.log();
-    Clock& clock = editor_.clock();
+    FirmwareUpgrade& window = *window_;
+    Log& log = log_;
+    Clock& clock = clock_;
 
     const QList<FirmwareImage::Chunk> chunks = FirmwareImage::chunks(image);
     FirmwareImage::logChunks(log, image, chunks);
@@ -308,8 +300,16 @@ void FirmwareUpgradeUnit::upgrade(const QByteArray& image, int version)
 
     bool synced = true;
     FirmwareWriter::Outcome outcome;
+    PedalSession& session = session_;
+    BootloaderClient* client = session.bootloader();
+    if (!client) {
+        // The bootloader no longer listens on this link (it was let go of).
+        dialogs_.information(&window, QStringLiteral("Connection to bootloader failed"));
+        return;
+    }
     {
         const QScopedValueRollback<bool> writing(writing_, true);
+        session.beginBootloaderWrite();
         window.btnUpgradeFirmware()->setEnabled(false);
         window.cmbFirmwareChoose()->setEnabled(false);
         // Every block is written, then read back: the bar covers both.
@@ -318,7 +318,7 @@ void FirmwareUpgradeUnit::upgrade(const QByteArray& image, int version)
 
         if (resyncBeforeUpgrade_) {
             window.lblProgress()->setText(QStringLiteral("Connecting to the bootloader..."));
-            synced = client_->handshake().ok;
+            synced = client->handshake().ok;
             if (!synced)
                 log.logLine(QStringLiteral("the bootloader did not answer before the upgrade"));
         }
@@ -327,7 +327,7 @@ void FirmwareUpgradeUnit::upgrade(const QByteArray& image, int version)
             using Phase = FirmwareWriter::Phase;
             window.lblProgress()->setText(QStringLiteral("Erasing the flash..."));
             qint64 started = 0;
-            FirmwareWriter writer(*client_, clock, log);
+            FirmwareWriter writer(*client, clock, log);
             outcome = writer.write(
                 chunks, version,
                 [&](Phase phase, int block, int blocks) {
@@ -351,7 +351,7 @@ void FirmwareUpgradeUnit::upgrade(const QByteArray& image, int version)
                     window.lblProgress()->setText(text);
                 });
         } else {
-            outcome.failure = client_->failure();
+            outcome.failure = client->failure();
             outcome.erased = false;
             outcome.message =
                 QStringLiteral("The firmware upgrade could not start: the pedal's bootloader does not answer.\r\n\r\n"
@@ -359,6 +359,7 @@ void FirmwareUpgradeUnit::upgrade(const QByteArray& image, int version)
                                "check \"Upgrade Mode\" in the Firmware Upgrade menu, then choose "
                                "Scan And Link in the Connection menu and upgrade again.");
         }
+        session.endBootloaderWrite();
     }
     window.cmbFirmwareChoose()->setEnabled(true);
     window.btnUpgradeFirmware()->setEnabled(true);
@@ -366,7 +367,7 @@ void FirmwareUpgradeUnit::upgrade(const QByteArray& image, int version)
     if (outcome.ok) {
         resyncBeforeUpgrade_ = false;
         window.lblProgress()->setText(QString());
-        editor_.dialogs().information(&window, QStringLiteral("Firmware Upgrade Complete, device will now restart"));
+        dialogs_.information(&window, QStringLiteral("Firmware Upgrade Complete, device will now restart"));
         restart();
         return;
     }
@@ -384,26 +385,23 @@ void FirmwareUpgradeUnit::upgrade(const QByteArray& image, int version)
         linkLost(outcome.message);
         return;
     }
-    editor_.dialogs().information(&window, outcome.message);
+    dialogs_.information(&window, outcome.message);
 }
 
 void FirmwareUpgradeUnit::linkLost(const QString& message)
 {
-    FormMain& main = *editor_.formMain;
-    Communication& comm = *editor_.comm;
-    editor_.dialogs().information(editor_.formFirmwareUpgrade, message);
+    Communication& comm = comm_;
+    dialogs_.information(window_, message);
     // The device is gone from under its handle: unlinked as any lost link is,
     // whatever closing it returns, so that "Scan And Link" can open it afresh
-    // and the pedal is offered for linking once it is back.
-    editor_.d2xx->reportErrors = true;
-    comm.unlinkLostDevice();
-    BootloaderClient::selectSerialSettings(*editor_.d2xx, false);
+    // and the pedal is offered for linking once it is back. The message
+    // above has said what was lost.
+    session_.setReportErrors(true);
+    session_.connectionLost(true);
     needsPowerUpEntry_ = true;
-    pedalInBootloader_ = false;
     comm.firmware_upgrade_mode = false;
-    main.item(kUpgradeModeItem)->setChecked(false);
-    main.setEnabledByName({kStartItem}, false);
-    FirmwareUpgrade& window = *editor_.formFirmwareUpgrade;
+    view_->setUpgradeModeChecked(false);
+    FirmwareUpgrade& window = *window_;
     window.ProgressBar1()->setValue(0);
     window.hide();
 }
@@ -424,9 +422,9 @@ void FirmwareUpgradeUnit::restart()
         refuseWhileWriting();
         return;
     }
-    FormMain& main = *editor_.formMain;
-    Communication& comm = *editor_.comm;
-    FirmwareUpgrade& window = *editor_.formFirmwareUpgrade;
+    Communication& comm = comm_;
+    PedalSession& session = session_;
+    FirmwareUpgrade& window = *window_;
 
     // Go into an erased or half-written flash would crash the pedal into
     // silence until it is powered again; left in its bootloader, it can take
@@ -434,44 +432,40 @@ void FirmwareUpgradeUnit::restart()
     // a failed upgrade may lie behind a restart of the editor.
     bool go = false;
     QString why = QStringLiteral("the link to it was lost");
-    if (comm.linked) {
-        FirmwareWriter writer(*client_, editor_.clock(), editor_.log());
+    if (BootloaderClient* client = SessionGate::isBootloader(session.mode()) ? session.bootloader() : nullptr) {
+        session.beginBootloaderWrite();
+        FirmwareWriter writer(*client, clock_, log_);
         const FirmwareWriter::Startable startable = writer.checkStartable();
         go = startable.ok;
         why = startable.why;
+        if (go)
+            client->go();
+        session.endBootloaderWrite();
     }
-    if (go)
-        client_->go();
-    else
-        editor_.log().logLine(QStringLiteral("no Go: ") + why);
-    editor_.d2xx->reportErrors = true;
-    client_->useNormalSettings();
+    if (!go)
+        log_.logLine(QStringLiteral("no Go: ") + why);
+    session.setReportErrors(true);
     if (go) {
+        // The flashed program runs: the firmware's serial settings, and its
+        // own status.
+        session.leaveBootloader();
         comm.requestStatus();
-        if (comm.linked)
-            main.Timer_USB_Read.start();
     }
     window.btnUpgradeFirmware()->setEnabled(true);
     window.ProgressBar1()->setValue(0);
     window.lblProgress()->setText(QString());
     window.hide();
-    main.item(kUpgradeModeItem)->setChecked(false);
-    main.setEnabledByName({kStartItem}, false);
+    view_->setUpgradeModeChecked(false);
     comm.firmware_upgrade_mode = false;
 
-    if (go || !comm.linked) {
-        main.btnRequest()->setEnabled(true);
-        main.btnUpload()->setEnabled(true);
+    if (go || !session.isLinked())
         return;
-    }
-    // The bootloader still runs: whatever the controls sent would reach it
-    // as bytes of a command.
-    pedalInBootloader_ = true;
-    comm.EnableUSBobjects(false);
-    main.lblStatus()->setText(QStringLiteral("Status: the pedal waits in its bootloader for a firmware upgrade"));
-    editor_.dialogs().information(
-        &main, QStringLiteral("The pedal was not restarted: %1. It stays in its bootloader until an upgrade "
-                              "completes.\r\n\r\n"
-                              "To upgrade it, check \"Upgrade Mode\" in the Firmware Upgrade menu again.")
-                   .arg(why));
+    // The bootloader still runs: the session stays in its bootloader mode,
+    // and the controls that would reach it as bytes of a command stay off.
+    view_->showStatusText(QStringLiteral("Status: the pedal waits in its bootloader for a firmware upgrade"));
+    dialogs_.information(
+        nullptr, QStringLiteral("The pedal was not restarted: %1. It stays in its bootloader until an upgrade "
+                                "completes.\r\n\r\n"
+                                "To upgrade it, check \"Upgrade Mode\" in the Firmware Upgrade menu again.")
+                     .arg(why));
 }

@@ -1,12 +1,12 @@
 #include "presets/PresetLibrary.h"
 
-#include "app/Editor.h"
-#include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
-#include "editor/FXsettings.h"
-#include "presets/LocalPresets.h"
+#include "presets/BackupHandler.h"
+#include "presets/LocalPresetHandler.h"
 #include "seams/Dialogs.h"
+#include "seams/Log.h"
 #include "seams/Shell.h"
+#include "session/PedalSession.h"
 #include "ui_PresetLibrary.h"
 
 #include <QDir>
@@ -27,7 +27,10 @@ QString quoted(const QString& name)
 }
 } // namespace
 
-PresetLibrary::PresetLibrary(Editor& editor) : QWidget(nullptr), ui(new Ui::formPresetLibrary), editor_(editor)
+PresetLibrary::PresetLibrary(PedalSession& session, LocalPresetHandler& presets, BackupHandler& backups,
+                             FunctionsUnit& functions, Log& log, Dialogs& dialogs, Shell& shell)
+    : QWidget(nullptr), ui(new Ui::formPresetLibrary), session_(session), presets_(presets), backups_(backups),
+      functions_(functions), log_(log), dialogs_(dialogs), shell_(shell)
 {
     ui->setupUi(this);
     ui->lstPresets->header()->setSectionResizeMode(0, QHeaderView::Stretch);
@@ -75,6 +78,7 @@ PresetLibrary::PresetLibrary(Editor& editor) : QWidget(nullptr), ui(new Ui::form
         refreshCurrentValues();
         updateButtons();
     });
+    connect(&session_, &PedalSession::modeChanged, this, [this] { updateButtons(); });
     updateButtons();
 }
 
@@ -85,12 +89,12 @@ PresetLibrary::~PresetLibrary()
 
 QString PresetLibrary::presetFolder() const
 {
-    return editor_.localPresets->presetFolder();
+    return presets_.presetFolder();
 }
 
 QString PresetLibrary::backupFolder() const
 {
-    return QDir(editor_.functions->filesFolder()).filePath(QStringLiteral("Backups"));
+    return backups_.folder();
 }
 
 QTreeWidgetItem* PresetLibrary::groupItem(Group group) const
@@ -130,7 +134,7 @@ void PresetLibrary::rescan()
     // meanwhile is caught by one or the other.
     if (isVisible()) {
         const QStringList watched = watcher_.directories();
-        for (const QString& folder : {editor_.functions->filesFolder(), presetFolder(), backupFolder()})
+        for (const QString& folder : {functions_.filesFolder(), presetFolder(), backupFolder()})
             if (!watched.contains(folder) && QFileInfo(folder).isDir())
                 watcher_.addPath(folder);
     }
@@ -183,7 +187,7 @@ void PresetLibrary::watchFolders()
         watcher_.removePaths(old);
     QStringList paths;
     // The files folder too: the backup folder appears there with the first backup.
-    for (const QString& folder : {editor_.functions->filesFolder(), presetFolder(), backupFolder()})
+    for (const QString& folder : {functions_.filesFolder(), presetFolder(), backupFolder()})
         if (QFileInfo(folder).isDir())
             paths << folder;
     // A file rewritten in place changes no folder.
@@ -238,7 +242,7 @@ void PresetLibrary::showValues()
         return;
     }
     ui->lblValues->setText(quoted(e->name) + QStringLiteral(": values that differ from the pedal's are in bold."));
-    const ParameterModel& model = editor_.formFXsettings->parameters();
+    const ParameterModel& model = session_.parameters();
     table->setRowCount(kParameterCount);
     for (int k = 0; k < kParameterCount; ++k) {
         const auto id = static_cast<ParameterId>(k);
@@ -259,7 +263,7 @@ void PresetLibrary::refreshCurrentValues()
     const PresetListing::Entry* e = selectedEntry();
     if (!e || !e->valid)
         return;
-    const ParameterModel& model = editor_.formFXsettings->parameters();
+    const ParameterModel& model = session_.parameters();
     const auto current = model.values();
     if (current == shownCurrent_)
         return;
@@ -283,7 +287,8 @@ void PresetLibrary::refreshCurrentValues()
 
 bool PresetLibrary::linked() const
 {
-    return editor_.formMain->isEnabledByName(QStringLiteral("menuLoadPreset"));
+    constexpr ModeSet kLoadSave{SessionMode::Linked, SessionMode::AlgorithmTooOld};
+    return kLoadSave.contains(session_.shownMode());
 }
 
 void PresetLibrary::updateButtons()
@@ -297,7 +302,7 @@ void PresetLibrary::updateButtons()
 
 void PresetLibrary::tell(const QString& text)
 {
-    editor_.dialogs().information(this, text);
+    dialogs_.information(this, text);
 }
 
 void PresetLibrary::btnLoadClick()
@@ -320,7 +325,7 @@ void PresetLibrary::btnLoadClick()
     {
         const QScopedValueRollback<bool> busy(busy_, true);
         updateButtons();
-        editor_.localPresets->loadPresetFile(path);
+        presets_.loadPresetFile(path);
     }
     showValues();
     updateButtons();
@@ -350,8 +355,8 @@ void PresetLibrary::btnSaveClick()
     {
         const QScopedValueRollback<bool> busy(busy_, true);
         updateButtons();
-        if (const std::optional<PresetFile::Values> values = editor_.localPresets->takeCurrentValues())
-            editor_.localPresets->writePresetFile(path, *values);
+        if (const std::optional<PresetFile::Values> values = presets_.takeCurrentValues())
+            presets_.writePresetFile(path, *values);
     }
     rescan();
     if (selectPath(path)) {
@@ -389,7 +394,7 @@ void PresetLibrary::btnRenameClick()
         tell(QStringLiteral("Could not rename ") + quoted(oldName) + QStringLiteral(": ") + file.errorString());
         return;
     }
-    editor_.log().logLine(QStringLiteral("preset renamed: ") + QDir::toNativeSeparators(path) + QStringLiteral(" -> ")
+    log_.logLine(QStringLiteral("preset renamed: ") + QDir::toNativeSeparators(path) + QStringLiteral(" -> ")
                           + QDir::toNativeSeparators(target));
     renaming_ = false;
     ui->edtName->clear();
@@ -405,13 +410,13 @@ void PresetLibrary::btnDeleteClick()
         return;
     const QString path = e->path;
     const QString name = e->name;
-    if (!editor_.dialogs().askYesNo(this, QStringLiteral("Delete ") + quoted(name)
+    if (!dialogs_.askYesNo(this, QStringLiteral("Delete ") + quoted(name)
                                               + QStringLiteral("? It goes to the trash.")))
         return;
-    if (editor_.shell().moveToTrash(path)) {
-        editor_.log().logLine(QStringLiteral("preset moved to the trash: ") + QDir::toNativeSeparators(path));
+    if (shell_.moveToTrash(path)) {
+        log_.logLine(QStringLiteral("preset moved to the trash: ") + QDir::toNativeSeparators(path));
     } else if (QFileInfo::exists(path)) {
-        if (!editor_.dialogs().askYesNo(this, QStringLiteral("There is no trash for ") + quoted(name)
+        if (!dialogs_.askYesNo(this, QStringLiteral("There is no trash for ") + quoted(name)
                                                   + QStringLiteral(". Delete it for good?")))
             return;
         QFile file(path);
@@ -419,7 +424,7 @@ void PresetLibrary::btnDeleteClick()
             tell(QStringLiteral("Could not delete ") + quoted(name) + QStringLiteral(": ") + file.errorString());
             return;
         }
-        editor_.log().logLine(QStringLiteral("preset deleted: ") + QDir::toNativeSeparators(path));
+        log_.logLine(QStringLiteral("preset deleted: ") + QDir::toNativeSeparators(path));
     }
     rescan();
     ui->lstPresets->setFocus();

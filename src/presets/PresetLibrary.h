@@ -11,8 +11,14 @@
 namespace Ui {
 class formPresetLibrary;
 }
-class Editor;
+class BackupHandler;
+class Dialogs;
+class FunctionsUnit;
+class LocalPresetHandler;
+class Log;
+class PedalSession;
 class QTreeWidgetItem;
+class Shell;
 
 // The preset library: the preset folder and the automatic backups in one
 // list, newest first, kept current while files come and go. A preset loads
@@ -21,7 +27,8 @@ class QTreeWidgetItem;
 class PresetLibrary : public QWidget {
     Q_OBJECT
 public:
-    explicit PresetLibrary(Editor& editor);
+    PresetLibrary(PedalSession& session, LocalPresetHandler& presets, BackupHandler& backups,
+                  FunctionsUnit& functions, Log& log, Dialogs& dialogs, Shell& shell);
     ~PresetLibrary() override;
 
     Ui::formPresetLibrary* ui;
@@ -65,10 +72,18 @@ private:
     void refreshCurrentValues();
     void updateButtons();
     void watchFolders();
+    // Load and Save reach the pedal: enabled where the session lets a preset's
+    // values through.
     bool linked() const;
     void tell(const QString& text);
 
-    Editor& editor_;
+    PedalSession& session_;
+    LocalPresetHandler& presets_;
+    BackupHandler& backups_;
+    FunctionsUnit& functions_;
+    Log& log_;
+    Dialogs& dialogs_;
+    Shell& shell_;
     std::array<QList<PresetListing::Entry>, 2> entries_;
     QFileSystemWatcher watcher_;
     // Changes come in bursts (a save writes, then renames); one rescan for them.

@@ -35,11 +35,11 @@ public:
     void dropAll();
     bool pending() const { return !pending_.isEmpty(); }
 
-    // Timer1: the pacing.
+    // Timer1: the pacing; its tick writes what waits (or waits on).
     QTimer Timer1;
+    void Timer1Timer();
 
 private:
-    void Timer1Timer();
 
     struct PendingWrite {
         uint16_t address;

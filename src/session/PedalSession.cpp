@@ -24,7 +24,7 @@ PedalSession::PedalSession(FtdiDriver& driver, Clock& clock, Log& log, QObject* 
 
     Timer_USB_Read.setObjectName(QStringLiteral("Timer_USB_Read"));
     Timer_USB_Read.setInterval(kReadIntervalMs);
-    connect(&Timer_USB_Read, &QTimer::timeout, this, &PedalSession::readTimerTick);
+    connect(&Timer_USB_Read, &QTimer::timeout, this, &PedalSession::pollUnsolicited);
     UploadCheckTimer.setObjectName(QStringLiteral("UploadCheckTimer"));
     UploadCheckTimer.setInterval(kUploadWatchdogMs);
     connect(&UploadCheckTimer, &QTimer::timeout, this, &PedalSession::uploadWatchdogTick);
@@ -153,7 +153,7 @@ bool PedalSession::unlink()
     return true;
 }
 
-void PedalSession::connectionLost()
+void PedalSession::connectionLost(bool told)
 {
     if (losing_ || !isLinked())
         return;
@@ -171,17 +171,32 @@ void PedalSession::connectionLost()
     UploadCheckTimer.stop();
     setMode(Mode::Lost);
     deviceWatch_.start();
-    Q_EMIT linkLost();
+    Q_EMIT linkLost(told);
 }
 
 // ---------------------------------------------------------------- messages
 
-bool PedalSession::send(Operation operation, const QString& hexText, bool purgeTransmitFirst, int pauseMs)
+bool PedalSession::send(Operation operation, const QString& hexText, bool purgeTransmitFirst, int pauseMs,
+                        uint32_t* written)
 {
+    if (written)
+        *written = 0;
     if (!permitted(operation))
         return false;
-    const uint32_t written = transport_->sendHex(hexText, purgeTransmitFirst, pauseMs);
-    return written == static_cast<uint32_t>(hexText.size() / 2);
+    const uint32_t count = transport_->sendHex(hexText, purgeTransmitFirst, pauseMs);
+    if (written)
+        *written = count;
+    return count == static_cast<uint32_t>(hexText.size() / 2);
+}
+
+Outcome PedalSession::sendMessage(Operation operation, const QString& hexText, bool purgeTransmitFirst, int pauseMs,
+                                  uint32_t* written)
+{
+    if (!SessionGate::allows(mode_, operation)) {
+        permitted(operation); // the log line
+        return refusal();
+    }
+    return send(operation, hexText, purgeTransmitFirst, pauseMs, written) ? Outcome::Done : Outcome::WriteFailed;
 }
 
 uint32_t PedalSession::writeBytes(Operation operation, const QByteArray& bytes)
@@ -194,6 +209,52 @@ uint32_t PedalSession::writeBytes(Operation operation, const QByteArray& bytes)
 bool PedalSession::sendBypass(bool on)
 {
     return send(Operation::Bypass, Messages::bypass(on));
+}
+
+int PedalSession::dropStaleBytes(const QString& before)
+{
+    if (!isLinked())
+        return 0;
+    return transport_->dropStaleBytes(before);
+}
+
+bool PedalSession::bytesQueued()
+{
+    if (!Timer_USB_Read.isActive())
+        return false;
+    D2XXUnit::QuietErrors quiet(*d2xx_);
+    return d2xx_->queryQueue() == FtdiDriver::FT_OK && d2xx_->rxQueueCount > 0;
+}
+
+bool PedalSession::reportsErrors() const
+{
+    return d2xx_->reportErrors;
+}
+
+void PedalSession::setReportErrors(bool on)
+{
+    d2xx_->reportErrors = on;
+}
+
+// ---------------------------------------------------------------- parameters
+
+void PedalSession::writeParameters(const std::array<uint32_t, kParameterCount>& values,
+                                   const std::array<bool, kParameterCount>& send,
+                                   const std::function<bool(const QString& text)>& usable)
+{
+    for (int k = 0; k < kParameterCount; ++k) {
+        if (!send[static_cast<size_t>(k)])
+            continue;
+        const auto id = static_cast<ParameterId>(k);
+        const uint16_t address = parameters_.address(id);
+        const QString text = Messages::writeParameter(address, values[static_cast<size_t>(k)]);
+        const QString kind = parameters_.isAssignable(id) ? QStringLiteral(" string (assignable par): ")
+                                                          : QStringLiteral(" string (standard par): ");
+        log_.logLine(QStringLiteral("Send ") + parameters_.name(id) + kind + text);
+        if (usable && !usable(text))
+            continue;
+        paced_->queue(address, text, id == ParameterId::Attack ? 3 : 1);
+    }
 }
 
 // ---------------------------------------------------------------- the status request
@@ -214,6 +275,7 @@ PedalSession::StatusOutcome PedalSession::requestStatus(const std::function<Verd
     const bool wasUpdating = updatingFromPedal_;
     log_.logLine(Log::banner(QStringLiteral("REQUEST")));
     updatingFromPedal_ = true;
+    requestFrom_ = before;
     setMode(Mode::Requesting);
     transport_->dropStaleBytes(QStringLiteral("the status request"));
     // No pause before the reply: it is read as it comes, until its last value.
@@ -296,7 +358,15 @@ uint32_t PedalSession::writeUpload(const QByteArray& image)
 
 bool PedalSession::awaitUploadAnswer(const std::function<void(const QByteArray&)>& onRead, bool* failed)
 {
-    return transport_->readAnswer(UploadCheckTimer.interval(), onRead, failed);
+    bool gone = false;
+    const bool answered = transport_->readAnswer(UploadCheckTimer.interval(), onRead, &gone);
+    if (failed)
+        *failed = gone;
+    // The link watch does not ask under a wait: the wait itself has found the
+    // device gone. (Unlinked by the watchdog meanwhile, it is no loss.)
+    if (gone && mode_ == Mode::Uploading)
+        connectionLost();
+    return answered;
 }
 
 void PedalSession::stopUploadWatchdog()
@@ -331,12 +401,19 @@ void PedalSession::useSerialSettings(bool bootloader)
 
 BootloaderClient::Handshake PedalSession::enterBootloader()
 {
-    if (!permitted(Operation::BootloaderEntry))
+    if (!permitted(Operation::BootloaderGreeting))
         return {};
+    const Mode before = mode_;
+    setMode(Mode::BootloaderWriting);
     const BootloaderClient::Handshake handshake = bootloader_->handshake();
-    if (handshake.ok)
-        setMode(Mode::BootloaderIdle);
+    if (mode_ == Mode::BootloaderWriting)
+        setMode(handshake.ok ? Mode::BootloaderIdle : before);
     return handshake;
+}
+
+bool PedalSession::usesBootloaderSettings() const
+{
+    return d2xx_->parity != FtdiDriver::FT_PARITY_NONE;
 }
 
 BootloaderClient* PedalSession::bootloader()
@@ -366,7 +443,7 @@ void PedalSession::leaveBootloader()
 
 // ---------------------------------------------------------------- the watches
 
-void PedalSession::readTimerTick()
+void PedalSession::pollUnsolicited()
 {
     bool failed = false;
     const QByteArray bytes = transport_->readUnsolicited(&failed);

@@ -3,6 +3,7 @@
 #include "editor/ParameterModel.h"
 #include "firmware/BootloaderClient.h"
 #include "link/FtdiDriver.h"
+#include "session/Outcome.h"
 #include "session/PacedWriter.h"
 #include "session/SessionMode.h"
 #include "status/PedalStatus.h"
@@ -13,6 +14,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -50,6 +52,11 @@ public:
     PedalSession& operator=(const PedalSession&) = delete;
 
     Mode mode() const { return mode_; }
+    // The mode the windows show: a status request is over in a moment and
+    // its reply decides the mode that follows, so while it waits they go on
+    // showing the mode it started from (the gate refuses what they would send
+    // meanwhile).
+    Mode shownMode() const { return mode_ == Mode::Requesting ? requestFrom_ : mode_; }
     bool isLinked() const { return SessionGate::isLinked(mode_); }
     // Whether the mode lets the operation through now.
     bool allows(Operation operation) const { return SessionGate::allows(mode_, operation); }
@@ -79,23 +86,50 @@ public:
     // Closes the device; false (and still linked) when the driver refuses.
     bool unlink();
     // The device went away while linked: closed as far as the driver still
-    // can, whatever it answers, and Lost. linkLost() follows, once.
-    void connectionLost();
+    // can, whatever it answers, and Lost. linkLost() follows, once; told says
+    // that the operation which found the loss has told the user itself.
+    void connectionLost(bool told = false);
 
     // ---- messages
     // The hexadecimal text converted and written in one write (Transport::sendHex);
-    // false when the mode refused it or the write did not go out whole.
-    bool send(Operation operation, const QString& hexText, bool purgeTransmitFirst = false, int pauseMs = 0);
+    // false when the mode refused it or the write did not go out whole. written
+    // (when given) receives the count the write reported, 0 when refused.
+    bool send(Operation operation, const QString& hexText, bool purgeTransmitFirst = false, int pauseMs = 0,
+              uint32_t* written = nullptr);
+    // As send(), told as the outcome of an operation: Done, Refused by the
+    // mode (no pedal linked: NoPedal), or WriteFailed.
+    Outcome sendMessage(Operation operation, const QString& hexText, bool purgeTransmitFirst = false,
+                        int pauseMs = 0, uint32_t* written = nullptr);
+    // Why an operation cannot start now: NoPedal when nothing is linked, else Refused.
+    Outcome refusal() const { return isLinked() ? Outcome::Refused : Outcome::NoPedal; }
     // Raw bytes in one write; the count written, 0 when refused.
     uint32_t writeBytes(Operation operation, const QByteArray& bytes);
     // 0D 01 / 0D 00.
     bool sendBypass(bool on);
+    // Empties the receive queue before a message whose answer is to be read
+    // (the memory dump must begin with its own first byte); the count dropped.
+    int dropStaleBytes(const QString& before);
+    // Whether the driver holds bytes nobody has read yet, asked quietly: a
+    // reader that gives up on silence first looks whether the read timer
+    // still has something to hand over. False while the read timer is off.
+    bool bytesQueued();
+    // The FTDI error-report switch: a failed driver call becomes a log line
+    // while it is on. The read timer turns it on with its first tick.
+    bool reportsErrors() const;
+    void setReportErrors(bool on);
 
     // ---- parameters
     ParameterModel& parameters() { return parameters_; }
     const ParameterModel& parameters() const { return parameters_; }
     // The write-parameter message for a value, paced or at once.
     PacedWriter& pacedWriter() { return *paced_; }
+    // Values written as the effect window's controls write them: each one
+    // marked in send logged with its write-parameter message and handed to the
+    // paced writer; the attack three times, as the pedal takes it only so. A
+    // message that usable refuses is logged and not sent.
+    void writeParameters(const std::array<uint32_t, kParameterCount>& values,
+                         const std::array<bool, kParameterCount>& send,
+                         const std::function<bool(const QString& text)>& usable = {});
     // Raised while a status reply is put on the controls: their handlers then
     // send nothing. Stays raised after a refusal, as the pedal's values were
     // not taken.
@@ -132,8 +166,17 @@ public:
 
     // ---- the bootloader
     // The bootloader's serial settings, 0x7F and its answer; BootloaderIdle
-    // when it answered, the firmware's settings and the mode as it was when not.
+    // when it answered, the mode as it was when not (the line keeps the
+    // bootloader's settings until leaveBootloader()). The greeting is an
+    // exchange like any other: BootloaderWriting while it waits, so the read
+    // timer cannot take the answer and nothing else is sent into it.
     BootloaderClient::Handshake enterBootloader();
+    // True while the greeting waits for its answer.
+    bool greetingBootloader() const { return bootloader_->inHandshake(); }
+    // The last greeting got no answer from a bootloader.
+    bool bootloaderGreetingFailed() const { return bootloader_->handshakeFailed(); }
+    // The line speaks the bootloader's even parity.
+    bool usesBootloaderSettings() const;
     // The client, in the bootloader modes only; null (and a log line) otherwise.
     BootloaderClient* bootloader();
     // BootloaderWriting for the length of an erase, write, check or Go.
@@ -144,7 +187,16 @@ public:
     // settings, and Linked.
     void leaveBootloader();
 
-    // The timers, for tests that wait for them; they run by the mode alone.
+    // The read timer's tick: what the pedal sent unasked, handed on; a
+    // device that is gone is noticed here too.
+    void pollUnsolicited();
+
+    // The timers, for tests that wait for them (and shorten them where the
+    // interval is not the point); they run by the mode alone.
+    QTimer& readTimer() { return Timer_USB_Read; }
+    QTimer& uploadWatchdog() { return UploadCheckTimer; }
+    QTimer& linkWatch() { return linkWatch_; }
+    QTimer& deviceWatch() { return deviceWatch_; }
     const QTimer& readTimer() const { return Timer_USB_Read; }
     const QTimer& linkWatch() const { return linkWatch_; }
     const QTimer& deviceWatch() const { return deviceWatch_; }
@@ -153,8 +205,8 @@ Q_SIGNALS:
     void modeChanged(SessionMode mode, SessionMode previous);
     // A whole status reply was read (before it is judged).
     void statusRead(const PedalStatus& status);
-    // The device went away while linked.
-    void linkLost();
+    // The device went away while linked; told: the user has been told already.
+    void linkLost(bool told);
     // After a loss: an FTDI device is connected again.
     void deviceBack();
     // Bytes the pedal sent unasked (a memory dump, say).
@@ -165,7 +217,6 @@ Q_SIGNALS:
 private:
     void setMode(Mode mode);
     bool permitted(Operation operation);
-    void readTimerTick();
     void linkWatchTick();
     void deviceWatchTick();
     void uploadWatchdogTick();
@@ -182,6 +233,7 @@ private:
     std::optional<PedalStatus> lastStatus_;
 
     Mode mode_ = Mode::Unlinked;
+    Mode requestFrom_ = Mode::Unlinked;
     QString serialNumber_;
     bool updatingFromPedal_ = false;
     bool losing_ = false;

@@ -18,16 +18,20 @@ bool allows(SessionMode mode, PedalOperation operation)
     case M::FirmwareTooOld:
         // Only the way out: ask again, go to the bootloader, or let go.
         return operation == O::Unlink || operation == O::StatusRequest || operation == O::Bypass
-            || operation == O::BootloaderEntry || operation == O::SettingsMemory;
+            || operation == O::BootloaderEntry || operation == O::BootloaderGreeting
+            || operation == O::SettingsMemory;
     case M::Requesting:
         // The reply is on its way: anything sent now could be answered into it.
-        return false;
+        // Letting go of the pedal stays possible; the wait then ends at once.
+        return operation == O::Unlink;
     case M::Uploading:
         // The upload's own bypass and image; the answer is awaited.
         return operation == O::Bypass || operation == O::EffectUpload;
     case M::BootloaderIdle:
-        // The bootloader reads every byte as part of a command.
-        return operation == O::BootloaderCommand || operation == O::BootloaderEntry || operation == O::Unlink;
+        // The bootloader reads every byte as part of a command: its own
+        // commands and greeting only (the firmware's request to start it
+        // would be read as one).
+        return operation == O::BootloaderCommand || operation == O::BootloaderGreeting || operation == O::Unlink;
     case M::BootloaderWriting:
         return operation == O::BootloaderCommand;
     }
@@ -77,6 +81,7 @@ QString operationName(PedalOperation operation)
     case PedalOperation::EffectUpload: return QStringLiteral("effect upload");
     case PedalOperation::SettingsMemory: return QStringLiteral("settings memory");
     case PedalOperation::BootloaderEntry: return QStringLiteral("bootloader entry");
+    case PedalOperation::BootloaderGreeting: return QStringLiteral("bootloader greeting");
     case PedalOperation::BootloaderCommand: return QStringLiteral("bootloader command");
     }
     return QString();

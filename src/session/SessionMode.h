@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <cstdint>
+#include <initializer_list>
+
 // What the link to the pedal is doing, as one value: the session is always in
 // exactly one of these, and what may be sent to the pedal follows from it.
 enum class SessionMode {
@@ -27,8 +30,26 @@ enum class PedalOperation {
                        // save parameters, tuning data, note cut, a raw message from the console
     EffectUpload,      // an effect image
     SettingsMemory,    // erase or read the settings memory
-    BootloaderEntry,   // the firmware's bootloader request and the bootloader's greeting
+    BootloaderEntry,   // the firmware's request to start its bootloader (05 00 01 02 03 04 05 06)
+    BootloaderGreeting, // 7F, the bootloader's synchronisation, and its answer
     BootloaderCommand, // erase, write, read, go
+};
+
+// A set of modes: the rows of the windows' tables of what can be clicked when.
+class ModeSet {
+public:
+    constexpr ModeSet(std::initializer_list<SessionMode> modes)
+    {
+        for (SessionMode m : modes)
+            bits_ |= bit(m);
+    }
+    constexpr bool contains(SessionMode mode) const { return (bits_ & bit(mode)) != 0; }
+    constexpr ModeSet operator|(ModeSet other) const { return ModeSet(bits_ | other.bits_); }
+
+private:
+    constexpr explicit ModeSet(uint32_t bits) : bits_(bits) {}
+    static constexpr uint32_t bit(SessionMode mode) { return uint32_t(1) << static_cast<unsigned>(mode); }
+    uint32_t bits_ = 0;
 };
 
 namespace SessionGate {

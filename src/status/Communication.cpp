@@ -1,33 +1,20 @@
 #include "status/Communication.h"
 
-#include "app/Editor.h"
-#include "app/FormMain.h"
-#include "console/Maintenance.h"
-#include "editor/FXsettings.h"
+#include "editor/EffectView.h"
 #include "editor/Messages.h"
-#include "effects/Catalogue.h"
-#include "firmware/BootloaderClient.h"
-#include "firmware/FirmwareUpgradeUnit.h"
-#include "link/D2XXUnit.h"
+#include "editor/ParameterModel.h"
+#include "effects/CatalogueHandler.h"
 #include "link/Hex.h"
-#include "link/Transport.h"
-#include "seams/Clock.h"
 #include "seams/Dialogs.h"
 #include "seams/Log.h"
-#include "status/DeviceSettings.h"
+#include "status/DeviceSettingsHandler.h"
+#include "status/LinkView.h"
 #include "status/PedalStatus.h"
-#include "status/StatusMessages.h"
-#include "tracking/InstrumentRange.h"
+#include "tracking/InstrumentRangeHandler.h"
 
-#include <QAction>
-#include <QLabel>
-#include <QPushButton>
-#include <QCoreApplication>
 #include <QDir>
 #include <QScopedValueRollback>
 
-#include <algorithm>
-#include <optional>
 #include <utility>
 
 namespace {
@@ -36,21 +23,6 @@ QString trueFalse(bool b)
 {
     return b ? QStringLiteral("True") : QStringLiteral("False");
 }
-
-const QStringList kUsbObjects = {
-    QStringLiteral("btnUpload"),           QStringLiteral("btnSaveParameters"),
-    QStringLiteral("btnAssign"),           QStringLiteral("btnSetFootswitchMode"),
-    QStringLiteral("btnSetTuning"),        QStringLiteral("menuInstrumentRange"),
-    QStringLiteral("menuBypassStatus"),    QStringLiteral("btnRequest"),
-    QStringLiteral("menuLoadPreset"),      QStringLiteral("menuSavePreset"),
-    QStringLiteral("menuLoadAlgorithmFromFile"), QStringLiteral("lstEffects"),
-    QStringLiteral("menuUploadTuningsData"), QStringLiteral("menuMIDI"),
-    QStringLiteral("menuRangeLimit"),      QStringLiteral("menuSetAssignableParamsToDefault"),
-};
-const QStringList kCommandButtons = {
-    QStringLiteral("btnRequest"), QStringLiteral("btnSaveParameters"), QStringLiteral("btnAssign"),
-    QStringLiteral("btnSetFootswitchMode"), QStringLiteral("btnSetTuning"),
-};
 
 const QString kFirmwareLegacyHelp = QStringList{
     QStringLiteral("If current firmware is below 9 follow legacy firmware upgrade mode:"),
@@ -64,10 +36,15 @@ const QString kFirmwareLegacyHelp = QStringList{
 }.join(QStringLiteral("\r\n"));
 } // namespace
 
-Communication::Communication(Editor& editor) : editor_(editor)
+Communication::Communication(PedalSession& session, CatalogueHandler& catalogue,
+                             DeviceSettingsHandler& deviceSettings, InstrumentRangeHandler& instrumentRange, Log& log,
+                             Dialogs& dialogs)
+    : session_(session), catalogue_(catalogue), deviceSettings_(deviceSettings), instrumentRange_(instrumentRange),
+      log_(log), dialogs_(dialogs)
 {
-    deviceWatch.setInterval(kDeviceWatchMs);
-    QObject::connect(&deviceWatch, &QTimer::timeout, [this] { watchForDevice(); });
+    connect(&session_, &PedalSession::linkLost, this, &Communication::linkLost);
+    connect(&session_, &PedalSession::deviceBack, this, &Communication::deviceBack);
+    connect(&session_, &PedalSession::modeChanged, this, &Communication::modeChanged);
 }
 
 QString Communication::linkStateText(LinkState state)
@@ -121,460 +98,315 @@ void Communication::tell(const QString& text)
     if (holdMessages_)
         heldMessages_.append(text);
     else
-        editor_.dialogs().information(editor_.formMain, text);
+        dialogs_.information(nullptr, text);
 }
 
 void Communication::setLinkState(LinkState state)
 {
     linkState_ = state;
-    editor_.formMain->showLinkState(static_cast<int>(state), linkStateText(state));
+    if (linkView_)
+        linkView_->showLinkState(static_cast<int>(state), linkStateText(state));
 }
 
-D2XXUnit& Communication::d2xx()
+void Communication::showDeviceName(const QString& text)
 {
-    return *editor_.d2xx;
+    deviceName_ = text;
+    if (linkView_)
+        linkView_->showDeviceName(text);
 }
 
-Transport& Communication::transport()
+void Communication::showStatusText(const QString& text)
 {
-    return *editor_.transport;
+    if (linkView_)
+        linkView_->showStatusText(text);
 }
 
-Log& Communication::log()
+void Communication::closeEffectWindow()
 {
-    return editor_.log();
+    if (effectView_ && effectView_->isEffectWindowShown())
+        effectView_->closeEffectWindow();
+}
+
+QString Communication::firmwareVersion() const
+{
+    const std::optional<PedalStatus>& status = session_.lastStatus();
+    return status ? status->firmwareText() : QStringLiteral("0");
 }
 
 // ---------------------------------------------------------------- linking
 
-void Communication::selectSerialSettings(SerialMode mode)
+int Communication::findDevices()
 {
-    BootloaderClient::selectSerialSettings(d2xx(), mode == SerialMode::Bootloader);
-}
-
-void Communication::findDevices()
-{
-    FormMain& main = *editor_.formMain;
-    d2xx().GetFTDeviceCount();
-    for (uint32_t i = 0; i < d2xx().deviceCount; ++i) {
-        d2xx().GetFTDeviceSerialNo(i);
-        const QString serial = QString::fromLatin1(d2xx().FT_Device_String);
-        main.menuSerialNumber()->setText(main.menuSerialNumber()->text() + serial);
-        deviceSerialNumber = serial;
-        d2xx().GetFTDeviceDescription(i);
-        deviceDescription = QString::fromLatin1(d2xx().FT_Device_String);
-        main.lblDeviceName()->setText(deviceDescription);
+    const QList<PedalSession::Device> devices = session_.devices();
+    for (const PedalSession::Device& device : devices) {
+        if (linkView_)
+            linkView_->addSerialNumber(device.serialNumber);
+        deviceSerialNumber_ = device.serialNumber;
+        showDeviceName(device.description);
     }
+    return static_cast<int>(devices.size());
 }
 
-void Communication::scanAndLink()
+Outcome Communication::scanAndLink()
 {
-    FormMain& main = *editor_.formMain;
-    main.lblDeviceName()->setText(QStringLiteral("Device Name"));
-    d2xx().GetFTDeviceCount();
-    const uint32_t count = d2xx().deviceCount;
-    log().logLine(QStringLiteral("FT device count: ") + QString::number(count));
+    showDeviceName(QStringLiteral("Device Name"));
+    const QList<PedalSession::Device> devices = session_.devices();
+    const auto count = static_cast<int>(devices.size());
+    log_.logLine(QStringLiteral("FT device count: ") + QString::number(count));
     if (count == 0) {
-        editor_.dialogs().information(editor_.formMain, QStringLiteral("No device found"));
-        main.lblDeviceName()->setText(QStringLiteral("No device found"));
-        return;
+        dialogs_.information(nullptr, QStringLiteral("No device found"));
+        showDeviceName(QStringLiteral("No device found"));
+        return Outcome::NoPedal;
     }
     // With several devices the link ends on the last one that answered the
     // status request as a pedal: another FTDI gadget listed after the pedal
     // must not take the link from it. Until the scan knows where it ends, what
     // the requests have to say is kept, and told only for that device.
     const bool several = count > 1;
-    struct Found {
-        QString serial;
-        QString description;
-    };
-    std::optional<Found> pedal;
+    std::optional<PedalSession::Device> pedal;
     bool endsOnPedal = false;
-    for (uint32_t i = 0; i < count; ++i) {
+    Outcome outcome = Outcome::NoPedal;
+    for (const PedalSession::Device& device : devices) {
         // One handle at a time: the previous device is unlinked before the next is
         // opened, so no handle leaks, the last one stays linked, and a next one
         // that fails to open leaves an unlinked window rather than a linked-looking
         // one whose "Unlink" can no longer close anything.
-        if (linked)
+        if (session_.isLinked())
             Disconnect();
-        d2xx().GetFTDeviceSerialNo(i);
-        const QString serial = QString::fromLatin1(d2xx().FT_Device_String);
-        log().logLine(QStringLiteral("FT_Device_String: ") + serial);
-        deviceSerialNumber = serial;
-        d2xx().GetFTDeviceDescription(i);
-        deviceDescription = QString::fromLatin1(d2xx().FT_Device_String);
-        main.lblDeviceName()->setText(deviceDescription);
+        log_.logLine(QStringLiteral("FT_Device_String: ") + device.serialNumber);
+        deviceSerialNumber_ = device.serialNumber;
+        showDeviceName(device.description);
         heldMessages_.clear();
         {
             const QScopedValueRollback<bool> hold(holdMessages_, several);
-            Link();
+            outcome = Link();
         }
-        endsOnPedal = linked && linkState_ == LinkState::Answering;
+        endsOnPedal = session_.isLinked() && linkState_ == LinkState::Answering;
         if (endsOnPedal)
-            pedal = Found{deviceSerialNumber, deviceDescription};
+            pedal = device;
     }
     const QStringList held = std::exchange(heldMessages_, {});
     if (!pedal || endsOnPedal) {
         for (const QString& text : held)
-            editor_.dialogs().information(editor_.formMain, text);
-        return;
+            dialogs_.information(nullptr, text);
+        return outcome;
     }
-    log().logLine(QStringLiteral("linking %1 again: the last device that answered as a pedal").arg(pedal->serial));
-    if (linked)
+    log_.logLine(
+        QStringLiteral("linking %1 again: the last device that answered as a pedal").arg(pedal->serialNumber));
+    if (session_.isLinked())
         Disconnect();
-    deviceSerialNumber = pedal->serial;
-    deviceDescription = pedal->description;
-    main.lblDeviceName()->setText(deviceDescription);
-    Link();
+    deviceSerialNumber_ = pedal->serialNumber;
+    showDeviceName(pedal->description);
+    return Link();
 }
 
-void Communication::Link()
+Outcome Communication::Link()
 {
-    FormMain& main = *editor_.formMain;
     const bool opened = linkBySerialNumber();
     openFailed_ = !opened;
     if (opened) {
-        linked = true;
-        deviceWatch.stop();
         setLinkState(LinkState::Silent);
-        if (!valuesFrom_.isEmpty() && valuesFrom_ != deviceSerialNumber) {
+        if (!valuesFrom_.isEmpty() && valuesFrom_ != deviceSerialNumber_) {
             // The effect window shows another device's values: its controls
             // would send them on to this one. It comes back with this
             // device's own values when they are read.
-            log().logLine(QStringLiteral("the effect window showed the values of %1; closed until %2 answers")
-                              .arg(valuesFrom_, deviceSerialNumber));
-            if (editor_.formFXsettings->isVisible())
-                editor_.formFXsettings->close();
-            editor_.formFXsettings->forgetPedalValues();
+            log_.logLine(QStringLiteral("the effect window showed the values of %1; closed until %2 answers")
+                             .arg(valuesFrom_, deviceSerialNumber_));
+            closeEffectWindow();
+            if (effectView_)
+                effectView_->forgetPedalValues();
             valuesFrom_.clear();
         }
-        if (main.lblStatus()->text() == deviceBackText()
-            || main.lblStatus()->text() == QLatin1String("Status: connection lost"))
-            main.lblStatus()->setText(QStringLiteral("Status: "));
-        main.setEnabledByName({QStringLiteral("menuFirmwareUpgradeMode")}, true);
-        main.setEnabledByName({QStringLiteral("chkFirmwareUpgradeMode"), QStringLiteral("menuScan"),
-                               QStringLiteral("menuConnect")},
-                              false);
-        main.setEnabledByName({QStringLiteral("menuDisconnect"), QStringLiteral("menuEraseSettings"),
-                               QStringLiteral("menuLoadFirstPresetAtStartup")},
-                              true);
-        EnableUSBobjects(true);
-        // The bootloader answered and the upgrade window is open: a status
-        // request or an effect upload now would go to the bootloader as
-        // commands, and its reply wait would take the upgrade's acknowledges.
-        if (firmware_upgrade_mode && main.isEnabledByName(QStringLiteral("menuStartFirmwareUpgrade"))) {
-            main.btnRequest()->setEnabled(false);
-            main.btnUpload()->setEnabled(false);
-        }
-        log().logLine(QStringLiteral("firmware upgrade mode: ") + trueFalse(firmware_upgrade_mode));
-        if (firmware_upgrade_mode)
-            main.Timer_USB_Read.stop();
-        else
-            main.Timer_USB_Read.start();
+        if (linkView_
+            && (linkView_->statusText() == deviceBackText()
+                || linkView_->statusText() == QLatin1String("Status: connection lost")))
+            showStatusText(QStringLiteral("Status: "));
+        log_.logLine(QStringLiteral("firmware upgrade mode: ") + trueFalse(firmware_upgrade_mode));
     }
-    if (!legacyEntry)
-        requestStatus();
+    if (legacyEntry)
+        return opened ? Outcome::Done : Outcome::NoPedal;
+    if (!opened) {
+        // Nothing is open to ask: the reason the open failed is the answer.
+        log_.logLine(QStringLiteral("the pedal could not be opened, so the status request got no answer"));
+        tell(openFailedText(openFailure_));
+        return Outcome::NoPedal;
+    }
+    return requestStatus();
 }
 
 bool Communication::linkBySerialNumber()
 {
-    FormMain& main = *editor_.formMain;
-    log().logLine(QStringLiteral("serial number: ") + deviceSerialNumber);
-    const bool opened = d2xx().Open_USB_Device_By_Serial_Number(deviceSerialNumber) == FtdiDriver::FT_OK;
-    openFailure_ = opened ? FtdiDriver::OpenFailure{} : d2xx().lastOpenFailure();
-    if (!opened && !openFailure_.systemText.isEmpty())
-        log().logLine(QStringLiteral("could not open %1: %2")
-                          .arg(QDir::toNativeSeparators(openFailure_.location), openFailure_.systemText));
-    if (opened) {
-        log().logLine(QStringLiteral("driver: ") + d2xx().driverInUse());
-        main.lblDeviceName()->setText(main.lblDeviceName()->text() + QStringLiteral(" linked"));
-        d2xx().setBaudRate();
-        d2xx().setDataCharacteristics();
-        d2xx().setLatencyTimer();
-        const auto handle = static_cast<uint32_t>(reinterpret_cast<quintptr>(d2xx().handle()));
-        log().logLine(QStringLiteral("FT_HANDLE: 0x") + Hex::hex(handle, 8));
-        log().appendDirect(QStringLiteral("baud rate = ") + QString::number(d2xx().baudRate));
-    }
+    const bool opened = session_.open(deviceSerialNumber_);
+    openFailure_ = opened ? FtdiDriver::OpenFailure{} : session_.lastOpenFailure();
+    if (opened)
+        showDeviceName(deviceName_ + QStringLiteral(" linked"));
     if (firmware_upgrade_mode) {
         // Bootloader settings, 0x7F and its reply, with a time limit, and
         // taking a bootloader that was synchronised before as listening.
-        const BootloaderClient::Handshake handshake = editor_.firmware->client().handshake();
-        log().appendDirect(QStringLiteral("received Byte: ") + handshake.reply);
+        const BootloaderClient::Handshake handshake =
+            opened ? session_.enterBootloader() : BootloaderClient::Handshake{};
+        log_.appendDirect(QStringLiteral("received Byte: ") + handshake.reply);
         if (handshake.ok) {
-            editor_.dialogs().information(editor_.formMain,
-                                          QStringLiteral("Connection to bootloader succeeded, ready for firmware upgrade"));
-            editor_.formMain->setEnabledByName({QStringLiteral("menuStartFirmwareUpgrade")}, true);
-            main.btnRequest()->setEnabled(false);
-            main.btnUpload()->setEnabled(false);
-            editor_.firmware->StartFirmwareUpgrade();
+            dialogs_.information(nullptr, QStringLiteral("Connection to bootloader succeeded, ready for firmware upgrade"));
+            Q_EMIT bootloaderGreeted();
         } else {
-            editor_.dialogs().information(editor_.formMain, QStringLiteral("Connection to bootloader failed"));
+            dialogs_.information(nullptr, QStringLiteral("Connection to bootloader failed"));
         }
     }
     return opened;
 }
 
-void Communication::Disconnect()
+Outcome Communication::Disconnect()
 {
-    if (d2xx().closeDevice() != FtdiDriver::FT_OK)
-        return;
-    enterUnlinkedState();
+    if (!session_.isLinked())
+        return Outcome::NoPedal;
+    if (!session_.unlink())
+        return session_.allows(PedalOperation::Unlink) ? Outcome::WriteFailed : Outcome::Refused;
+    return Outcome::Done;
 }
 
-void Communication::enterUnlinkedState()
+void Communication::modeChanged(SessionMode mode, SessionMode previous)
 {
-    FormMain& main = *editor_.formMain;
-    main.lblDeviceName()->setText(main.lblDeviceName()->text().remove(QStringLiteral("linked")));
-    main.setEnabledByName({QStringLiteral("menuScan"), QStringLiteral("menuConnect")}, true);
-    main.setEnabledByName({QStringLiteral("menuDisconnect"), QStringLiteral("btnUpload"), QStringLiteral("btnRequest"),
-                           QStringLiteral("btnAssign"), QStringLiteral("btnSaveParameters"),
-                           QStringLiteral("btnSetFootswitchMode"), QStringLiteral("btnSetTuning"),
-                           QStringLiteral("menuMIDI"), QStringLiteral("menuUploadTuningsData")},
-                          false);
-    editor_.formFXsettings->enableEffectControls(false);
-    main.setEnabledByName({QStringLiteral("menuEraseSettings"), QStringLiteral("menuLoadPreset"),
-                           QStringLiteral("menuSavePreset"), QStringLiteral("menuLoadAlgorithmFromFile"),
-                           QStringLiteral("menuInstrumentRange"), QStringLiteral("menuRangeLimit")},
-                          false);
-    linked = false;
-    main.Timer_USB_Read.stop();
-    main.setEnabledByName({QStringLiteral("menuSetAssignableParamsToDefault"), QStringLiteral("menuBypassStatus"),
-                           QStringLiteral("menuLoadFirstPresetAtStartup")},
-                          false);
+    // However the link ended (Unlink, a lost device, the upload's watchdog),
+    // the window stops saying it is linked.
+    if (SessionGate::isLinked(mode) || !SessionGate::isLinked(previous))
+        return;
+    showDeviceName(QString(deviceName_).remove(QStringLiteral("linked")));
     setLinkState(LinkState::NotLinked);
 }
 
-void Communication::connectionLost()
+void Communication::linkLost(bool told)
 {
-    if (losing_ || !linked)
-        return;
-    const QScopedValueRollback<bool> losing(losing_, true);
-    log().logLine(QStringLiteral("the pedal is gone: the device's queue cannot be read any more"));
-    unlinkLostDevice();
-    editor_.dialogs().information(editor_.formMain, connectionLostText());
+    showStatusText(QStringLiteral("Status: connection lost"));
+    if (!told)
+        dialogs_.information(nullptr, connectionLostText());
 }
 
-void Communication::unlinkLostDevice()
+void Communication::deviceBack()
 {
-    if (!linked)
-        return;
-    FormMain& main = *editor_.formMain;
-    main.Timer_USB_Read.stop();
-    {
-        // Closing a device that is gone may fail; the handle is released as far
-        // as the driver can, and the window is unlinked whatever it says.
-        D2XXUnit::QuietErrors quiet(d2xx());
-        const uint32_t status = d2xx().closeDevice();
-        if (status != FtdiDriver::FT_OK)
-            log().logLine(QStringLiteral("closing the lost device failed (status %1); unlinked anyway").arg(status));
-    }
-    enterUnlinkedState();
-    main.lblStatus()->setText(QStringLiteral("Status: connection lost"));
-    // Offered again for linking ("Pedal found: Scan And Link") once it is back.
-    deviceWatch.start();
-}
-
-void Communication::watchForDevice()
-{
-    if (linked) {
-        deviceWatch.stop();
-        return;
-    }
-    D2XXUnit::QuietErrors quiet(d2xx());
-    const bool listed = d2xx().GetFTDeviceCount() == FtdiDriver::FT_OK;
-    if (!listed || d2xx().deviceCount == 0)
-        return;
-    deviceWatch.stop();
-    log().logLine(QStringLiteral("an FTDI device is connected again; Scan And Link links it"));
-    FormMain& main = *editor_.formMain;
-    main.lblStatus()->setText(deviceBackText());
-    main.setEnabledByName({QStringLiteral("menuScan")}, true);
-}
-
-void Communication::EnableUSBobjects(bool status)
-{
-    editor_.formMain->setEnabledByName(kUsbObjects, status);
-    editor_.formFXsettings->enableEffectControls(status);
-}
-
-void Communication::enableCommandButtons(bool status)
-{
-    editor_.formMain->setEnabledByName(kCommandButtons, status);
-}
-
-void Communication::uploadWatchdogExpired()
-{
-    // Stopped before the message: a modal box must not let the watchdog fire
-    // again behind it and unlink a second time.
-    editor_.formMain->UploadCheckTimer.stop();
-    editor_.formMain->lblStatus()->setText(QStringLiteral("Upload Failed"));
-    Disconnect();
-    editor_.dialogs().information(editor_.formMain,
-                                  QStringLiteral("Upload failed! Disconnect the pedal from USB and try again."));
-}
-
-// ---------------------------------------------------------------- unsolicited bytes
-
-void Communication::pollUnsolicited()
-{
-    bool failed = false;
-    const QByteArray bytes = transport().readUnsolicited(&failed);
-    if (failed && linked) {
-        connectionLost();
-        return;
-    }
-    if (bytes.isEmpty())
-        return;
-    log().logLine(QStringLiteral("num of bytes read: ") + QString::number(bytes.size()));
-    editor_.maintenance->unsolicitedBytes(reinterpret_cast<const uint8_t*>(bytes.constData()),
-                                          static_cast<uint32_t>(bytes.size()));
-}
-
-// ---------------------------------------------------------------- bypass
-
-void Communication::sendBypass(bool on)
-{
-    transport().sendHex(Messages::bypass(on));
+    // Offered again for linking; nothing is linked without the user.
+    showStatusText(deviceBackText());
 }
 
 // ---------------------------------------------------------------- status request
 
-bool Communication::requestStatus()
+Outcome Communication::requestStatus()
 {
-    if (requesting_) {
-        // Started from inside the wait of another request (a second click on
-        // "Request", say): nesting would read the first request's reply.
-        log().logLine(QStringLiteral("status request refused: another request is waiting for the pedal"));
-        return false;
-    }
-    const QScopedValueRollback<bool> requesting(requesting_, true);
-
-    FormMain& main = *editor_.formMain;
-    const bool timerWasRunning = main.Timer_USB_Read.isActive();
-    const bool wasUpdating = updatingFromPedal;
-
-    log().logLine(Log::banner(QStringLiteral("REQUEST")));
-    updatingFromPedal = true;
-    main.Timer_USB_Read.stop();
-    transport().dropStaleBytes(QStringLiteral("the status request"));
-    // No pause before the reply: it is read as it comes, until its last value.
-    transport().sendHex(StatusMessages::statusRequest(), true);
-
-    const auto giveUp = [&](const QString& logText, const QString& message) {
-        log().logLine(logText);
-        tell(message);
-        updatingFromPedal = wasUpdating;
-        // An "Unlink" (or the upload watchdog) inside the wait has stopped the
-        // timer for good: polling a closed device is not the window as it was.
-        if (timerWasRunning && linked)
-            main.Timer_USB_Read.start();
-        return false;
-    };
-    const Transport::StatusReply reply = transport().readReply(PedalStatus::kFieldCount);
-    switch (reply.outcome) {
-    case Transport::StatusReply::Outcome::Whole:
-        break;
-    case Transport::StatusReply::Outcome::NoAnswer:
-        if (reply.queueFailed && linked) {
-            updatingFromPedal = wasUpdating;
-            connectionLost();
-            return false;
+    using Kind = PedalSession::StatusOutcome::Kind;
+    const PedalSession::StatusOutcome outcome =
+        session_.requestStatus([this](const PedalStatus& status) { return judge(status); });
+    switch (outcome.kind) {
+    case Kind::Read:
+        switch (outcome.verdict) {
+        case PedalSession::Verdict::Accepted: return Outcome::Done;
+        case PedalSession::Verdict::FirmwareTooOld:
+        case PedalSession::Verdict::AlgorithmTooOld: return Outcome::Refused;
+        case PedalSession::Verdict::Failed: return Outcome::NoAnswer;
         }
-        if (linked)
+        return Outcome::NoAnswer;
+    case Kind::Refused:
+        // Said by the session in the log.
+        return session_.refusal();
+    case Kind::Lost:
+        // Said by linkLost().
+        return Outcome::NoPedal;
+    case Kind::NoAnswer:
+        if (session_.isLinked())
             setLinkState(LinkState::Silent);
-        if (openFailed_ && !linked)
-            return giveUp(QStringLiteral("the pedal could not be opened, so the status request got no answer"),
-                          openFailedText(openFailure_));
-        return giveUp(QStringLiteral("the pedal did not answer the status request"),
-                      QStringLiteral("The pedal did not answer. Check that it is connected, then click Request."));
-    case Transport::StatusReply::Outcome::Short:
-        return giveUp(QStringLiteral("status reply too short: ") + reply.error,
-                      QStringLiteral("The pedal's answer was incomplete. Click Request to ask again."));
-    case Transport::StatusReply::Outcome::Malformed:
-        return giveUp(QStringLiteral("status reply malformed: ") + reply.error,
-                      QStringLiteral("The pedal's answer could not be read. Click Request to ask again."));
+        log_.logLine(QStringLiteral("the pedal did not answer the status request"));
+        tell(QStringLiteral("The pedal did not answer. Check that it is connected, then click Request."));
+        return Outcome::NoAnswer;
+    case Kind::Short:
+        log_.logLine(QStringLiteral("status reply too short: ") + outcome.error);
+        tell(QStringLiteral("The pedal's answer was incomplete. Click Request to ask again."));
+        return Outcome::NoAnswer;
+    case Kind::Malformed:
+        log_.logLine(QStringLiteral("status reply malformed: ") + outcome.error);
+        tell(QStringLiteral("The pedal's answer could not be read. Click Request to ask again."));
+        return Outcome::NoAnswer;
     }
+    return Outcome::NoAnswer;
+}
 
-    // Whole, so it holds every field a status has.
-    const std::optional<PedalStatus> decoded = PedalStatus::decode(reply.values);
-    if (!decoded)
-        return giveUp(QStringLiteral("status reply too short: %1 values").arg(reply.values.size()),
-                      QStringLiteral("The pedal's answer was incomplete. Click Request to ask again."));
-    const PedalStatus& status = *decoded;
-    lastStatus_ = status;
-
-    if (linked)
+PedalSession::Verdict Communication::judge(const PedalStatus& status)
+{
+    using Verdict = PedalSession::Verdict;
+    if (session_.isLinked())
         setLinkState(LinkState::Answering);
-    firmwareVersion = status.firmwareText();
-    main.lblFirmwareVersion()->setText(QStringLiteral("Device Firmware: ") + firmwareVersion);
-    log().logLine(QStringLiteral("Firmware Version: ") + firmwareVersion);
-    algorithmVersion = status.algorithmText;
-    log().logLine(QStringLiteral("Algorithm version: ") + algorithmVersion);
-    main.lblAlgorithmVersion()->setText(QStringLiteral("Device Algorithm: ") + algorithmVersion);
-    log().logLine(QStringLiteral("Current device firmware: ") + firmwareVersion);
-    log().logLine(QStringLiteral("Most recent firmware: ") + QString::number(kMostRecentFirmware));
-    effectNumber = status.effectText;
-    log().logLine(QStringLiteral("Effect Number: ") + effectNumber);
+    const QString firmware = status.firmwareText();
+    if (linkView_)
+        linkView_->showFirmwareVersion(QStringLiteral("Device Firmware: ") + firmware);
+    log_.logLine(QStringLiteral("Firmware Version: ") + firmware);
+    const QString algorithm = status.algorithmText;
+    log_.logLine(QStringLiteral("Algorithm version: ") + algorithm);
+    if (linkView_)
+        linkView_->showAlgorithmVersion(QStringLiteral("Device Algorithm: ") + algorithm);
+    log_.logLine(QStringLiteral("Current device firmware: ") + firmware);
+    log_.logLine(QStringLiteral("Most recent firmware: ") + QString::number(kMostRecentFirmware));
+    log_.logLine(QStringLiteral("Effect Number: ") + status.effectText);
 
     if (status.firmware < kMostRecentFirmware) {
-        if (editor_.formFXsettings->isVisible())
-            editor_.formFXsettings->close();
+        closeEffectWindow();
         tell(QStringLiteral("A firmware upgrade is required. Upgrade to Firmware ") + QString::number(kMostRecentFirmware));
         tell(kFirmwareLegacyHelp);
-        EnableUSBobjects(false);
-        return false;
+        return Verdict::FirmwareTooOld;
     }
 
-    EnableUSBobjects(true);
-    if (!status.algorithm)
-        return giveUp(QStringLiteral("algorithm version is not a number: ") + algorithmVersion,
-                      QStringLiteral("The pedal reported the algorithm version ") + algorithmVersion
-                          + QStringLiteral(", which is not a number. Upload the algorithm again."));
+    if (!status.algorithm) {
+        log_.logLine(QStringLiteral("algorithm version is not a number: ") + algorithm);
+        tell(QStringLiteral("The pedal reported the algorithm version ") + algorithm
+             + QStringLiteral(", which is not a number. Upload the algorithm again."));
+        return Verdict::Failed;
+    }
 
-    Catalogue& catalogue = *editor_.catalogue;
     const auto selectRunningEffect = [&] {
-        if (status.effect && catalogue.selectEntry(*status.effect)) {
-            catalogue.GetResourceFile();
+        if (status.effect && catalogue_.selectEntry(*status.effect)) {
+            catalogue_.GetResourceFile();
             return true;
         }
-        log().logLine(QStringLiteral("effect number not in the catalogue: ") + effectNumber);
-        tell(QStringLiteral("The pedal runs effect number ") + effectNumber
+        log_.logLine(QStringLiteral("effect number not in the catalogue: ") + status.effectText);
+        tell(QStringLiteral("The pedal runs effect number ") + status.effectText
              + QStringLiteral(", which this editor does not know."));
         return false;
     };
 
-    if (*status.algorithm < catalogue.catalogueVersion()) {
-        if (editor_.formFXsettings->isVisible())
-            editor_.formFXsettings->close();
+    if (*status.algorithm < catalogue_.catalogueVersion()) {
+        closeEffectWindow();
         tell(QStringLiteral("Upload the latest version of Quarnel MK3 algorithm:\r\nUpload Quarnel MK3 00")
-             + QString::number(catalogue.catalogueVersion()));
+             + QString::number(catalogue_.catalogueVersion()));
         selectRunningEffect();
-        enableCommandButtons(false);
-        return false;
+        return Verdict::AlgorithmTooOld;
     }
 
-    if (selectRunningEffect() && !editor_.formFXsettings->isVisible())
-        catalogue.OpenEffectWindow();
+    if (selectRunningEffect() && !(effectView_ && effectView_->isEffectWindowShown()))
+        catalogue_.OpenEffectWindow();
     showStatus(status);
-    if (linked)
-        valuesFrom_ = deviceSerialNumber;
-    EnableUSBobjects(true);
-    updatingFromPedal = false;
-    main.Timer_USB_Read.start();
-    return true;
+    if (session_.isLinked())
+        valuesFrom_ = deviceSerialNumber_;
+    return Verdict::Accepted;
 }
 
 void Communication::showStatus(const PedalStatus& status)
 {
     // In the order of the fields: the log lines follow the reply.
-    FXsettings& fx = *editor_.formFXsettings;
-    fx.getFootswitchMode(status);
-    fx.getTuning(status);
-    fx.getControlAssignments(status);
-    fx.getBypassStatus(status);
-    editor_.deviceSettings->decodeStoreBypassStatus(status);
-    editor_.instrumentRange->decodeInstrumentRange(status);
-    editor_.deviceSettings->decodeMidiChannel(status);
-    fx.getParameterValues(status);
-    editor_.deviceSettings->decodeLoadFirstPreset(status);
+    if (effectView_) {
+        effectView_->getFootswitchMode(status);
+        effectView_->getTuning(status);
+        effectView_->getControlAssignments(status);
+        effectView_->getBypassStatus(status);
+    }
+    deviceSettings_.decodeStoreBypassStatus(status);
+    instrumentRange_.decodeInstrumentRange(status);
+    deviceSettings_.decodeMidiChannel(status);
+    // The pedal's values are the session's from now on, with or without a
+    // window to show them.
+    ParameterModel& model = session_.parameters();
+    model.setValues(status.values);
+    for (int k = 0; k < kParameterCount; ++k) {
+        const auto id = static_cast<ParameterId>(k);
+        log_.logLine(Messages::valueLogLabel(id, model.name(id)) + Hex::hex(model.value(id), 8));
+    }
+    if (effectView_)
+        effectView_->getParameterValues(status);
+    deviceSettings_.decodeLoadFirstPreset(status);
 }

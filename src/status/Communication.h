@@ -1,105 +1,105 @@
 #pragma once
 
 #include "link/FtdiDriver.h"
+#include "session/Outcome.h"
+#include "session/PedalSession.h"
 #include "status/PedalStatus.h"
 
-#include <QByteArray>
+#include <QObject>
 #include <QString>
 #include <QStringList>
-#include <QTimer>
 
-#include <cstdint>
 #include <optional>
 
-class Editor;
-class D2XXUnit;
+class CatalogueHandler;
+class DeviceSettingsHandler;
+class Dialogs;
+class EffectView;
+class InstrumentRangeHandler;
+class LinkView;
 class Log;
-class Transport;
 
 // Discovery and linking, and the status request: the handlers that put the
 // pedal's state and the link's state into the windows. The bytes themselves go
-// through Transport.
-class Communication {
+// through the session.
+class Communication : public QObject {
+    Q_OBJECT
 public:
-    enum class SerialMode { Normal, Bootloader };
-
     static constexpr int kMostRecentFirmware = 17;
 
-    explicit Communication(Editor& editor);
+    Communication(PedalSession& session, CatalogueHandler& catalogue, DeviceSettingsHandler& deviceSettings,
+                  InstrumentRangeHandler& instrumentRange, Log& log, Dialogs& dialogs);
 
-    // Link state shared by the windows.
-    bool linked = false;
+    void setLinkView(LinkView* view) { linkView_ = view; }
+    void setEffectView(EffectView* view) { effectView_ = view; }
+
+    // Until the firmware procedure owns the way into the bootloader: "Upgrade
+    // Mode" checked makes a link greet the bootloader (the power-up entry),
+    // and for pedals below firmware 9 no status request follows the link.
     bool firmware_upgrade_mode = false;
-    bool updatingFromPedal = false;
-    bool legacyEntry = false; // pedals below firmware 9: a link runs no status request
-    QString deviceSerialNumber;
-    QString deviceDescription;
+    bool legacyEntry = false;
 
-    // What the last status reply said.
-    QString firmwareVersion = QStringLiteral("0");
-    QString algorithmVersion;
-    QString effectNumber;
+    // The device the next link opens, as the last scan found it.
+    const QString& deviceSerialNumber() const { return deviceSerialNumber_; }
+    // The firmware version of the last status reply read whole ("0" before one).
+    QString firmwareVersion() const;
 
-    // Discovery and linking.
-    void selectSerialSettings(SerialMode mode);
-    void findDevices();
-    void scanAndLink();
-    void Link();
-    bool linkBySerialNumber();
-    void Disconnect();
-    void EnableUSBobjects(bool status);
-    void enableCommandButtons(bool status);
-    void uploadWatchdogExpired();
+    // Discovery and linking. findDevices() returns how many devices it found.
+    int findDevices();
+    Outcome scanAndLink();
+    Outcome Link();
+    Outcome Disconnect();
 
     // The link at a glance, shown as a mark beside the device name.
     enum class LinkState { NotLinked, Silent, Answering };
     LinkState linkState() const { return linkState_; }
     static QString linkStateText(LinkState state);
-    // The device went away while linked (unplugged, switched off): the window
-    // goes to the unlinked state even when the driver cannot close what is
-    // gone, says so once, and watches for a device to come back.
-    void connectionLost();
-    // The same unlinking, without the message: for an operation that says
-    // itself what was lost (a firmware upgrade whose cable came out).
-    void unlinkLostDevice();
-    // While it runs, a device that appears is offered for linking (a line in
-    // the status label); nothing is linked without the user.
-    QTimer deviceWatch;
-    static constexpr int kDeviceWatchMs = 1000;
     static QString connectionLostText();
     static QString deviceBackText();
     // What the user is told when the device could not be opened, by the reason
     // the driver found.
     static QString openFailedText(const FtdiDriver::OpenFailure& failure);
 
-    // Handler of Timer_USB_Read.
-    void pollUnsolicited();
-
-    // The pedal into bypass, or out of it: the effect window's switch and the
-    // operations that need a quiet pedal (uploads, the way into the
-    // bootloader) all send it here.
-    void sendBypass(bool on);
-
-    // The status request; false when it did not get through to its end.
-    bool requestStatus();
+    // The status request: Done when the pedal's values were taken.
+    Outcome requestStatus();
     // What the last status reply that was read whole said; none before one.
-    const std::optional<PedalStatus>& lastStatus() const { return lastStatus_; }
+    const std::optional<PedalStatus>& lastStatus() const { return session_.lastStatus(); }
+
+Q_SIGNALS:
+    // A link greeted the bootloader, which answered (the power-up entry).
+    void bootloaderGreeted();
 
 private:
-    D2XXUnit& d2xx();
-    Transport& transport();
-    Log& log();
+    bool linkBySerialNumber();
+    // The session found the device gone: the window goes to the unlinked
+    // state, says so once (unless the operation that found it said it), and
+    // is told when a device comes back.
+    void linkLost(bool told);
+    void deviceBack();
+    void modeChanged(SessionMode mode, SessionMode previous);
     // Each window and unit shows its part of a status reply.
     void showStatus(const PedalStatus& status);
+    PedalSession::Verdict judge(const PedalStatus& status);
     void setLinkState(LinkState state);
-    void enterUnlinkedState();
-    void watchForDevice();
+    void showDeviceName(const QString& text);
+    void showStatusText(const QString& text);
     // A message of the status request: shown, or kept while a scan of several
     // devices has not yet decided which one it links.
     void tell(const QString& text);
+    void closeEffectWindow();
 
-    Editor& editor_;
-    bool requesting_ = false;
+    PedalSession& session_;
+    CatalogueHandler& catalogue_;
+    DeviceSettingsHandler& deviceSettings_;
+    InstrumentRangeHandler& instrumentRange_;
+    Log& log_;
+    Dialogs& dialogs_;
+    LinkView* linkView_ = nullptr;
+    EffectView* effectView_ = nullptr;
+
+    QString deviceSerialNumber_;
+    // What the device-name label shows: the form starts with this text.
+    QString deviceName_ = QStringLiteral("No device found");
     // The last link attempt could not open the device (held by another
     // program, say): the request that follows it cannot get an answer.
     bool openFailed_ = false;
@@ -110,6 +110,4 @@ private:
     bool holdMessages_ = false;
     QStringList heldMessages_;
     LinkState linkState_ = LinkState::NotLinked;
-    bool losing_ = false;
-    std::optional<PedalStatus> lastStatus_;
 };

@@ -1,9 +1,8 @@
 #include "tracking/NoteTrackingFilter.h"
 
-#include "app/Editor.h"
-#include "status/Communication.h"
-#include "link/Transport.h"
 #include "link/Hex.h"
+#include "seams/Log.h"
+#include "session/PedalSession.h"
 #include "ui_NoteTrackingFilter.h"
 
 namespace {
@@ -11,8 +10,8 @@ constexpr int kMostNotes = 2;
 constexpr int kPauseAfterMessageMs = 100;
 } // namespace
 
-NoteTrackingFilter::NoteTrackingFilter(Editor& editor)
-    : QWidget(nullptr, Qt::Tool), ui(new Ui::formNoteTrackingFilter), editor_(editor)
+NoteTrackingFilter::NoteTrackingFilter(PedalSession& session, Log& log)
+    : QWidget(nullptr, Qt::Tool), ui(new Ui::formNoteTrackingFilter), session_(session), log_(log)
 {
     ui->setupUi(this);
     setFixedSize(222, 115);
@@ -45,13 +44,13 @@ void NoteTrackingFilter::btnSaveClick()
     for (size_t k = 0; k < boxes_.size(); ++k)
         checked[k] = boxes_[k]->isChecked();
     const std::array<uint8_t, 2> bytes = TrackingMessages::noteFilterBytes(checked);
-    Log& log = editor_.log();
+    Log& log = log_;
     log.logLine(QStringLiteral("byte 1: ") + Hex::hex(bytes[0], 2));
     log.logLine(QStringLiteral("byte 2: ") + Hex::hex(bytes[1], 2));
     const QString text = TrackingMessages::noteFilter(bytes);
     log.logLine(QStringLiteral("Set note filters: ") + text);
     log.logLine(QString::number(text.size() / 2));
-    editor_.transport->sendHex(text, true, kPauseAfterMessageMs);
+    session_.send(PedalOperation::PedalSetting, text, true, kPauseAfterMessageMs);
 }
 
 void NoteTrackingFilter::btnGetClick()

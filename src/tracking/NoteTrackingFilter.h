@@ -9,7 +9,8 @@
 namespace Ui {
 class formNoteTrackingFilter;
 }
-class Editor;
+class Log;
+class PedalSession;
 class QCheckBox;
 
 // The note cut window: at most two notes from A2 to E3, sent as note filters.
@@ -18,7 +19,7 @@ class QCheckBox;
 class NoteTrackingFilter : public QWidget {
     Q_OBJECT
 public:
-    explicit NoteTrackingFilter(Editor& editor);
+    NoteTrackingFilter(PedalSession& session, Log& log);
     ~NoteTrackingFilter() override;
 
     Ui::formNoteTrackingFilter* ui;
@@ -31,7 +32,8 @@ public:
     void btnGetClick();
 
 private:
-    Editor& editor_;
+    PedalSession& session_;
+    Log& log_;
     std::array<QCheckBox*, TrackingMessages::kNotes> boxes_{};
     int checkedCount_ = 0;
 };

@@ -1,12 +1,10 @@
 #include "tracking/Tunings.h"
 
-#include "app/Editor.h"
-#include "app/FormMain.h"
-#include "status/Communication.h"
-#include "link/Transport.h"
 #include "link/Hex.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
+#include "seams/Log.h"
+#include "session/PedalSession.h"
 #include "tracking/TrackingMessages.h"
 
 namespace {
@@ -15,19 +13,25 @@ constexpr int kPauseAfterBypassMs = 400;
 constexpr int kPauseAfterTableMs = 100;
 } // namespace
 
-Tunings::Tunings(Editor& editor) : editor_(editor) {}
+Tunings::Tunings(PedalSession& session, Log& log, Dialogs& dialogs, Clock& clock)
+    : session_(session), log_(log), dialogs_(dialogs), clock_(clock)
+{
+}
 
-void Tunings::menuUploadTuningsDataClick()
+Outcome Tunings::menuUploadTuningsDataClick()
 {
     // Recomputed every time from the filter design, never kept as a copy.
     const QString table = Hex::toHex(TrackingMessages::tuningTable());
-    editor_.log().logLine(QStringLiteral("tuning data: ") + table);
-    if (!editor_.dialogs().askYesNo(editor_.formMain, QStringLiteral("Upload Tuning Data?")))
-        return;
+    log_.logLine(QStringLiteral("tuning data: ") + table);
+    if (!dialogs_.askYesNo(nullptr, QStringLiteral("Upload Tuning Data?")))
+        return Outcome::Cancelled;
 
-    editor_.comm->sendBypass(true);
-    editor_.clock().sleepMs(kPauseAfterBypassMs);
+    // The bypass alone, without the table after it, would leave the pedal mute.
+    if (!session_.mayStart(PedalOperation::PedalSetting))
+        return session_.refusal();
+    session_.sendBypass(true);
+    clock_.sleepMs(kPauseAfterBypassMs);
     const QString message = TrackingMessages::tuningDataMessage(table);
-    editor_.log().logLine(QStringLiteral("num_of_bytes: ") + QString::number(message.size() / 2));
-    editor_.transport->sendHex(message, true, kPauseAfterTableMs);
+    log_.logLine(QStringLiteral("num_of_bytes: ") + QString::number(message.size() / 2));
+    return session_.sendMessage(PedalOperation::PedalSetting, message, true, kPauseAfterTableMs);
 }

@@ -1,15 +1,23 @@
 #pragma once
 
-class Editor;
+#include "session/Outcome.h"
+
+class Clock;
+class Dialogs;
+class Log;
+class PedalSession;
 
 // The upload of the tuning data table of tracking filters (the table itself is
 // TrackingMessages::tuningTable).
 class Tunings {
 public:
-    explicit Tunings(Editor& editor);
+    Tunings(PedalSession& session, Log& log, Dialogs& dialogs, Clock& clock);
 
-    void menuUploadTuningsDataClick();
+    Outcome menuUploadTuningsDataClick();
 
 private:
-    Editor& editor_;
+    PedalSession& session_;
+    Log& log_;
+    Dialogs& dialogs_;
+    Clock& clock_;
 };

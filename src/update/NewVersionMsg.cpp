@@ -2,7 +2,7 @@
 
 #include "app/ControlText.h"
 #include "ui_NewVersionMsg.h"
-#include "update/UpdateCheck.h"
+#include "update/UpdateCheckHandler.h"
 
 namespace {
 constexpr int kClientWidth = 268;
@@ -10,7 +10,7 @@ constexpr int kClientHeight = 152;
 constexpr double kTextSize = 11.0; // 1/96 inch, as in the main window
 } // namespace
 
-NewVersionMsg::NewVersionMsg(UpdateCheck& check)
+NewVersionMsg::NewVersionMsg(UpdateCheckHandler& check)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                            | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       ui(new Ui::formNewVersionMsg), check_(check)

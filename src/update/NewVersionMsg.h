@@ -5,14 +5,14 @@
 namespace Ui {
 class formNewVersionMsg;
 }
-class UpdateCheck;
+class UpdateCheckHandler;
 
 // The window that tells of a newer editor. Its controls forward to the
 // update check.
 class NewVersionMsg : public QWidget {
     Q_OBJECT
 public:
-    explicit NewVersionMsg(UpdateCheck& check);
+    explicit NewVersionMsg(UpdateCheckHandler& check);
     ~NewVersionMsg() override;
 
     Ui::formNewVersionMsg* ui;
@@ -25,5 +25,5 @@ public:
     void CheckBox1Click(bool checked);
 
 private:
-    UpdateCheck& check_;
+    UpdateCheckHandler& check_;
 };

@@ -3,7 +3,8 @@
 #include "app/Editor.h"
 #include "app/FormMain.h"
 #include "console/PrintConsole.h"
-#include "link/D2XXUnit.h"
+#include "session/PedalSession.h"
+#include "update/UpdateCheckHandler.h"
 #include "status/Communication.h"
 #include "virtualpedal/VirtualPedal.h"
 
@@ -41,7 +42,7 @@ void EditorFixture::restartEditor(std::unique_ptr<FtdiDriver> driver)
     Q_ASSERT(ownedPedal_);
     // As when the program ends, the system closes the device it held.
     if (editor_)
-        editor_->d2xx->closeDevice();
+        editor_->session->unlink();
     editor_.reset();
     editor_ = std::make_unique<Editor>(Services{dialogs, clock, shell, places}, std::move(driver));
     settle();
@@ -50,7 +51,7 @@ void EditorFixture::restartEditor(std::unique_ptr<FtdiDriver> driver)
 void EditorFixture::settle()
 {
     if (!webVersionCheck)
-        editor_->formMain->TimerCheckWebVersion.stop();
+        editor_->updateCheck->TimerCheckWebVersion.stop();
 }
 
 void EditorFixture::startLinked()
@@ -62,6 +63,11 @@ void EditorFixture::startLinked()
 FormMain& EditorFixture::main()
 {
     return *editor_->formMain;
+}
+
+PedalSession& EditorFixture::session()
+{
+    return *editor_->session;
 }
 
 Communication& EditorFixture::comm()

@@ -17,6 +17,7 @@ class Editor;
 class FtdiDriver;
 class FormMain;
 class Communication;
+class PedalSession;
 class PrintConsole;
 class FXsettings;
 class VirtualPedal;
@@ -57,6 +58,7 @@ public:
     VirtualPedal& pedal() { return *pedal_; }
     Editor& editor() { return *editor_; }
     FormMain& main();
+    PedalSession& session();
     Communication& comm();
     PrintConsole& console();
     FXsettings& fx();

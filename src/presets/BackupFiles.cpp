@@ -1,4 +1,4 @@
-#include "presets/PresetBackups.h"
+#include "presets/BackupFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,7 +24,7 @@ struct Copy {
 };
 } // namespace
 
-namespace PresetBackups {
+namespace BackupFiles {
 
 QString fileName(const QDateTime& when, int sequence)
 {
@@ -101,4 +101,4 @@ Saved save(const QString& folder, const PresetFile::Values& values, const QDateT
     return result;
 }
 
-} // namespace PresetBackups
+} // namespace BackupFiles

@@ -2,14 +2,20 @@
 
 #include <QString>
 
-class Editor;
+class Dialogs;
+class EffectView;
+class FunctionsUnit;
+class Log;
 
 // Automatic copies of the pedal's values before an action that replaces or
 // erases them: a preset load, the assignable defaults, "Erase Settings" and a
 // firmware upgrade. Each is a preset file in the Backups folder beside Preset.
-class Backups {
+class BackupHandler {
 public:
-    explicit Backups(Editor& editor);
+    BackupHandler(FunctionsUnit& functions, Log& log, Dialogs& dialogs);
+
+    // Where the values to keep come from; without it nothing is ever kept.
+    void setEffectView(EffectView* view) { effectView_ = view; }
 
     // Documents/TERVO/Quarnel MK3/Backups.
     QString folder() const;
@@ -23,5 +29,8 @@ public:
     QString backUpBefore(const QString& action);
 
 private:
-    Editor& editor_;
+    FunctionsUnit& functions_;
+    Log& log_;
+    Dialogs& dialogs_;
+    EffectView* effectView_ = nullptr;
 };

@@ -1,15 +1,12 @@
-#include "presets/SaveParameters.h"
+#include "presets/SaveParametersHandler.h"
 
-#include "app/Editor.h"
-#include "app/FormMain.h"
-#include "editor/FXsettings.h"
-#include "link/D2XXUnit.h"
-#include "link/Hex.h"
-#include "link/Transport.h"
 #include "presets/StoreMessage.h"
 #include "seams/Dialogs.h"
 #include "seams/Log.h"
+#include "session/PedalSession.h"
 #include "status/Communication.h"
+
+#include <QStringList>
 
 namespace {
 // The quotation marks around Save Parameters. are the typographic ones.
@@ -29,27 +26,30 @@ const QString kInfoText = QStringList{
 constexpr int kPauseAfterStoreMs = 100;
 } // namespace
 
-SaveParameters::SaveParameters(Editor& editor) : editor_(editor) {}
-
-void SaveParameters::btnSaveParametersClick()
+SaveParametersHandler::SaveParametersHandler(PedalSession& session, Communication& comm, Log& log, Dialogs& dialogs)
+    : session_(session), comm_(comm), log_(log), dialogs_(dialogs)
 {
-    Communication& comm = *editor_.comm;
-    // The pedal's own values are the ones to keep; the save goes on even when
-    // the request stops early, with what the editor holds.
-    comm.requestStatus();
-
-    Log& log = editor_.log();
-    log.logLine(Log::banner(QStringLiteral("SAVE PARAMETERS")));
-    const QString text = StoreMessage::text(editor_.formFXsettings->parameters());
-    log.logLine(QStringLiteral("Store settings message (HEX): ") + text);
-    log.logLine(QStringLiteral("num of bytes to send: ") + QString::number(text.size() / 2));
-    if (!editor_.dialogs().askYesNo(editor_.formMain, QStringLiteral("Save Parameters to pedal?")))
-        return;
-    const uint32_t sent = editor_.transport->sendHex(text, true, kPauseAfterStoreMs);
-    log.logLine(QStringLiteral("num of bytes sent: ") + QString::number(sent));
 }
 
-void SaveParameters::btnSaveParametersInfoClick()
+Outcome SaveParametersHandler::btnSaveParametersClick()
 {
-    editor_.dialogs().information(editor_.formMain, kInfoText);
+    // The pedal's own values are the ones to keep; the save goes on even when
+    // the request stops early, with what the editor holds.
+    comm_.requestStatus();
+
+    log_.logLine(Log::banner(QStringLiteral("SAVE PARAMETERS")));
+    const QString text = StoreMessage::text(session_.parameters());
+    log_.logLine(QStringLiteral("Store settings message (HEX): ") + text);
+    log_.logLine(QStringLiteral("num of bytes to send: ") + QString::number(text.size() / 2));
+    if (!dialogs_.askYesNo(nullptr, QStringLiteral("Save Parameters to pedal?")))
+        return Outcome::Cancelled;
+    uint32_t sent = 0;
+    const Outcome outcome = session_.sendMessage(PedalOperation::PedalSetting, text, true, kPauseAfterStoreMs, &sent);
+    log_.logLine(QStringLiteral("num of bytes sent: ") + QString::number(sent));
+    return outcome;
+}
+
+void SaveParametersHandler::btnSaveParametersInfoClick()
+{
+    dialogs_.information(nullptr, kInfoText);
 }

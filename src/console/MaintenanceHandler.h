@@ -1,29 +1,37 @@
 #pragma once
 
 #include "console/MemoryDump.h"
+#include "session/Outcome.h"
 
+#include <QByteArray>
+#include <QObject>
 #include <QString>
 #include <QTimer>
 
 #include <cstdint>
 
-class Editor;
-class QWidget;
+class BackupHandler;
+class Clock;
+class Dialogs;
+class Log;
+class PedalSession;
 
 // Erasing and checking the pedal's settings memory. The memory's content comes
 // back unasked; the read timer hands every piece to unsolicitedBytes, and the
 // dump is judged once it is whole.
-class Maintenance {
+class MaintenanceHandler : public QObject {
+    Q_OBJECT
 public:
     // How often a dump being collected is checked for having gone quiet.
     static constexpr int kDumpWatchMs = 100;
 
-    explicit Maintenance(Editor& editor);
+    MaintenanceHandler(PedalSession& session, BackupHandler& backups, Log& log, Dialogs& dialogs, Clock& clock);
 
-    void EraseEEPROM(const QString& i2cAddr);
-    void ReadEEPROM(const QString& i2cAddr);
-    void menuEraseSettingsClick();
-    void unsolicitedBytes(const uint8_t* data, uint32_t count);
+    Outcome EraseEEPROM(const QString& i2cAddr);
+    Outcome ReadEEPROM(const QString& i2cAddr);
+    Outcome menuEraseSettingsClick();
+    // What the read timer picked up (the session hands it over).
+    void unsolicitedBytes(const QByteArray& bytes);
 
     // Gives up a dump that has gone quiet before it was whole. Run by the dump
     // watch; tests call it after moving the clock.
@@ -37,7 +45,11 @@ private:
     void reportIncompleteDump();
     bool dumpBytesStillQueued();
 
-    Editor& editor_;
+    PedalSession& session_;
+    BackupHandler& backups_;
+    Log& log_;
+    Dialogs& dialogs_;
+    Clock& clock_;
     MemoryDump dump_;
     QTimer dumpWatch_;
 };

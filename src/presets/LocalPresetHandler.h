@@ -1,21 +1,31 @@
 #pragma once
 
 #include "presets/PresetFile.h"
+#include "session/Outcome.h"
 
 #include <QString>
 
 #include <optional>
 
-class Editor;
+class BackupHandler;
+class Communication;
+class Dialogs;
+class EffectView;
+class FunctionsUnit;
+class Log;
+class PedalSession;
 
 // Local preset files: all twenty values saved to and loaded from a file in the
 // preset folder.
-class LocalPresets {
+class LocalPresetHandler {
 public:
-    explicit LocalPresets(Editor& editor);
+    LocalPresetHandler(PedalSession& session, Communication& comm, BackupHandler& backups, FunctionsUnit& functions,
+                       Log& log, Dialogs& dialogs);
+    // The effect window: the values it keeps, and where a loaded preset goes.
+    void setEffectView(EffectView* view) { effectView_ = view; }
 
-    void menuSavePresetClick();
-    void menuLoadPresetClick();
+    Outcome menuSavePresetClick();
+    Outcome menuLoadPresetClick();
 
     // The two halves of a save, for a caller that knows the file already: the
     // pedal's current values (asked for and logged as a save does), and writing
@@ -23,9 +33,9 @@ public:
     // (and the user told why) while none were ever read: twenty values the
     // pedal never had are not a preset.
     std::optional<PresetFile::Values> takeCurrentValues();
-    void writePresetFile(const QString& path, const PresetFile::Values& values);
+    Outcome writePresetFile(const QString& path, const PresetFile::Values& values);
     // Loads the file into the editor and the pedal, as after the open dialog.
-    void loadPresetFile(const QString& path);
+    Outcome loadPresetFile(const QString& path);
 
     // Documents/TERVO/Quarnel MK3/Preset.
     QString presetFolder() const;
@@ -40,5 +50,11 @@ public:
 private:
     bool makePresetFolder();
 
-    Editor& editor_;
+    PedalSession& session_;
+    Communication& comm_;
+    BackupHandler& backups_;
+    FunctionsUnit& functions_;
+    Log& log_;
+    Dialogs& dialogs_;
+    EffectView* effectView_ = nullptr;
 };

@@ -1,37 +1,38 @@
-#include "presets/Backups.h"
+#include "presets/BackupHandler.h"
 
-#include "app/Editor.h"
-#include "app/FormMain.h"
 #include "app/FunctionsUnit.h"
-#include "editor/FXsettings.h"
-#include "presets/PresetBackups.h"
+#include "editor/EffectView.h"
+#include "presets/BackupFiles.h"
 #include "seams/Dialogs.h"
 #include "seams/Log.h"
 
 #include <QDateTime>
 #include <QDir>
 
-Backups::Backups(Editor& editor) : editor_(editor) {}
-
-QString Backups::folder() const
+BackupHandler::BackupHandler(FunctionsUnit& functions, Log& log, Dialogs& dialogs)
+    : functions_(functions), log_(log), dialogs_(dialogs)
 {
-    return QDir(editor_.functions->filesFolder()).filePath(QStringLiteral("Backups"));
 }
 
-QString Backups::backUpBefore(const QString& action)
+QString BackupHandler::folder() const
 {
-    Log& log = editor_.log();
+    return QDir(functions_.filesFolder()).filePath(QStringLiteral("Backups"));
+}
+
+QString BackupHandler::backUpBefore(const QString& action)
+{
+    Log& log = log_;
     std::array<uint32_t, kParameterCount> held{};
-    if (!editor_.formFXsettings || !editor_.formFXsettings->valuesToKeep(held)) {
+    if (!effectView_ || !effectView_->valuesToKeep(held)) {
         log.logLine(QStringLiteral("no backup before %1: the pedal's values have not been read yet").arg(action));
         return QString();
     }
     PresetFile::Values values{};
     std::copy(held.begin(), held.end(), values.begin());
-    const PresetBackups::Saved saved = PresetBackups::save(folder(), values, QDateTime::currentDateTime());
+    const BackupFiles::Saved saved = BackupFiles::save(folder(), values, QDateTime::currentDateTime());
     if (!saved.ok) {
         log.logLine(QStringLiteral("backup before %1 failed: %2").arg(action, saved.error));
-        editor_.dialogs().information(editor_.formMain,
+        dialogs_.information(nullptr,
                                       QStringLiteral("The pedal's values could not be backed up before %1: %2")
                                           .arg(action, saved.error));
         return QString();
@@ -40,6 +41,6 @@ QString Backups::backUpBefore(const QString& action)
     if (saved.removed > 0)
         log.logLine(QStringLiteral("%1 older backups removed, the newest %2 kept")
                         .arg(saved.removed)
-                        .arg(PresetBackups::kKept));
+                        .arg(BackupFiles::kKept));
     return saved.path;
 }

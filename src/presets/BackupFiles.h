@@ -11,7 +11,7 @@
 // firmware upgrade). Each copy is an ordinary preset file, so "Load Local
 // Preset" brings it back; its name carries the date and time it was made.
 // Plain code: the handlers decide when, this writes and prunes the folder.
-namespace PresetBackups {
+namespace BackupFiles {
 
 // The folder keeps this many copies; older ones are removed after each save.
 constexpr int kKept = 100;
@@ -36,4 +36,4 @@ Saved save(const QString& folder, const PresetFile::Values& values, const QDateT
 // The copies in folder, oldest first.
 QStringList copies(const QString& folder);
 
-} // namespace PresetBackups
+} // namespace BackupFiles

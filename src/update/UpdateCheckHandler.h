@@ -3,19 +3,30 @@
 #include "update/UpdateServer.h"
 #include "update/UpdateSetup.h"
 
+#include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
 
-class Editor;
+class Dialogs;
+class FunctionsUnit;
+class Log;
 class QNetworkAccessManager;
+class Shell;
+class UpdateView;
 
 // The web version check once per start, the Info menu and the new-version
 // window's handlers, and the hand-over to the updater.
-class UpdateCheck {
+class UpdateCheckHandler : public QObject {
+    Q_OBJECT
 public:
-    explicit UpdateCheck(Editor& editor);
-    ~UpdateCheck();
+    UpdateCheckHandler(FunctionsUnit& functions, Log& log, Dialogs& dialogs, Shell& shell);
+    ~UpdateCheckHandler() override;
+    void setView(UpdateView* view) { view_ = view; }
+
+    // The one-shot check a second after start.
+    QTimer TimerCheckWebVersion;
 
     // Start-up: find the server and start the one-shot check timer.
     void prepare();
@@ -24,7 +35,8 @@ public:
     void menuInfoClick();
     void menuSupportClick();
     void menuUpdateNowClick();
-    void menuShowUpdateMsgClick();
+    // checked: the item's check mark after the click.
+    void menuShowUpdateMsgClick(bool checked);
     void menuTroubleshootingClick();
 
     // The new-version window's controls.
@@ -42,7 +54,11 @@ private:
     void writeShowMessageFile(bool show);
     QNetworkAccessManager& network();
 
-    Editor& editor_;
+    FunctionsUnit& functions_;
+    Log& log_;
+    Dialogs& dialogs_;
+    Shell& shell_;
+    UpdateView* view_ = nullptr;
     UpdateServer server_;
     UpdateSetup setup_;
     std::unique_ptr<QNetworkAccessManager> network_;
