@@ -9,6 +9,7 @@
 #include "editor/ControlStates.h"
 #include "editor/FXsettings.h"
 #include "editor/Messages.h"
+#include "session/PedalSession.h"
 #include "virtualpedal/VirtualPedal.h"
 #include "ui_FormMain.h"
 
@@ -74,7 +75,7 @@ void TestControlStates::aLoadedPresetSendsWhatTheControlsSay()
 
     QList<QByteArray> wanted;
     for (const ControlStates::Write& w : expected)
-        wanted << QByteArray::fromHex(Messages::writeParameter(fx.fx().parameters().address(w.id), w.value).toLatin1());
+        wanted << QByteArray::fromHex(Messages::writeParameter(fx.session().parameters().address(w.id), w.value).toLatin1());
     QCOMPARE(fx.writesSince(mark), wanted);
     QCOMPARE(fx.dialogs.informationTexts().filter(QStringLiteral("Set a tuning")).size(), refused);
 }
