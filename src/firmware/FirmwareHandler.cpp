@@ -214,7 +214,7 @@ void FirmwareHandler::greet(Entry entry, bool bypassWasOn, bool opened)
             tell(QStringLiteral("Connection to bootloader succeeded, ready for firmware upgrade"));
         else if (entry == Entry::Command)
             tell(QStringLiteral("Release SHIFT button and click OK."));
-        openWindow();
+        StartFirmwareUpgrade();
         return;
     }
 
@@ -262,10 +262,10 @@ void FirmwareHandler::leaveFailedEntry(bool bypassWasOn)
 
 void FirmwareHandler::menuStartFirmwareUpgradeClick()
 {
-    openWindow();
+    StartFirmwareUpgrade();
 }
 
-void FirmwareHandler::openWindow()
+void FirmwareHandler::StartFirmwareUpgrade()
 {
     session_.setReportErrors(false);
     resyncBeforeUpgrade_ = false;

@@ -75,6 +75,9 @@ public:
     void setPowerUpEntry(bool on);
     // "Firmware Upgrade": the upgrade window, for the bootloader now listening.
     void menuStartFirmwareUpgradeClick();
+    // The bootloader answered: the upgrade window opens (without one, the
+    // procedure waits for upgrade() or restart()).
+    void StartFirmwareUpgrade();
 
     // The upgrade window's handlers.
     void firmwareChosen(const QString& entry);
@@ -116,7 +119,6 @@ private:
     void sessionModeChanged(SessionMode mode, SessionMode previous);
     // The greeting and what follows it, for every way in.
     void greet(Entry entry, bool bypassWasOn, bool opened = true);
-    void openWindow();
     // A way in that did not reach the bootloader, or the user said No: the
     // link, the check mark and the bypass as they were.
     void leaveFailedEntry(bool bypassWasOn);
