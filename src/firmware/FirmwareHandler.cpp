@@ -367,6 +367,8 @@ Outcome FirmwareHandler::upgrade(const QByteArray& image, int version, const QSt
 {
     if (refuseWhileBusy())
         return Outcome::Refused;
+    log_.logLine(Log::banner(QStringLiteral("FIRMWARE UPGRADE")));
+    log_.logLine(QStringLiteral("Firmware num of bytes: ") + QString::number(image.size()));
     session_.setReportErrors(false);
     const bool embedded = images().contains(name, Qt::CaseInsensitive);
     if (refuse(image, name, !embedded))

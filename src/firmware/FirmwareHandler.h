@@ -88,7 +88,8 @@ public:
     // gives, and asks for one when it names none.
     Outcome upgradeFromFile(const QString& path, int version = 0);
     // The image and the version to stamp, name for the messages: every check
-    // (the vector table, no placeholder to a real pedal), then the upgrade.
+    // (the vector table, no placeholder to a real pedal, a version a stamp can
+    // carry), then the upgrade. An embedded image is named as the list names it.
     Outcome upgrade(const QByteArray& image, int version, const QString& name);
     // Ends a running upgrade at the next block, as a failed one: no stamp, no
     // Go, the pedal stays in its bootloader.
