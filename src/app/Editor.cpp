@@ -9,6 +9,7 @@
 #include "console/MaintenanceHandler.h"
 #include "console/PrintConsole.h"
 #include "editor/FXsettings.h"
+#include "editor/PedalSetupHandler.h"
 #include "effects/CatalogueHandler.h"
 #include "effects/EffectUploadHandler.h"
 #include "firmware/FirmwareUpgrade.h"
@@ -66,10 +67,12 @@ Editor::Editor(Services s, std::unique_ptr<FtdiDriver> driver, Windows windows)
     deviceSettings = std::make_unique<DeviceSettingsHandler>(*session, log);
     instrumentRange = std::make_unique<InstrumentRangeHandler>(*session, *functions, log, dialogs);
     comm = std::make_unique<Communication>(*session, *catalogue, *deviceSettings, *instrumentRange, log, dialogs);
-    backups = std::make_unique<BackupHandler>(*functions, log, dialogs);
+    backups = std::make_unique<BackupHandler>(*session, *functions, log, dialogs);
+    pedalSetup = std::make_unique<PedalSetupHandler>(*session, *catalogue, *backups, log, dialogs, clock);
     effectUpload = std::make_unique<EffectUploadHandler>(*session, *catalogue, *comm, log, dialogs, clock);
     saveParameters = std::make_unique<SaveParametersHandler>(*session, *comm, log, dialogs);
-    localPresets = std::make_unique<LocalPresetHandler>(*session, *comm, *backups, *functions, log, dialogs);
+    localPresets =
+        std::make_unique<LocalPresetHandler>(*session, *comm, *backups, *pedalSetup, *functions, log, dialogs);
     tunings = std::make_unique<Tunings>(*session, log, dialogs, clock);
     maintenance = std::make_unique<MaintenanceHandler>(*session, *backups, log, dialogs, clock);
     consoleTools = std::make_unique<ConsoleToolsHandler>(*session, *maintenance, log, dialogs);
@@ -114,8 +117,21 @@ void Editor::createOtherWindows()
     QObject::connect(session.get(), &PedalSession::modeChanged, formPrint,
                      [this] { formPrint->showMode(session->shownMode()); });
     log_.attach(formPrint);
-    formFXsettings = new FXsettings(*session, *catalogue, *backups, log, dialogs(), clock(), formMain, formPrint);
+    formFXsettings = new FXsettings(*session, *pedalSetup, log, dialogs(), clock(), formMain);
+    // The main window's buttons for the pedal's setup send what the effect
+    // window's lists and buttons show; Ctrl+Shift+P in either shows the console.
+    QObject::connect(formMain, &FormMain::assignRequested, formFXsettings, &FXsettings::btnAssignClick);
+    QObject::connect(formMain, &FormMain::setFootswitchModeRequested, formFXsettings,
+                     &FXsettings::btnSetFootswitchModeClick);
+    QObject::connect(formMain, &FormMain::setTuningRequested, formFXsettings, &FXsettings::btnSetTuningClick);
+    const auto showConsole = [this] {
+        formPrint->show();
+        formPrint->raise();
+    };
+    QObject::connect(formMain, &FormMain::consoleRequested, formPrint, showConsole);
+    QObject::connect(formFXsettings, &FXsettings::consoleRequested, formPrint, showConsole);
     comm->setEffectView(formFXsettings);
+    pedalSetup->setEffectView(formFXsettings);
     catalogue->setEffectView(formFXsettings);
     backups->setEffectView(formFXsettings);
     localPresets->setEffectView(formFXsettings);
@@ -166,6 +182,7 @@ Editor::~Editor()
     updateCheck->setView(nullptr);
     effectUpload->setStatusLine(nullptr);
     backups->setEffectView(nullptr);
+    pedalSetup->setEffectView(nullptr);
     localPresets->setEffectView(nullptr);
     firmware->setMainView(nullptr);
     firmware->setWindows(nullptr, nullptr);

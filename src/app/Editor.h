@@ -19,6 +19,7 @@ class DeviceSettingsHandler;
 class InstrumentRangeHandler;
 class SaveParametersHandler;
 class LocalPresetHandler;
+class PedalSetupHandler;
 class BackupHandler;
 class Tunings;
 class MaintenanceHandler;
@@ -96,6 +97,7 @@ public:
     std::unique_ptr<InstrumentRangeHandler> instrumentRange;
     std::unique_ptr<Communication> comm;
     std::unique_ptr<BackupHandler> backups;
+    std::unique_ptr<PedalSetupHandler> pedalSetup;
     std::unique_ptr<EffectUploadHandler> effectUpload;
     std::unique_ptr<SaveParametersHandler> saveParameters;
     std::unique_ptr<LocalPresetHandler> localPresets;

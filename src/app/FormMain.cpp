@@ -6,7 +6,7 @@
 #include "app/Looks.h"
 #include "console/MaintenanceHandler.h"
 #include "console/PrintConsole.h"
-#include "editor/FXsettings.h"
+#include "editor/PedalSetupHandler.h"
 #include "effects/CatalogueHandler.h"
 #include "effects/EffectUploadHandler.h"
 #include "firmware/FirmwareUpgrade.h"
@@ -408,6 +408,9 @@ void FormMain::connectHandlers()
     connect(ui->btnAssign, &QPushButton::clicked, this, &FormMain::btnAssignClick);
     connect(ui->btnSetFootswitchMode, &QPushButton::clicked, this, &FormMain::btnSetFootswitchModeClick);
     connect(ui->btnSetTuning, &QPushButton::clicked, this, &FormMain::btnSetTuningClick);
+    // Greyed while the pedal takes the assignments.
+    connect(editor_.pedalSetup.get(), &PedalSetupHandler::assignPausing, ui->btnAssign,
+            [this](bool pausing) { ui->btnAssign->setEnabled(!pausing); });
     connect(ui->chkFirmwareUpgradeMode, &QCheckBox::toggled, this, &FormMain::chkFirmwareUpgradeModeClick);
     connect(ui->lstEffects, &QListWidget::itemClicked, this, &FormMain::lstEffectsClick);
 }
@@ -569,13 +572,12 @@ bool FormMain::FormKeyDown(QKeyEvent* event)
     if (!ctrlShift)
         return false;
     if (event->key() == Qt::Key_P) {
-        editor_.formPrint->show();
-        editor_.formPrint->raise();
+        Q_EMIT consoleRequested();
         event->accept();
         return true;
     }
     if (event->key() == Qt::Key_Z) {
-        editor_.formFXsettings->setDefaultAssignableParameterValues();
+        editor_.pedalSetup->setDefaultAssignableParameterValues();
         event->accept();
         return true;
     }
@@ -622,7 +624,7 @@ void FormMain::menuConnectClick() { editor_.comm->Link(); }
 void FormMain::menuDisconnectClick() { editor_.comm->Disconnect(); }
 void FormMain::menuEnableAllParametersClick()
 {
-    ui->menuEnableAllParameters->setChecked(editor_.formFXsettings->menuEnableAllParametersClick());
+    ui->menuEnableAllParameters->setChecked(editor_.pedalSetup->menuEnableAllParametersClick());
 }
 void FormMain::menuUploadTuningsDataClick() { editor_.tunings->menuUploadTuningsDataClick(); }
 void FormMain::menuReportUSBErrorsClick()
@@ -641,7 +643,7 @@ void FormMain::menuLoadFirstPresetAtStartupClick()
 }
 void FormMain::menuSetAssignableParamsToDefaultClick()
 {
-    editor_.formFXsettings->menuSetAssignableParamsToDefaultClick();
+    editor_.pedalSetup->menuSetAssignableParamsToDefaultClick();
 }
 void FormMain::menuFirmwareUpgradeModeClick() { editor_.firmware->menuFirmwareUpgradeModeClick(); }
 void FormMain::menuStartFirmwareUpgradeClick() { editor_.firmware->menuStartFirmwareUpgradeClick(); }
@@ -655,9 +657,9 @@ void FormMain::btnUploadClick() { editor_.effectUpload->btnUploadClick(); }
 void FormMain::btnRequestClick() { editor_.comm->requestStatus(); }
 void FormMain::btnSaveParametersClick() { editor_.saveParameters->btnSaveParametersClick(); }
 void FormMain::btnSaveParametersInfoClick() { editor_.saveParameters->btnSaveParametersInfoClick(); }
-void FormMain::btnAssignClick() { editor_.formFXsettings->btnAssignClick(ui->btnAssign); }
-void FormMain::btnSetFootswitchModeClick() { editor_.formFXsettings->btnSetFootswitchModeClick(); }
-void FormMain::btnSetTuningClick() { editor_.formFXsettings->btnSetTuningClick(); }
+void FormMain::btnAssignClick() { Q_EMIT assignRequested(); }
+void FormMain::btnSetFootswitchModeClick() { Q_EMIT setFootswitchModeRequested(); }
+void FormMain::btnSetTuningClick() { Q_EMIT setTuningRequested(); }
 void FormMain::chkFirmwareUpgradeModeClick()
 {
     editor_.comm->firmware_upgrade_mode = ui->chkFirmwareUpgradeMode->isChecked();

@@ -141,6 +141,15 @@ public:
     // Up and down arrows in the catalogue move the selection only.
     void move_up_or_down(int key);
 
+Q_SIGNALS:
+    // "Assign", "Set Footswitch Mode" and "Set Tuning" send what the effect
+    // window's lists and buttons show: the assembly hands them on to it.
+    void assignRequested();
+    void setFootswitchModeRequested();
+    void setTuningRequested();
+    // Ctrl+Shift+P: the console.
+    void consoleRequested();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
