@@ -140,6 +140,12 @@ void Editor::createOtherWindows()
     formNewVersionMsg = new NewVersionMsg(*updateCheck);
     formUpdateUpdater = new UpdateUpdaterUnit(log, dialogs(), shell());
     formPresetLibrary = new PresetLibrary(*session, *localPresets, *backups, *functions, log, dialogs(), shell());
+    QObject::connect(formMain, &FormMain::presetLibraryRequested, formPresetLibrary, &PresetLibrary::showLibrary);
+    QObject::connect(formMain, &FormMain::newVersionMessageRequested, formNewVersionMsg, &NewVersionMsg::showVersions);
+    QObject::connect(formMain, &FormMain::upgradeWindowRequested, formFirmwareUpgrade, [this](const QPoint& at) {
+        formFirmwareUpgrade->move(at);
+        formFirmwareUpgrade->show();
+    });
     fitCaptions();
 }
 
@@ -152,6 +158,18 @@ QList<QWidget*> Editor::windows() const
         if (window)
             made.append(window);
     return made;
+}
+
+QString Editor::consoleText() const
+{
+    return formPrint ? formPrint->text() : QString();
+}
+
+UpdaterCheck::Outcome Editor::checkUpdater(const UpdateServer& server, const UpdateSetup& setup, QWidget* parent)
+{
+    if (!formUpdateUpdater)
+        return UpdaterCheck::Outcome::Stop;
+    return formUpdateUpdater->checkUpdater(server, setup, parent);
 }
 
 void Editor::fitCaptions()

@@ -5,14 +5,11 @@
 #include "app/FunctionsUnit.h"
 #include "app/Looks.h"
 #include "console/MaintenanceHandler.h"
-#include "console/PrintConsole.h"
 #include "editor/PedalSetupHandler.h"
 #include "effects/CatalogueHandler.h"
 #include "effects/EffectUploadHandler.h"
-#include "firmware/FirmwareUpgrade.h"
 #include "firmware/FirmwareUpgradeUnit.h"
 #include "presets/LocalPresetHandler.h"
-#include "presets/PresetLibrary.h"
 #include "presets/SaveParametersHandler.h"
 #include "seams/Dialogs.h"
 #include "session/PedalSession.h"
@@ -23,9 +20,7 @@
 #include "tracking/TrackingMessages.h"
 #include "tracking/Tunings.h"
 #include "ui_FormMain.h"
-#include "update/NewVersionMsg.h"
 #include "update/UpdateCheckHandler.h"
-#include "update/UpdateUpdaterUnit.h"
 #include "virtualpedal/VirtualPedal.h"
 
 #include <QCloseEvent>
@@ -276,8 +271,7 @@ void FormMain::showNoUpdate()
 
 void FormMain::showNewVersionMessage(const QString& editorVersion, const QString& newest)
 {
-    if (editor_.formNewVersionMsg)
-        editor_.formNewVersionMsg->showVersions(editorVersion, newest);
+    Q_EMIT newVersionMessageRequested(editorVersion, newest);
 }
 
 void FormMain::showUpdateMessageChoice(bool show)
@@ -287,9 +281,7 @@ void FormMain::showUpdateMessageChoice(bool show)
 
 UpdaterCheck::Outcome FormMain::checkUpdater(const UpdateServer& server, const UpdateSetup& setup)
 {
-    if (!editor_.formUpdateUpdater)
-        return UpdaterCheck::Outcome::Stop;
-    return editor_.formUpdateUpdater->checkUpdater(server, setup, this);
+    return editor_.checkUpdater(server, setup, this);
 }
 
 void FormMain::closeForUpdater()
@@ -309,11 +301,8 @@ void FormMain::setUpgradeModeChecked(bool checked)
 
 void FormMain::showUpgradeWindow()
 {
-    FirmwareUpgrade* window = editor_.formFirmwareUpgrade;
-    if (!window)
-        return;
-    window->move(x(), y() + frameGeometry().height());
-    window->show();
+    // It opens below this window.
+    Q_EMIT upgradeWindowRequested(QPoint(x(), y() + frameGeometry().height()));
 }
 
 void FormMain::applyDesignState()
@@ -548,7 +537,7 @@ void FormMain::closeEvent(QCloseEvent* event)
 void FormMain::FormClose()
 {
     QString error;
-    const QString text = editor_.formPrint ? editor_.formPrint->text() : QString();
+    const QString text = editor_.consoleText();
     if (!editor_.functions->appendCloseBlock(QDateTime::currentDateTime(), text, &error)) {
         // The program still ends; the log is the only thing lost, and we say so.
         const QString path = QDir::toNativeSeparators(editor_.functions->logFilePath());
@@ -616,7 +605,7 @@ void FormMain::move_up_or_down(int key)
 void FormMain::lstEffectsClick() { editor_.catalogue->effetto_cliccato(ui->lstEffects->currentRow()); }
 void FormMain::menuLoadPresetClick() { editor_.localPresets->menuLoadPresetClick(); }
 void FormMain::menuSavePresetClick() { editor_.localPresets->menuSavePresetClick(); }
-void FormMain::menuPresetLibraryClick() { editor_.formPresetLibrary->showLibrary(); }
+void FormMain::menuPresetLibraryClick() { Q_EMIT presetLibraryRequested(); }
 void FormMain::menuLoadAlgorithmFromFileClick() { editor_.effectUpload->menuLoadAlgorithmFromFileClick(); }
 void FormMain::menuOpenFilesFolderClick() { editor_.functions->menuOpenFilesFolderClick(); }
 void FormMain::menuScanClick() { editor_.comm->scanAndLink(); }

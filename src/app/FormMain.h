@@ -18,6 +18,7 @@ class QAction;
 class QLabel;
 class QListWidget;
 class QMenu;
+class QPoint;
 class QPushButton;
 
 // The main window: the skeleton that holds every menu, button and label of
@@ -149,6 +150,10 @@ Q_SIGNALS:
     void setTuningRequested();
     // Ctrl+Shift+P: the console.
     void consoleRequested();
+    // The other windows this one opens.
+    void presetLibraryRequested();
+    void newVersionMessageRequested(const QString& editorVersion, const QString& newest);
+    void upgradeWindowRequested(const QPoint& at);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
