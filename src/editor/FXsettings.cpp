@@ -622,38 +622,10 @@ void FXsettings::getParameterValues(const PedalStatus&)
 void FXsettings::showParameterValues(bool immediately)
 {
     const QScopedValueRollback<bool> atOnce(sendImmediately, immediately);
-    const ParameterModel& m = model_;
-    const auto full = [](Dial* d, uint32_t v) { d->setAngle(DialMath::valueToDialAngle(v)); };
-    const auto stepped = [](Dial* d, uint32_t v, int steps) { d->setAngle(DialMath::valueToDialAngle(v, steps)); };
-    const auto onOff = [](Switch* s, uint32_t v, uint32_t on, uint32_t off) {
-        if (v == on)
-            s->setOn(true);
-        else if (v == off)
-            s->setOn(false);
-    };
-
-    full(ui->dialDry, m.dry.value);
-    full(ui->dialSubMix, m.subMix.value);
-    full(ui->dialMinus1Oct, m.minus1Oct.value);
-    full(ui->dialMinus2Oct, m.minus2Oct.value);
-    onOff(ui->swtWave, m.wave.value, ParameterCodes::kWaveOn, ParameterCodes::kWaveOff);
-    stepped(ui->dialLowPass, m.lowPass.value, kLowPassSteps);
-    stepped(ui->dialHighPass, m.highPass.value, kHighPassSteps);
-    full(ui->dial1stHarmonic, m.firstHarmonic.value);
-    onOff(ui->swtSplit, m.split.value, ParameterCodes::kOn, ParameterCodes::kOff);
-    stepped(ui->dialRange, m.range.value, kRangeSteps);
-    full(ui->dialInputLevel, m.inputLevel.value);
-    full(ui->dialClipWave, m.waveClip.value);
-    const int pitch = harmonicPitchIndex(m.harmonicPitch.value);
-    if (pitch >= 0)
-        ui->cmbVariableWavePitch->setCurrentIndex(pitch);
-    ui->chkDominantNoteCut->setChecked(m.dominantNotesCut.value == ParameterCodes::kOn);
-    ui->chkHighNoteCut->setChecked(m.highNotesCut.value == ParameterCodes::kOn);
-    full(ui->dialDryHPF, m.dryHpf.value);
-    ui->swtLimitRange->setOn(m.limitRangeUp.value == ParameterCodes::kOn);
-    ui->swtNoiseGateStatus->setOn(m.noiseGateStatus.value == ParameterCodes::kOn);
-    full(ui->dialNoiseGateThreshold, m.noiseGateThreshold.value);
-    onOff(ui->swtAttack, m.attack.value, ParameterCodes::kAttackSlow, ParameterCodes::kAttackFast);
+    // A value no state of its control stands for leaves the control as it is.
+    for (ParameterId id : ControlStates::showOrder())
+        if (const std::optional<ControlStates::State> state = ControlStates::stateFor(id, model_.value(id)))
+            putState(id, *state);
 }
 
 // ---------------------------------------------------------------- assignments and footswitch
