@@ -77,6 +77,8 @@ void TestControlStates::aLoadedPresetSendsWhatTheControlsSay()
     for (const ControlStates::Write& w : expected)
         wanted << QByteArray::fromHex(Messages::writeParameter(fx.session().parameters().address(w.id), w.value).toLatin1());
     QCOMPARE(fx.writesSince(mark), wanted);
+    // The controls show the states the writes came from: the next load starts there.
+    QCOMPARE(fx.session().controlStates(), shown);
     QCOMPARE(fx.dialogs.informationTexts().filter(QStringLiteral("Set a tuning")).size(), refused);
 }
 

@@ -4,16 +4,16 @@
 // what happens when the pedal refuses a block, goes silent, is unplugged in
 // the middle or keeps a byte other than it was sent.
 
-#include "EditorFixture.h"
+#include "BootloaderEntry.h"
 #include "PedalBehindLine.h"
 #include "WriteFaults.h"
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
-#include "firmware/BootloaderClient.h"
-#include "firmware/FirmwareUpgrade.h"
-#include "firmware/FirmwareHandler.h"
 #include "data/DataItems.h"
+#include "firmware/BootloaderClient.h"
+#include "firmware/FirmwareHandler.h"
+#include "firmware/FirmwareUpgrade.h"
 #include "editor/FXsettings.h"
 #include "session/PedalSession.h"
 #include "status/Communication.h"
@@ -61,29 +61,8 @@ bool sentGo(const QList<QByteArray>& writes)
     return false;
 }
 
-struct Upgrade : EditorFixture {
-    QAction* upgradeMode() { return main().item(QStringLiteral("menuFirmwareUpgradeMode")); }
-    FirmwareUpgrade& window() { return *editor().formFirmwareUpgrade; }
+struct Upgrade : BootloaderEntry {
     FirmwareHandler& unit() { return *editor().firmware; }
-
-    // A pedal with firmware 16, linked; then "Upgrade Mode" with SHIFT held.
-    void enterByCommand()
-    {
-        pedal().setFirmwareVersion(16);
-        startLinked();
-        pedal().setShiftHeld(true);
-        upgradeMode()->trigger();
-    }
-    // An old pedal powered up with SHIFT held, "Upgrade Mode", then the link.
-    void enterByPowerUp()
-    {
-        pedal().setFirmwareVersion(8);
-        pedal().setShiftHeld(true);
-        pedal().powerCycle();
-        start();
-        upgradeMode()->trigger();
-        comm().scanAndLink();
-    }
     void clickUpgrade() { QTest::mouseClick(window().btnUpgradeFirmware(), Qt::LeftButton); }
     // Ctrl+Shift+O as a user presses it: on whatever control has the focus
     // in the upgrade window (the list, when it has just opened).

@@ -3,7 +3,7 @@
 // the firmware's messages into it, and an unplugged pedal is noticed in the
 // states where nothing else reads from it.
 
-#include "EditorFixture.h"
+#include "BootloaderEntry.h"
 
 #include "app/Editor.h"
 #include "app/FormMain.h"
@@ -25,29 +25,7 @@
 
 namespace {
 
-struct Gate : EditorFixture {
-    QAction* upgradeMode() { return main().item(QStringLiteral("menuFirmwareUpgradeMode")); }
-    FirmwareUpgrade& window() { return *editor().formFirmwareUpgrade; }
-
-    // "Upgrade Mode" on a linked pedal, SHIFT held.
-    void enterByCommand()
-    {
-        pedal().setFirmwareVersion(16);
-        startLinked();
-        pedal().setShiftHeld(true);
-        upgradeMode()->trigger();
-    }
-    // An old pedal powered up with SHIFT held, "Upgrade Mode", then the link.
-    void enterByPowerUp()
-    {
-        pedal().setFirmwareVersion(8);
-        pedal().setShiftHeld(true);
-        pedal().powerCycle();
-        start();
-        upgradeMode()->trigger();
-        comm().scanAndLink();
-    }
-};
+using Gate = BootloaderEntry;
 
 // Every menu item of the window that a user can reach, submenus' items included.
 QList<QAction*> reachableItems(QWidget* window)

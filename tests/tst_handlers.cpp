@@ -6,6 +6,7 @@
 #include "PedalStates.h"
 
 #include "editor/EffectView.h"
+#include "editor/Messages.h"
 #include "presets/BackupFiles.h"
 #include "presets/PresetFile.h"
 #include "presets/StoreMessage.h"
@@ -35,11 +36,17 @@ public:
         return true;
     }
     void forgetPedalValues() override {}
-    void loadPresetValues(const std::array<uint32_t, kParameterCount>& values) override { loaded.append(values); }
+    void beginValuesChange() override {}
+    void showValuesChange(const ControlStates::States& states, const QString& step, const EditHistory::Touched&,
+                          bool) override
+    {
+        shown.append({step, states});
+    }
+    void showAllParametersEnabled(bool) override {}
     void showParameterValues(bool) override {}
 
     std::array<uint32_t, kParameterCount> held{};
-    QList<std::array<uint32_t, kParameterCount>> loaded;
+    QList<QPair<QString, ControlStates::States>> shown;
 };
 } // namespace
 
@@ -50,6 +57,8 @@ private Q_SLOTS:
     void linkAndStatusSayHowTheyEnded();
     void presetsGoBothWays();
     void saveParametersStoresWhatThePedalHolds();
+    void pedalSetupWithoutAWindow_data();
+    void pedalSetupWithoutAWindow();
     void settingsAreRefusedInTheBootloader();
 };
 
@@ -98,6 +107,7 @@ void TestHandlers::presetsGoBothWays()
 {
     HandlerRig rig;
     rig.pedal.model().values = PedalStates::stateA();
+    rig.pedal.model().tuning = 1; // the note cuts need one
     rig.start();
     QCOMPARE(rig.comm.scanAndLink(), Outcome::Done);
 
@@ -109,31 +119,57 @@ void TestHandlers::presetsGoBothWays()
     QVERIFY(saved.ok);
     QVERIFY(std::equal(saved.values.begin(), saved.values.end(), PedalStates::stateA().begin()));
 
-    // Loaded: the values go to the effect window, whose controls send them,
-    // after a backup of what it held.
-    EffectValues view;
-    view.held = PedalStates::stateA();
-    rig.presets.setEffectView(&view);
-    rig.backups.setEffectView(&view);
+    // Loaded without a window, after a backup of what the pedal played: each
+    // value whose control would change state is sent, as the window's
+    // controls send it, and the pedal then plays the preset.
     QFile other(QDir(rig.documents.path()).filePath(QStringLiteral("b.txt")));
     QVERIFY(other.open(QIODevice::WriteOnly));
     other.write(PedalStates::fileBytes(PedalStates::stateB()));
     other.close();
+    ControlStates::States shown{};
+    ControlStates::show(shown, PedalStates::stateA());
+    const QList<ControlStates::Write> expected =
+        ControlStates::put(shown, PedalStates::stateB(), rig.pedal.model().tuning != 0);
+    int mark = rig.writeMark();
     QCOMPARE(rig.presets.loadPresetFile(other.fileName()), Outcome::Done);
-    QCOMPARE(view.loaded, QList<PedalStates::Values>{PedalStates::stateB()});
-    const QStringList copies = BackupFiles::copies(rig.backups.folder());
+    QList<QByteArray> wanted;
+    for (const ControlStates::Write& w : expected)
+        wanted << QByteArray::fromHex(
+            Messages::writeParameter(rig.session.parameters().address(w.id), w.value).toLatin1());
+    QCOMPARE(rig.writesSince(mark), wanted);
+    QCOMPARE(rig.pedal.model().values, PedalStates::stateB());
+    QCOMPARE(rig.session.controlStates(), shown);
+    QStringList copies = BackupFiles::copies(rig.backups.folder());
     QCOMPARE(copies.size(), 1);
     const PresetFile::Parsed kept = PresetFile::read(copies.first());
     QVERIFY(std::equal(kept.values.begin(), kept.values.end(), PedalStates::stateA().begin()));
+
+    // With a window: the same bytes (the preset again, so none), the states
+    // shown on its controls as one step, and the backup of what it held.
+    EffectValues view;
+    view.held = PedalStates::stateA();
+    rig.presets.setEffectView(&view);
+    rig.backups.setEffectView(&view);
+    rig.pedalSetup.setEffectView(&view);
+    mark = rig.writeMark();
+    QCOMPARE(rig.presets.loadPresetFile(other.fileName()), Outcome::Done);
+    QVERIFY(rig.writesSince(mark).isEmpty());
+    QCOMPARE(view.shown.size(), 1);
+    QCOMPARE(view.shown.first().first, QStringLiteral("Load Preset"));
+    QCOMPARE(view.shown.first().second, shown);
+    copies = BackupFiles::copies(rig.backups.folder());
+    QCOMPARE(copies.size(), 2);
 
     // A file that is no preset changes nothing.
     QFile bad(QDir(rig.documents.path()).filePath(QStringLiteral("bad.txt")));
     QVERIFY(bad.open(QIODevice::WriteOnly));
     bad.write("not a preset");
     bad.close();
+    mark = rig.writeMark();
     QCOMPARE(rig.presets.loadPresetFile(bad.fileName()), Outcome::Refused);
-    QCOMPARE(view.loaded.size(), 1);
-    QCOMPARE(BackupFiles::copies(rig.backups.folder()).size(), 1);
+    QVERIFY(rig.writesSince(mark).isEmpty());
+    QCOMPARE(view.shown.size(), 1);
+    QCOMPARE(BackupFiles::copies(rig.backups.folder()).size(), 2);
 }
 
 void TestHandlers::saveParametersStoresWhatThePedalHolds()
@@ -154,6 +190,66 @@ void TestHandlers::saveParametersStoresWhatThePedalHolds()
     QCOMPARE(sent.size(), 2);
     QCOMPARE(sent.last().size(), StoreMessage::kBytes);
     QCOMPARE(rig.pedal.model().storedAssignable.at(0), PedalStates::stateA().at(PedalModel::InputLevel));
+}
+
+void TestHandlers::pedalSetupWithoutAWindow_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<Outcome>("outcome");
+    QTest::newRow("assign") << "assign" << true << Outcome::Done;
+    QTest::newRow("assign, not asked twice") << "assign" << false << Outcome::Cancelled;
+    QTest::newRow("footswitch") << "footswitch" << true << Outcome::Done;
+    QTest::newRow("tuning") << "tuning" << true << Outcome::Done;
+    QTest::newRow("tuning declined") << "tuning" << false << Outcome::Cancelled;
+    QTest::newRow("defaults") << "defaults" << true << Outcome::Done;
+}
+
+void TestHandlers::pedalSetupWithoutAWindow()
+{
+    QFETCH(QString, operation);
+    QFETCH(bool, yes);
+    QFETCH(Outcome, outcome);
+    HandlerRig rig;
+    rig.pedal.model().values = PedalStates::stateA();
+    rig.start();
+    QCOMPARE(rig.comm.scanAndLink(), Outcome::Done);
+    rig.session.pacedWriter().Timer1.setInterval(1);
+    yes ? rig.dialogs.answerYes() : rig.dialogs.answerNo();
+
+    const int mark = rig.writeMark();
+    if (operation == QLatin1String("assign")) {
+        std::array<QString, kControlCount> entries;
+        entries.fill(Messages::notAssignedText());
+        entries[0] = Messages::assignEntries(Control::One).at(2);
+        entries[4] = Messages::assignEntries(Control::Remote).at(1);
+        QCOMPARE(rig.pedalSetup.assign(entries), outcome);
+        if (yes) {
+            QCOMPARE(rig.pedal.model().assignedFlags, (std::array<uint8_t, 5>{1, 0, 0, 0, 1}));
+            QCOMPARE(rig.clock.pauses().last().ms, 100);
+        }
+    } else if (operation == QLatin1String("footswitch")) {
+        Messages::FootswitchButtons b;
+        b.bypassShort = false;
+        b.changePresetShort = true;
+        b.changePresetLong = false;
+        b.bypassLong = true;
+        QCOMPARE(rig.pedalSetup.setFootswitchMode(b), outcome);
+        QCOMPARE(rig.pedal.model().footswitchMode, 3);
+    } else if (operation == QLatin1String("tuning")) {
+        QCOMPARE(rig.pedalSetup.setTuning(3, -2), outcome);
+        if (yes) {
+            QCOMPARE(rig.pedal.model().tuning, 3);
+            QCOMPARE(rig.pedal.model().semitones, 0xFE);
+        }
+    } else {
+        // The defaults reach the pedal whole, the knobs through the pacing.
+        QCOMPARE(rig.pedalSetup.setDefaultAssignableParameterValues(), outcome);
+        QCOMPARE(rig.session.parameters().attack.value, ParameterCodes::kAttackFast);
+        QTRY_COMPARE(rig.pedal.model().values, rig.session.parameters().values());
+        QCOMPARE(BackupFiles::copies(rig.backups.folder()).size(), 1);
+    }
+    QCOMPARE(rig.writesSince(mark).isEmpty(), !yes);
 }
 
 void TestHandlers::settingsAreRefusedInTheBootloader()

@@ -9,6 +9,7 @@
 #include "console/MaintenanceHandler.h"
 #include "console/PrintConsole.h"
 #include "editor/FXsettings.h"
+#include "editor/PedalSetupHandler.h"
 #include "effects/CatalogueHandler.h"
 #include "effects/EffectUploadHandler.h"
 #include "firmware/FirmwareHandler.h"
@@ -66,10 +67,12 @@ Editor::Editor(Services s, std::unique_ptr<FtdiDriver> driver, Windows windows)
     deviceSettings = std::make_unique<DeviceSettingsHandler>(*session, log);
     instrumentRange = std::make_unique<InstrumentRangeHandler>(*session, *functions, log, dialogs);
     comm = std::make_unique<Communication>(*session, *catalogue, *deviceSettings, *instrumentRange, log, dialogs);
-    backups = std::make_unique<BackupHandler>(*functions, log, dialogs);
+    backups = std::make_unique<BackupHandler>(*session, *functions, log, dialogs);
+    pedalSetup = std::make_unique<PedalSetupHandler>(*session, *catalogue, *backups, log, dialogs, clock);
     effectUpload = std::make_unique<EffectUploadHandler>(*session, *catalogue, *comm, log, dialogs, clock);
     saveParameters = std::make_unique<SaveParametersHandler>(*session, *comm, log, dialogs);
-    localPresets = std::make_unique<LocalPresetHandler>(*session, *comm, *backups, *functions, log, dialogs);
+    localPresets =
+        std::make_unique<LocalPresetHandler>(*session, *comm, *backups, *pedalSetup, *functions, log, dialogs);
     tunings = std::make_unique<Tunings>(*session, log, dialogs, clock);
     maintenance = std::make_unique<MaintenanceHandler>(*session, *backups, log, dialogs, clock);
     consoleTools = std::make_unique<ConsoleToolsHandler>(*session, *maintenance, log, dialogs);
@@ -111,8 +114,21 @@ void Editor::createOtherWindows()
     QObject::connect(session.get(), &PedalSession::modeChanged, formPrint,
                      [this] { formPrint->showMode(session->shownMode()); });
     log_.attach(formPrint);
-    formFXsettings = new FXsettings(*session, *catalogue, *backups, log, dialogs(), clock(), formMain, formPrint);
+    formFXsettings = new FXsettings(*session, *pedalSetup, log, dialogs(), clock(), formMain);
+    // The main window's buttons for the pedal's setup send what the effect
+    // window's lists and buttons show; Ctrl+Shift+P in either shows the console.
+    QObject::connect(formMain, &FormMain::assignRequested, formFXsettings, &FXsettings::btnAssignClick);
+    QObject::connect(formMain, &FormMain::setFootswitchModeRequested, formFXsettings,
+                     &FXsettings::btnSetFootswitchModeClick);
+    QObject::connect(formMain, &FormMain::setTuningRequested, formFXsettings, &FXsettings::btnSetTuningClick);
+    const auto showConsole = [this] {
+        formPrint->show();
+        formPrint->raise();
+    };
+    QObject::connect(formMain, &FormMain::consoleRequested, formPrint, showConsole);
+    QObject::connect(formFXsettings, &FXsettings::consoleRequested, formPrint, showConsole);
     comm->setEffectView(formFXsettings);
+    pedalSetup->setEffectView(formFXsettings);
     catalogue->setEffectView(formFXsettings);
     backups->setEffectView(formFXsettings);
     localPresets->setEffectView(formFXsettings);
@@ -121,6 +137,12 @@ void Editor::createOtherWindows()
     formNewVersionMsg = new NewVersionMsg(*updateCheck);
     formUpdateUpdater = new UpdateUpdaterUnit(log, dialogs(), shell());
     formPresetLibrary = new PresetLibrary(*session, *localPresets, *backups, *functions, log, dialogs(), shell());
+    QObject::connect(formMain, &FormMain::presetLibraryRequested, formPresetLibrary, &PresetLibrary::showLibrary);
+    QObject::connect(formMain, &FormMain::newVersionMessageRequested, formNewVersionMsg, &NewVersionMsg::showVersions);
+    QObject::connect(formMain, &FormMain::upgradeWindowRequested, formFirmwareUpgrade, [this](const QPoint& at) {
+        formFirmwareUpgrade->move(at);
+        formFirmwareUpgrade->show();
+    });
     fitCaptions();
 }
 
@@ -133,6 +155,18 @@ QList<QWidget*> Editor::windows() const
         if (window)
             made.append(window);
     return made;
+}
+
+QString Editor::consoleText() const
+{
+    return formPrint ? formPrint->text() : QString();
+}
+
+UpdaterCheck::Outcome Editor::checkUpdater(const UpdateServer& server, const UpdateSetup& setup, QWidget* parent)
+{
+    if (!formUpdateUpdater)
+        return UpdaterCheck::Outcome::Stop;
+    return formUpdateUpdater->checkUpdater(server, setup, parent);
 }
 
 void Editor::fitCaptions()
@@ -163,6 +197,7 @@ Editor::~Editor()
     updateCheck->setView(nullptr);
     effectUpload->setStatusLine(nullptr);
     backups->setEffectView(nullptr);
+    pedalSetup->setEffectView(nullptr);
     localPresets->setEffectView(nullptr);
     firmware->setView(nullptr);
     firmware->setUpgradeView(nullptr);

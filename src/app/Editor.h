@@ -2,6 +2,7 @@
 
 #include "seams/Log.h"
 #include "seams/Services.h"
+#include "update/UpdaterCheck.h"
 
 #include <QList>
 #include <QStringList>
@@ -19,6 +20,7 @@ class DeviceSettingsHandler;
 class InstrumentRangeHandler;
 class SaveParametersHandler;
 class LocalPresetHandler;
+class PedalSetupHandler;
 class BackupHandler;
 class Tunings;
 class MaintenanceHandler;
@@ -57,6 +59,10 @@ public:
     // Captions that the look and the platform's fonts would cut get smaller
     // fonts, in every window made so far (see ControlText).
     void fitCaptions();
+    // What the main window asks of the others: the console's text (empty
+    // before it exists), and the updater's check (Stop before its window exists).
+    QString consoleText() const;
+    UpdaterCheck::Outcome checkUpdater(const UpdateServer& server, const UpdateSetup& setup, QWidget* parent);
     Editor(const Editor&) = delete;
     Editor& operator=(const Editor&) = delete;
 
@@ -96,6 +102,7 @@ public:
     std::unique_ptr<InstrumentRangeHandler> instrumentRange;
     std::unique_ptr<Communication> comm;
     std::unique_ptr<BackupHandler> backups;
+    std::unique_ptr<PedalSetupHandler> pedalSetup;
     std::unique_ptr<EffectUploadHandler> effectUpload;
     std::unique_ptr<SaveParametersHandler> saveParameters;
     std::unique_ptr<LocalPresetHandler> localPresets;

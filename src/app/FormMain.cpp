@@ -5,14 +5,11 @@
 #include "app/FunctionsUnit.h"
 #include "app/Looks.h"
 #include "console/MaintenanceHandler.h"
-#include "console/PrintConsole.h"
-#include "editor/FXsettings.h"
+#include "editor/PedalSetupHandler.h"
 #include "effects/CatalogueHandler.h"
 #include "effects/EffectUploadHandler.h"
 #include "firmware/FirmwareHandler.h"
-#include "firmware/FirmwareUpgrade.h"
 #include "presets/LocalPresetHandler.h"
-#include "presets/PresetLibrary.h"
 #include "presets/SaveParametersHandler.h"
 #include "seams/Dialogs.h"
 #include "session/PedalSession.h"
@@ -23,9 +20,7 @@
 #include "tracking/TrackingMessages.h"
 #include "tracking/Tunings.h"
 #include "ui_FormMain.h"
-#include "update/NewVersionMsg.h"
 #include "update/UpdateCheckHandler.h"
-#include "update/UpdateUpdaterUnit.h"
 #include "virtualpedal/VirtualPedal.h"
 
 #include <QCloseEvent>
@@ -276,8 +271,7 @@ void FormMain::showNoUpdate()
 
 void FormMain::showNewVersionMessage(const QString& editorVersion, const QString& newest)
 {
-    if (editor_.formNewVersionMsg)
-        editor_.formNewVersionMsg->showVersions(editorVersion, newest);
+    Q_EMIT newVersionMessageRequested(editorVersion, newest);
 }
 
 void FormMain::showUpdateMessageChoice(bool show)
@@ -287,9 +281,7 @@ void FormMain::showUpdateMessageChoice(bool show)
 
 UpdaterCheck::Outcome FormMain::checkUpdater(const UpdateServer& server, const UpdateSetup& setup)
 {
-    if (!editor_.formUpdateUpdater)
-        return UpdaterCheck::Outcome::Stop;
-    return editor_.formUpdateUpdater->checkUpdater(server, setup, this);
+    return editor_.checkUpdater(server, setup, this);
 }
 
 void FormMain::closeForUpdater()
@@ -304,11 +296,8 @@ void FormMain::setUpgradeModeChecked(bool checked)
 
 void FormMain::showUpgradeWindow()
 {
-    FirmwareUpgrade* window = editor_.formFirmwareUpgrade;
-    if (!window)
-        return;
-    window->move(x(), y() + frameGeometry().height());
-    window->show();
+    // It opens below this window.
+    Q_EMIT upgradeWindowRequested(QPoint(x(), y() + frameGeometry().height()));
 }
 
 void FormMain::applyDesignState()
@@ -403,6 +392,9 @@ void FormMain::connectHandlers()
     connect(ui->btnAssign, &QPushButton::clicked, this, &FormMain::btnAssignClick);
     connect(ui->btnSetFootswitchMode, &QPushButton::clicked, this, &FormMain::btnSetFootswitchModeClick);
     connect(ui->btnSetTuning, &QPushButton::clicked, this, &FormMain::btnSetTuningClick);
+    // Greyed while the pedal takes the assignments.
+    connect(editor_.pedalSetup.get(), &PedalSetupHandler::assignPausing, ui->btnAssign,
+            [this](bool pausing) { ui->btnAssign->setEnabled(!pausing); });
     connect(ui->chkFirmwareUpgradeMode, &QCheckBox::toggled, this, &FormMain::chkFirmwareUpgradeModeClick);
     connect(ui->lstEffects, &QListWidget::itemClicked, this, &FormMain::lstEffectsClick);
 }
@@ -540,7 +532,7 @@ void FormMain::closeEvent(QCloseEvent* event)
 void FormMain::FormClose()
 {
     QString error;
-    const QString text = editor_.formPrint ? editor_.formPrint->text() : QString();
+    const QString text = editor_.consoleText();
     if (!editor_.functions->appendCloseBlock(QDateTime::currentDateTime(), text, &error)) {
         // The program still ends; the log is the only thing lost, and we say so.
         const QString path = QDir::toNativeSeparators(editor_.functions->logFilePath());
@@ -564,13 +556,12 @@ bool FormMain::FormKeyDown(QKeyEvent* event)
     if (!ctrlShift)
         return false;
     if (event->key() == Qt::Key_P) {
-        editor_.formPrint->show();
-        editor_.formPrint->raise();
+        Q_EMIT consoleRequested();
         event->accept();
         return true;
     }
     if (event->key() == Qt::Key_Z) {
-        editor_.formFXsettings->setDefaultAssignableParameterValues();
+        editor_.pedalSetup->setDefaultAssignableParameterValues();
         event->accept();
         return true;
     }
@@ -609,7 +600,7 @@ void FormMain::move_up_or_down(int key)
 void FormMain::lstEffectsClick() { editor_.catalogue->effetto_cliccato(ui->lstEffects->currentRow()); }
 void FormMain::menuLoadPresetClick() { editor_.localPresets->menuLoadPresetClick(); }
 void FormMain::menuSavePresetClick() { editor_.localPresets->menuSavePresetClick(); }
-void FormMain::menuPresetLibraryClick() { editor_.formPresetLibrary->showLibrary(); }
+void FormMain::menuPresetLibraryClick() { Q_EMIT presetLibraryRequested(); }
 void FormMain::menuLoadAlgorithmFromFileClick() { editor_.effectUpload->menuLoadAlgorithmFromFileClick(); }
 void FormMain::menuOpenFilesFolderClick() { editor_.functions->menuOpenFilesFolderClick(); }
 void FormMain::menuScanClick() { editor_.comm->scanAndLink(); }
@@ -617,7 +608,7 @@ void FormMain::menuConnectClick() { editor_.comm->Link(); }
 void FormMain::menuDisconnectClick() { editor_.comm->Disconnect(); }
 void FormMain::menuEnableAllParametersClick()
 {
-    ui->menuEnableAllParameters->setChecked(editor_.formFXsettings->menuEnableAllParametersClick());
+    ui->menuEnableAllParameters->setChecked(editor_.pedalSetup->menuEnableAllParametersClick());
 }
 void FormMain::menuUploadTuningsDataClick() { editor_.tunings->menuUploadTuningsDataClick(); }
 void FormMain::menuReportUSBErrorsClick()
@@ -636,7 +627,7 @@ void FormMain::menuLoadFirstPresetAtStartupClick()
 }
 void FormMain::menuSetAssignableParamsToDefaultClick()
 {
-    editor_.formFXsettings->menuSetAssignableParamsToDefaultClick();
+    editor_.pedalSetup->menuSetAssignableParamsToDefaultClick();
 }
 void FormMain::menuFirmwareUpgradeModeClick() { editor_.firmware->menuFirmwareUpgradeModeClick(); }
 void FormMain::menuStartFirmwareUpgradeClick() { editor_.firmware->menuStartFirmwareUpgradeClick(); }
@@ -650,9 +641,9 @@ void FormMain::btnUploadClick() { editor_.effectUpload->btnUploadClick(); }
 void FormMain::btnRequestClick() { editor_.comm->requestStatus(); }
 void FormMain::btnSaveParametersClick() { editor_.saveParameters->btnSaveParametersClick(); }
 void FormMain::btnSaveParametersInfoClick() { editor_.saveParameters->btnSaveParametersInfoClick(); }
-void FormMain::btnAssignClick() { editor_.formFXsettings->btnAssignClick(ui->btnAssign); }
-void FormMain::btnSetFootswitchModeClick() { editor_.formFXsettings->btnSetFootswitchModeClick(); }
-void FormMain::btnSetTuningClick() { editor_.formFXsettings->btnSetTuningClick(); }
+void FormMain::btnAssignClick() { Q_EMIT assignRequested(); }
+void FormMain::btnSetFootswitchModeClick() { Q_EMIT setFootswitchModeRequested(); }
+void FormMain::btnSetTuningClick() { Q_EMIT setTuningRequested(); }
 void FormMain::chkFirmwareUpgradeModeClick()
 {
     editor_.firmware->setPowerUpEntry(ui->chkFirmwareUpgradeMode->isChecked());

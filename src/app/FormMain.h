@@ -18,6 +18,7 @@ class QAction;
 class QLabel;
 class QListWidget;
 class QMenu;
+class QPoint;
 class QPushButton;
 
 // The main window: the skeleton that holds every menu, button and label of
@@ -139,6 +140,19 @@ public:
     void lstEffectsClick();
     // Up and down arrows in the catalogue move the selection only.
     void move_up_or_down(int key);
+
+Q_SIGNALS:
+    // "Assign", "Set Footswitch Mode" and "Set Tuning" send what the effect
+    // window's lists and buttons show: the assembly hands them on to it.
+    void assignRequested();
+    void setFootswitchModeRequested();
+    void setTuningRequested();
+    // Ctrl+Shift+P: the console.
+    void consoleRequested();
+    // The other windows this one opens.
+    void presetLibraryRequested();
+    void newVersionMessageRequested(const QString& editorVersion, const QString& newest);
+    void upgradeWindowRequested(const QPoint& at);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -7,8 +7,7 @@ namespace ControlStates {
 namespace {
 using Id = ParameterId;
 namespace Codes = ParameterCodes;
-
-enum class Kind { Knob, SteppedKnob, Switch, CheckBox, List };
+} // namespace
 
 Kind kindOf(Id id)
 {
@@ -28,6 +27,7 @@ Kind kindOf(Id id)
     }
 }
 
+namespace {
 int stepsOf(Id id)
 {
     switch (id) {
@@ -56,8 +56,8 @@ Codes2 switchCodes(Id id)
 std::optional<State> stateFor(ParameterId id, uint32_t value)
 {
     switch (kindOf(id)) {
-    case Kind::Knob: return DialMath::valueToDialAngle(value);
-    case Kind::SteppedKnob: return DialMath::valueToDialAngle(value, stepsOf(id));
+    case Kind::Knob: return DialMath::normalizeAngle(DialMath::valueToDialAngle(value));
+    case Kind::SteppedKnob: return DialMath::normalizeAngle(DialMath::valueToDialAngle(value, stepsOf(id)));
     case Kind::Switch:
         if (id == Id::LimitRangeUp || id == Id::NoiseGateStatus)
             return value == Codes::kOn ? 1 : 0; // any other code shows off

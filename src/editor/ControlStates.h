@@ -20,6 +20,11 @@ namespace ControlStates {
 using State = int;
 using States = std::array<std::optional<State>, kParameterCount>;
 
+// The kind of control a parameter has: it decides what its state is and how
+// its value is sent and logged.
+enum class Kind { Knob, SteppedKnob, Switch, CheckBox, List };
+Kind kindOf(ParameterId id);
+
 // The state a value puts the parameter's control in; none when the control
 // has no state for the value and keeps the one it has.
 std::optional<State> stateFor(ParameterId id, uint32_t value);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editor/ControlStates.h"
+#include "editor/EditHistory.h"
 #include "editor/ParameterModel.h"
 
 #include <QString>
@@ -36,8 +38,16 @@ public:
     // The link moved to another device: nothing is kept or compared until its
     // values are read.
     virtual void forgetPedalValues() = 0;
-    // A loaded preset's values onto the controls, every change sent at once.
-    virtual void loadPresetValues(const std::array<uint32_t, kParameterCount>& values) = 0;
+    // A change of many values begins (a preset, the assignable defaults): the
+    // window leaves Compare and notes the values the change replaces.
+    virtual void beginValuesChange() = 0;
+    // The controls put in these states without their handlers sending (what
+    // changes a state has been sent), the change one step of the history
+    // named step; reference: the values are what "Compare" goes back to.
+    virtual void showValuesChange(const ControlStates::States& states, const QString& step,
+                                  const EditHistory::Touched& touched, bool reference) = 0;
+    // The knobs that "Enable All Parameters" frees or holds.
+    virtual void showAllParametersEnabled(bool all) = 0;
     // The values the editor holds put on the controls again, sent at once.
     virtual void showParameterValues(bool sendImmediately) = 0;
 };

@@ -5,9 +5,8 @@
 #include "editor/HintsUnit.h"
 #include "editor/Messages.h"
 #include "editor/Switch.h"
-#include "effects/CatalogueHandler.h"
+#include "editor/PedalSetupHandler.h"
 #include "link/Hex.h"
-#include "presets/BackupHandler.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
 #include "seams/Log.h"
@@ -34,20 +33,17 @@ namespace {
 constexpr qreal kTextSize = 10.5 * 72.0 / 96.0;
 constexpr qreal kSemitonesTextSize = 11.0 * 72.0 / 96.0;
 
-constexpr int kDefaultsPauseMs = 10;
-
-const QString kNoTuningForBoxes = QStringLiteral("Set a tuning before using this parameter");
 const QString kNoTuningForControls =
     QStringLiteral("No tuning selected, Select a tuning before assigning this parameter");
 
 } // namespace
 
-FXsettings::FXsettings(PedalSession& session, CatalogueHandler& catalogue, BackupHandler& backups, Log& log,
-                       Dialogs& dialogs, Clock& clock, QWidget* beside, QWidget* console)
+FXsettings::FXsettings(PedalSession& session, PedalSetupHandler& setup, Log& log, Dialogs& dialogs, Clock& clock,
+                       QWidget* beside)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                            | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      ui(new Ui::formFXsettings), session_(session), catalogue_(catalogue), backups_(backups), log_(log),
-      dialogs_(dialogs), clock_(clock), beside_(beside), console_(console), model_(session.parameters())
+      ui(new Ui::formFXsettings), session_(session), setup_(setup), log_(log), dialogs_(dialogs), clock_(clock),
+      beside_(beside), model_(session.parameters())
 {
     // The form keeps its size and places under the Edit menu's bar: its
     // controls live in an area of their own, which the bar sits above. They
@@ -75,6 +71,7 @@ FXsettings::FXsettings(PedalSession& session, CatalogueHandler& catalogue, Backu
 
     for (QWidget* w : findChildren<QWidget*>())
         w->installEventFilter(this);
+    keepStates();
 
     showMode(session_.shownMode());
     connect(&session_, &PedalSession::modeChanged, this, [this] { showMode(session_.shownMode()); });
@@ -159,6 +156,81 @@ void FXsettings::connectHandlers()
 
     connect(ui->chkDominantNoteCut, &QCheckBox::toggled, this, &FXsettings::chkDominantNoteCutChange);
     connect(ui->chkHighNoteCut, &QCheckBox::toggled, this, &FXsettings::chkHighNoteCutChange);
+
+    // After the change handlers, which may still move a knob out of its dead
+    // zone or clear a box: what the control shows then is kept.
+    for (int k = 0; k < kParameterCount; ++k) {
+        const auto id = static_cast<ParameterId>(k);
+        const auto keep = [this, id] { session_.controlStates()[static_cast<size_t>(id)] = stateOf(id); };
+        QWidget* control = parameterControl(id);
+        if (auto* dial = qobject_cast<Dial*>(control))
+            connect(dial, &Dial::changed, this, keep);
+        else if (auto* flip = qobject_cast<Switch*>(control))
+            connect(flip, &Switch::switched, this, keep);
+        else if (auto* box = qobject_cast<QCheckBox*>(control))
+            connect(box, &QCheckBox::toggled, this, keep);
+        else if (auto* list = qobject_cast<QComboBox*>(control))
+            connect(list, &QComboBox::currentIndexChanged, this, keep);
+    }
+}
+
+QWidget* FXsettings::parameterControl(ParameterId id) const
+{
+    switch (id) {
+    case ParameterId::Dry: return ui->dialDry;
+    case ParameterId::SubMix: return ui->dialSubMix;
+    case ParameterId::Minus1Oct: return ui->dialMinus1Oct;
+    case ParameterId::Minus2Oct: return ui->dialMinus2Oct;
+    case ParameterId::Wave: return ui->swtWave;
+    case ParameterId::LowPass: return ui->dialLowPass;
+    case ParameterId::HighPass: return ui->dialHighPass;
+    case ParameterId::FirstHarmonic: return ui->dial1stHarmonic;
+    case ParameterId::Split: return ui->swtSplit;
+    case ParameterId::Range: return ui->dialRange;
+    case ParameterId::InputLevel: return ui->dialInputLevel;
+    case ParameterId::WaveClip: return ui->dialClipWave;
+    case ParameterId::HarmonicPitch: return ui->cmbVariableWavePitch;
+    case ParameterId::DominantNotesCut: return ui->chkDominantNoteCut;
+    case ParameterId::HighNotesCut: return ui->chkHighNoteCut;
+    case ParameterId::DryHpf: return ui->dialDryHPF;
+    case ParameterId::LimitRangeUp: return ui->swtLimitRange;
+    case ParameterId::NoiseGateStatus: return ui->swtNoiseGateStatus;
+    case ParameterId::NoiseGateThreshold: return ui->dialNoiseGateThreshold;
+    case ParameterId::Attack: break;
+    }
+    return ui->swtAttack;
+}
+
+std::optional<ControlStates::State> FXsettings::stateOf(ParameterId id) const
+{
+    QWidget* control = parameterControl(id);
+    if (auto* dial = qobject_cast<Dial*>(control))
+        return dial->angle();
+    if (auto* flip = qobject_cast<Switch*>(control))
+        return flip->isOn() ? 1 : 0;
+    if (auto* box = qobject_cast<QCheckBox*>(control))
+        return box->isChecked() ? 1 : 0;
+    const int index = static_cast<QComboBox*>(control)->currentIndex();
+    return index >= 0 ? std::optional<ControlStates::State>(index) : std::nullopt;
+}
+
+void FXsettings::putState(ParameterId id, ControlStates::State state)
+{
+    QWidget* control = parameterControl(id);
+    if (auto* dial = qobject_cast<Dial*>(control))
+        dial->setAngle(state);
+    else if (auto* flip = qobject_cast<Switch*>(control))
+        flip->setOn(state != 0);
+    else if (auto* box = qobject_cast<QCheckBox*>(control))
+        box->setChecked(state != 0);
+    else
+        static_cast<QComboBox*>(control)->setCurrentIndex(state);
+}
+
+void FXsettings::keepStates()
+{
+    for (int k = 0; k < kParameterCount; ++k)
+        session_.controlStates()[static_cast<size_t>(k)] = stateOf(static_cast<ParameterId>(k));
 }
 
 // ---------------------------------------------------------------- helpers
@@ -171,14 +243,6 @@ bool FXsettings::updating() const
 void FXsettings::log(const QString& text)
 {
     log_.logLine(text);
-}
-
-bool FXsettings::addressesUsable(const QString& what)
-{
-    if (catalogue_.addressesUsable())
-        return true;
-    log(QStringLiteral("not sent (the effect's parameter addresses are unknown): ") + what);
-    return false;
 }
 
 QComboBox* FXsettings::assignList(Control control) const
@@ -259,10 +323,7 @@ bool FXsettings::FormKeyDown(QKeyEvent* event)
     const Qt::KeyboardModifiers both = Qt::ControlModifier | Qt::ShiftModifier;
     if ((event->modifiers() & both) != both || event->key() != Qt::Key_P)
         return false;
-    if (console_) {
-        console_->show();
-        console_->raise();
-    }
+    Q_EMIT consoleRequested();
     event->accept();
     return true;
 }
@@ -291,44 +352,13 @@ uint32_t FXsettings::sendParameterLevel(Dial* dial, ParameterId id)
         dial->setAngle(angle);
     }
     const uint32_t value = levelWord(level);
-    const QString text = Messages::writeParameter(model_.address(id), value);
-    log(QStringLiteral("Send ") + model_.name(id) + QStringLiteral(" string (standard par): ") + text);
-    if (!addressesUsable(text))
-        return value;
-    if (sendImmediately)
-        writeNow(model_.address(id), text);
-    else
-        queueWrite(model_.address(id), text);
+    setup_.sendControlValue(id, value, !sendImmediately);
     return value;
-}
-
-void FXsettings::queueWrite(uint16_t address, const QString& text, int repeats)
-{
-    session_.pacedWriter().queue(address, text, repeats);
-}
-
-void FXsettings::writeNow(uint16_t address, const QString& text)
-{
-    session_.pacedWriter().now(address, text);
-}
-
-void FXsettings::writeToDsp(uint16_t address, uint32_t value)
-{
-    const QString text = Messages::writeParameter(address, value);
-    if (!addressesUsable(text))
-        return;
-    log(QStringLiteral("write to DSP msg: ") + text);
-    writeNow(address, text);
 }
 
 void FXsettings::sendParameterValue(uint32_t value, ParameterId id)
 {
-    const QString text = Messages::writeParameter(model_.address(id), value);
-    const QString kind = model_.isAssignable(id) ? QStringLiteral(" string (assignable par): ")
-                                                 : QStringLiteral(" string (standard par): ");
-    log(QStringLiteral("Send ") + model_.name(id) + kind + text);
-    if (addressesUsable(text))
-        writeNow(model_.address(id), text);
+    setup_.sendValue(id, value);
 }
 
 // ---------------------------------------------------------------- change handlers
@@ -364,10 +394,7 @@ void FXsettings::cmbVariableWavePitchChange()
     if (updating() || index < 0)
         return;
     const uint32_t value = harmonicPitchTable[static_cast<size_t>(index)];
-    const QString text = Messages::writeParameter(model_.harmonicPitch.address, value);
-    log(QStringLiteral("Send Harmonic Pitch string: ") + text);
-    if (addressesUsable(text))
-        writeNow(model_.harmonicPitch.address, text);
+    setup_.sendControlValue(ParameterId::HarmonicPitch, value);
     const EditHistory::Values before = model_.values();
     model_.harmonicPitch.value = value;
     recordEdit(ParameterId::HarmonicPitch, before);
@@ -379,7 +406,7 @@ void FXsettings::noteCutChange(ParameterId id)
         return;
     QCheckBox* box = id == ParameterId::DominantNotesCut ? ui->chkDominantNoteCut : ui->chkHighNoteCut;
     if (ui->cmbGuitarTuning->currentIndex() == 0) {
-        dialogs_.information(this, kNoTuningForBoxes);
+        dialogs_.information(this, PedalSetupHandler::noTuningForBoxesText());
         // Cleared without a second round of this handler: one warning, one message.
         const QSignalBlocker quiet(box);
         box->setChecked(false);
@@ -387,7 +414,7 @@ void FXsettings::noteCutChange(ParameterId id)
     const uint32_t value = box->isChecked() ? ParameterCodes::kOn : ParameterCodes::kOff;
     const EditHistory::Values before = model_.values();
     model_.assignable(id).value = value;
-    writeToDsp(model_.address(id), value);
+    setup_.sendNoteCut(id, value);
     recordEdit(id, before);
 }
 
@@ -471,7 +498,7 @@ void FXsettings::swtAttackSwitch()
 void FXsettings::assignChange(Control control, QComboBox* list, bool tuningGate)
 {
     const QString entry = list->currentText();
-    model_.controlAssigned[static_cast<size_t>(control)] = !entry.isEmpty() && entry != Messages::notAssignedText();
+    model_.controlAssigned[static_cast<size_t>(control)] = Messages::assignsParameter(entry);
     if (!tuningGate || updating())
         return;
     if ((entry == model_.dominantNotesCut.parameter_name || entry == model_.highNotesCut.parameter_name)
@@ -595,159 +622,44 @@ void FXsettings::getParameterValues(const PedalStatus&)
 void FXsettings::showParameterValues(bool immediately)
 {
     const QScopedValueRollback<bool> atOnce(sendImmediately, immediately);
-    const ParameterModel& m = model_;
-    const auto full = [](Dial* d, uint32_t v) { d->setAngle(DialMath::valueToDialAngle(v)); };
-    const auto stepped = [](Dial* d, uint32_t v, int steps) { d->setAngle(DialMath::valueToDialAngle(v, steps)); };
-    const auto onOff = [](Switch* s, uint32_t v, uint32_t on, uint32_t off) {
-        if (v == on)
-            s->setOn(true);
-        else if (v == off)
-            s->setOn(false);
-    };
-
-    full(ui->dialDry, m.dry.value);
-    full(ui->dialSubMix, m.subMix.value);
-    full(ui->dialMinus1Oct, m.minus1Oct.value);
-    full(ui->dialMinus2Oct, m.minus2Oct.value);
-    onOff(ui->swtWave, m.wave.value, ParameterCodes::kWaveOn, ParameterCodes::kWaveOff);
-    stepped(ui->dialLowPass, m.lowPass.value, kLowPassSteps);
-    stepped(ui->dialHighPass, m.highPass.value, kHighPassSteps);
-    full(ui->dial1stHarmonic, m.firstHarmonic.value);
-    onOff(ui->swtSplit, m.split.value, ParameterCodes::kOn, ParameterCodes::kOff);
-    stepped(ui->dialRange, m.range.value, kRangeSteps);
-    full(ui->dialInputLevel, m.inputLevel.value);
-    full(ui->dialClipWave, m.waveClip.value);
-    const int pitch = harmonicPitchIndex(m.harmonicPitch.value);
-    if (pitch >= 0)
-        ui->cmbVariableWavePitch->setCurrentIndex(pitch);
-    ui->chkDominantNoteCut->setChecked(m.dominantNotesCut.value == ParameterCodes::kOn);
-    ui->chkHighNoteCut->setChecked(m.highNotesCut.value == ParameterCodes::kOn);
-    full(ui->dialDryHPF, m.dryHpf.value);
-    ui->swtLimitRange->setOn(m.limitRangeUp.value == ParameterCodes::kOn);
-    ui->swtNoiseGateStatus->setOn(m.noiseGateStatus.value == ParameterCodes::kOn);
-    full(ui->dialNoiseGateThreshold, m.noiseGateThreshold.value);
-    onOff(ui->swtAttack, m.attack.value, ParameterCodes::kAttackSlow, ParameterCodes::kAttackFast);
+    // A value no state of its control stands for leaves the control as it is.
+    for (ParameterId id : ControlStates::showOrder())
+        if (const std::optional<ControlStates::State> state = ControlStates::stateFor(id, model_.value(id)))
+            putState(id, *state);
 }
 
 // ---------------------------------------------------------------- assignments and footswitch
 
-QString FXsettings::buildAssignMessage()
+void FXsettings::btnAssignClick()
 {
     std::array<QString, kControlCount> entries;
     for (int c = 0; c < kControlCount; ++c)
         entries[static_cast<size_t>(c)] = assignList(static_cast<Control>(c))->currentText();
-    const QString text = Messages::assign(model_, entries);
-    log(QStringLiteral("lenght of assign message in bytes: ") + QString::number(text.size() / 2));
-    log(QStringLiteral("assign message: ") + text);
-    return text;
+    setup_.assign(entries);
 }
 
-void FXsettings::btnAssignClick(QWidget* button)
-{
-    log(Log::banner(QStringLiteral("ASSIGN")));
-    const QString text = buildAssignMessage();
-    if (!dialogs_.askYesNo(nullptr, QStringLiteral("Upload Assignments?")))
-        return;
-    session_.send(PedalOperation::PedalSetting, text);
-    if (button)
-        button->setEnabled(false);
-    clock_.sleepMs(100);
-    if (button)
-        button->setEnabled(true);
-}
-
-QString FXsettings::buildFootswitchMessage()
+void FXsettings::btnSetFootswitchModeClick()
 {
     Messages::FootswitchButtons b;
     b.bypassShort = ui->chkBypassShortPress->isChecked();
     b.changePresetShort = ui->chkChangePresetShortPress->isChecked();
     b.changePresetLong = ui->chkChangePresetLongPress->isChecked();
     b.bypassLong = ui->chkBypassLongPress->isChecked();
-    const QString text = Messages::footswitch(b);
-    log(QStringLiteral("footswitch behaviour message: ") + text);
-    return text;
-}
-
-void FXsettings::btnSetFootswitchModeClick()
-{
-    log(Log::banner(QStringLiteral("SET FOOTSWITCH MODE")));
-    const QString text = buildFootswitchMessage();
-    log(text);
-    session_.send(PedalOperation::PedalSetting, text);
+    setup_.setFootswitchMode(b);
 }
 
 void FXsettings::btnSetTuningClick()
 {
-    log(Log::banner(QStringLiteral("SET TUNING")));
-    const QString text = Messages::tuning(model_.currentTuning, model_.semitoneVariation);
-    log(QStringLiteral("Tuning Message: ") + text);
-    if (!dialogs_.askYesNo(nullptr, QStringLiteral("Set new tuning?")))
-        return;
-    session_.send(PedalOperation::PedalSetting, text, true, 100);
+    // The lists' choice: the model follows them.
+    setup_.setTuning(model_.currentTuning, model_.semitoneVariation);
 }
 
-void FXsettings::setDefaultAssignableParameterValues()
+void FXsettings::showAllParametersEnabled(bool all)
 {
-    backups_.backUpBefore(QStringLiteral("the assignable defaults"));
-    const EditHistory::Values before = editMenu_->beginWholeChange();
-    {
-        const QScopedValueRollback<int> whole(wholeChange_, wholeChange_ + 1);
-        ParameterModel& m = model_;
-        m.inputLevel.value = 0x00800000;
-        m.harmonicPitch.value = harmonicPitchTable[12];
-        m.waveClip.value = 0;
-        m.dominantNotesCut.value = 0;
-        m.highNotesCut.value = 0;
-        m.dryHpf.value = 0;
-        m.limitRangeUp.value = 0;
-        m.noiseGateStatus.value = 0;
-        m.noiseGateThreshold.value = 0;
-        m.attack.value = ParameterCodes::kAttackFast;
-
-        Clock& clock = clock_;
-        const auto quietly = [&](const assignable_parameter& p) {
-            const QString text = Messages::writeParameter(p.address, p.value);
-            if (addressesUsable(text))
-                writeNow(p.address, text);
-        };
-        quietly(m.inputLevel);
-        clock.sleepMs(kDefaultsPauseMs);
-        quietly(m.harmonicPitch);
-        clock.sleepMs(kDefaultsPauseMs);
-        quietly(m.waveClip);
-        clock.sleepMs(kDefaultsPauseMs);
-        writeToDsp(m.dominantNotesCut.address, m.dominantNotesCut.value);
-        writeToDsp(m.highNotesCut.address, m.highNotesCut.value);
-        clock.sleepMs(kDefaultsPauseMs);
-        quietly(m.dryHpf);
-        clock.sleepMs(kDefaultsPauseMs);
-        sendParameterValue(m.limitRangeUp.value, ParameterId::LimitRangeUp);
-        clock.sleepMs(kDefaultsPauseMs);
-        sendParameterValue(0, ParameterId::NoiseGateThreshold);
-        clock.sleepMs(kDefaultsPauseMs);
-        sendParameterValue(m.attack.value, ParameterId::Attack);
-        clock.sleepMs(kDefaultsPauseMs);
-
-        showParameterValues(false);
-    }
-    editMenu_->recordWholeChange(QStringLiteral("Assignable Defaults"), before, EditHistory::assignable());
-}
-
-void FXsettings::menuSetAssignableParamsToDefaultClick()
-{
-    setDefaultAssignableParameterValues();
-    dialogs_.information(nullptr, QStringLiteral("Click Save Parameters button to save the current status on pedal"));
-}
-
-bool FXsettings::menuEnableAllParametersClick()
-{
-    model_.allParametersEnabled = !model_.allParametersEnabled;
-    const bool all = model_.allParametersEnabled;
     for (Dial* d : {ui->dialDry, ui->dialSubMix, ui->dialMinus1Oct, ui->dialMinus2Oct, ui->dialRange})
         d->setEnabled(all);
     for (Dial* d : {ui->dialLowPass, ui->dialHighPass, ui->dial1stHarmonic})
         d->setEnabled(true);
-    return all;
 }
 
 // ---------------------------------------------------------------- the Edit menu
@@ -770,7 +682,7 @@ void FXsettings::buildEditMenu()
 
 void FXsettings::recordEdit(ParameterId id, const EditHistory::Values& before, int mergeKey)
 {
-    if (quiet_ || wholeChange_ > 0 || session_.updatingFromPedal())
+    if (quiet_ || session_.updatingFromPedal())
         return;
     editMenu_->recordEdit(id, model_.name(id), before, mergeKey);
 }
@@ -793,19 +705,28 @@ void FXsettings::putValues(const EditHistory::Values& target, const EditHistory:
         showParameterValues(false);
     }
     // Paced, one message per parameter.
-    session_.writeParameters(target, send, [this](const QString& text) { return addressesUsable(text); });
+    session_.writeParameters(target, send, [this](const QString& text) { return setup_.addressesUsable(text); });
 }
 
-void FXsettings::loadPresetValues(const std::array<uint32_t, kParameterCount>& values)
+void FXsettings::beginValuesChange()
 {
-    const EditHistory::Values before = editMenu_->beginWholeChange();
-    model_.setValues(values);
+    wholeBefore_ = editMenu_->beginWholeChange();
+}
+
+void FXsettings::showValuesChange(const ControlStates::States& states, const QString& step,
+                                  const EditHistory::Touched& touched, bool reference)
+{
+    // A copy: the controls keep their states in the session as they change.
+    const ControlStates::States wanted = states;
     {
-        const QScopedValueRollback<int> whole(wholeChange_, wholeChange_ + 1);
-        showParameterValues(true);
+        const QScopedValueRollback<bool> quiet(quiet_, true);
+        for (ParameterId id : ControlStates::showOrder())
+            if (const std::optional<ControlStates::State> state = wanted[static_cast<size_t>(id)])
+                putState(id, *state);
     }
-    editMenu_->recordWholeChange(QStringLiteral("Load Preset"), before, EditHistory::all());
-    editMenu_->setReference(model_.values());
+    editMenu_->recordWholeChange(step, wholeBefore_, touched);
+    if (reference)
+        editMenu_->setReference(model_.values());
 }
 
 bool FXsettings::valuesToKeep(std::array<uint32_t, kParameterCount>& out) const

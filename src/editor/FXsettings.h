@@ -10,17 +10,17 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class formFXsettings;
 }
-class BackupHandler;
-class CatalogueHandler;
 class Clock;
 class Dial;
 class Dialogs;
 class Log;
 class PedalSession;
+class PedalSetupHandler;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -34,16 +34,16 @@ struct PedalStatus;
 class FXsettings : public QWidget, public EffectView, private EditMenu::Window {
     Q_OBJECT
 public:
-    // beside: the main window, whose right edge the window opens at; console:
-    // shown by Ctrl+Shift+P.
-    FXsettings(PedalSession& session, CatalogueHandler& catalogue, BackupHandler& backups, Log& log, Dialogs& dialogs,
-               Clock& clock, QWidget* beside, QWidget* console);
+    // beside: the main window, whose right edge the window opens at.
+    FXsettings(PedalSession& session, PedalSetupHandler& setup, Log& log, Dialogs& dialogs, Clock& clock,
+               QWidget* beside);
     ~FXsettings() override;
 
     Ui::formFXsettings* ui;
 
-    // Raised only while showParameterValues runs for a loaded preset: the
-    // knobs then write at once instead of through the pacing.
+    // Raised only while showParameterValues(true) runs (the values shown
+    // again when no preset file was chosen): the knobs then write at once
+    // instead of through the pacing.
     bool sendImmediately = false;
 
     void enableEffectControls(bool enabled);
@@ -64,9 +64,12 @@ public:
     bool comparing() const { return editMenu_->comparing(); }
     const EditHistory& history() const { return editMenu_->history(); }
 
-    // A loaded preset's values onto the controls, every change sent at once;
-    // one step of the history, and the reference of "Compare".
-    void loadPresetValues(const std::array<uint32_t, kParameterCount>& values) override;
+    // A preset or the defaults: the states the handler put the values in,
+    // shown without sending, as one step of the history.
+    void beginValuesChange() override;
+    void showValuesChange(const ControlStates::States& states, const QString& step,
+                          const EditHistory::Touched& touched, bool reference) override;
+    void showAllParametersEnabled(bool all) override;
     // The values the pedal plays with the user's edits (also while comparing),
     // in status-reply order: what a backup keeps. False until the pedal's
     // values have been read or a preset loaded.
@@ -95,16 +98,9 @@ public:
     // What the Bypass switch shows: the pedal's bypass as far as the editor knows.
     bool isBypassOn() const;
 
-    // Assignments, footswitch mode and defaults.
-    QString buildAssignMessage();
-    QString buildFootswitchMessage();
-    void setDefaultAssignableParameterValues();
-    void menuSetAssignableParamsToDefaultClick();
-    // The new state of "Enable All Parameters", for its check mark.
-    bool menuEnableAllParametersClick();
-    // The main window's "Assign" (the button, greyed while the pedal takes
-    // the assignments), "Set Footswitch Mode" and "Set Tuning".
-    void btnAssignClick(QWidget* button = nullptr);
+    // The main window's "Assign", "Set Footswitch Mode" and "Set Tuning",
+    // with what this window's lists and buttons show.
+    void btnAssignClick();
     void btnSetFootswitchModeClick();
     void btnSetTuningClick();
 
@@ -141,6 +137,10 @@ public:
     // The outline colour the frames and lines get when the window is shown.
     static constexpr unsigned kOutlineColor = 0xFFF8F8FF;
 
+Q_SIGNALS:
+    // Ctrl+Shift+P: the console.
+    void consoleRequested();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -160,18 +160,13 @@ private:
     void log(const QString& text) override;
     EditHistory::Values shownValues() const override;
     qint64 nowMs() override;
-    // False (and logged) when no address table could ever be read, or the
-    // pedal runs an effect the catalogue does not hold: a message would then
-    // go to an address that belongs to no parameter of the running effect.
-    bool addressesUsable(const QString& what);
     void dialChange(Dial* dial, ParameterId id);
-    // The session's paced writer: the knobs' messages one per address every
-    // 100 ms, or at once (a paced one for the same address would otherwise
-    // follow it with an older value).
-    void queueWrite(uint16_t address, const QString& text, int repeats = 1);
-    void writeNow(uint16_t address, const QString& text);
-    // writeNow with the log line the note cuts have always had.
-    void writeToDsp(uint16_t address, uint32_t value);
+    // The parameter controls: each one's state, put quietly or read, and
+    // kept in the session whenever it changes.
+    QWidget* parameterControl(ParameterId id) const;
+    std::optional<ControlStates::State> stateOf(ParameterId id) const;
+    void putState(ParameterId id, ControlStates::State state);
+    void keepStates();
     // After a user's change of one parameter's control.
     void recordEdit(ParameterId id, const EditHistory::Values& before, int mergeKey = EditHistory::kNoMerge);
     // Shows target on the controls without their handlers sending, then sends
@@ -182,19 +177,17 @@ private:
     QComboBox* assignList(Control control) const;
 
     PedalSession& session_;
-    CatalogueHandler& catalogue_;
-    BackupHandler& backups_;
+    PedalSetupHandler& setup_;
     Log& log_;
     Dialogs& dialogs_;
     Clock& clock_;
     QWidget* beside_;
-    QWidget* console_;
     // The twenty parameters and the shared editor state, held by the session.
     ParameterModel& model_;
     std::unique_ptr<EditMenu> editMenu_;
     // Raised while undo, redo or Compare put values on the controls: the
     // handlers then neither send nor record.
     bool quiet_ = false;
-    // Inside a preset load or the defaults: recorded as one step at the end.
-    int wholeChange_ = 0;
+    // What a change of many values replaces, for its step in the history.
+    EditHistory::Values wholeBefore_{};
 };

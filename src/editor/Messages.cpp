@@ -62,6 +62,13 @@ QString writeParameter(uint16_t address, uint32_t value)
     return QStringLiteral("01") + Hex::hex(address, 4) + Hex::hex(value, 8);
 }
 
+QString sendLogLine(const QString& parameterName, bool assignable, const QString& text)
+{
+    return QStringLiteral("Send ") + parameterName
+        + (assignable ? QStringLiteral(" string (assignable par): ") : QStringLiteral(" string (standard par): "))
+        + text;
+}
+
 QString bypass(bool on)
 {
     return on ? QStringLiteral("0D01") : QStringLiteral("0D00");

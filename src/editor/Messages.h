@@ -21,6 +21,9 @@ namespace Messages {
 
 // "01", the address as four digits and the value as eight: 7 bytes.
 QString writeParameter(uint16_t address, uint32_t value);
+// The log line of a parameter's value sent: "Send Dry string (standard par): "
+// or "(assignable par)", then the message.
+QString sendLogLine(const QString& parameterName, bool assignable, const QString& text);
 // "0D01" bypass on, "0D00" off.
 QString bypass(bool on);
 
@@ -33,6 +36,11 @@ constexpr uint16_t kRemotePreset = 0xFFFD;
 // The entries of a control's assignment list, in order; entry 0 is "Not Assigned".
 QStringList assignEntries(Control control);
 inline QString notAssignedText() { return QStringLiteral("Not Assigned"); }
+// Whether a list showing entryText assigns its control to something.
+inline bool assignsParameter(const QString& entryText)
+{
+    return !entryText.isEmpty() && entryText != notAssignedText();
+}
 // The five parameters a control's list offers (entries 1 to 5); none for the remote.
 std::array<ParameterId, 5> assignTargets(Control control);
 

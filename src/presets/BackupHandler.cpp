@@ -5,13 +5,25 @@
 #include "presets/BackupFiles.h"
 #include "seams/Dialogs.h"
 #include "seams/Log.h"
+#include "session/PedalSession.h"
 
 #include <QDateTime>
 #include <QDir>
 
-BackupHandler::BackupHandler(FunctionsUnit& functions, Log& log, Dialogs& dialogs)
-    : functions_(functions), log_(log), dialogs_(dialogs)
+BackupHandler::BackupHandler(PedalSession& session, FunctionsUnit& functions, Log& log, Dialogs& dialogs)
+    : session_(session), functions_(functions), log_(log), dialogs_(dialogs)
 {
+}
+
+bool BackupHandler::valuesToKeep(std::array<uint32_t, kParameterCount>& out) const
+{
+    if (effectView_)
+        return effectView_->valuesToKeep(out);
+    // Without the window nobody edits: the values are the pedal's once read.
+    if (!session_.lastStatus() || session_.updatingFromPedal())
+        return false;
+    out = session_.parameters().values();
+    return true;
 }
 
 QString BackupHandler::folder() const
@@ -23,7 +35,7 @@ QString BackupHandler::backUpBefore(const QString& action)
 {
     Log& log = log_;
     std::array<uint32_t, kParameterCount> held{};
-    if (!effectView_ || !effectView_->valuesToKeep(held)) {
+    if (!valuesToKeep(held)) {
         log.logLine(QStringLiteral("no backup before %1: the pedal's values have not been read yet").arg(action));
         return QString();
     }

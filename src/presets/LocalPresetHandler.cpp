@@ -2,6 +2,7 @@
 
 #include "app/FunctionsUnit.h"
 #include "editor/EffectView.h"
+#include "editor/PedalSetupHandler.h"
 #include "files/RegularFile.h"
 #include "presets/BackupHandler.h"
 #include "presets/PresetFile.h"
@@ -38,8 +39,10 @@ PresetFile::Values toValues(const std::array<uint32_t, kParameterCount>& values)
 static_assert(PresetFile::kValueCount == kParameterCount, "a preset holds every parameter of the model");
 
 LocalPresetHandler::LocalPresetHandler(PedalSession& session, Communication& comm, BackupHandler& backups,
-                                       FunctionsUnit& functions, Log& log, Dialogs& dialogs)
-    : session_(session), comm_(comm), backups_(backups), functions_(functions), log_(log), dialogs_(dialogs)
+                                       PedalSetupHandler& setup, FunctionsUnit& functions, Log& log,
+                                       Dialogs& dialogs)
+    : session_(session), comm_(comm), backups_(backups), setup_(setup), functions_(functions), log_(log),
+      dialogs_(dialogs)
 {
 }
 
@@ -76,10 +79,7 @@ std::optional<PresetFile::Values> LocalPresetHandler::takeCurrentValues()
 
     Log& log = log_;
     std::array<uint32_t, kParameterCount> known{};
-    // Without the window nobody edits: the values are the pedal's once read.
-    const bool read = effectView_ ? effectView_->valuesToKeep(known)
-                                  : session_.lastStatus() && !session_.updatingFromPedal();
-    if (!read) {
+    if (!backups_.valuesToKeep(known)) {
         log.logLine(QStringLiteral("no preset saved: the pedal's values have not been read yet"));
         dialogs_.information(nullptr, QStringLiteral("The pedal's values have not been read yet, so there is no "
                                                      "preset to save. Check that the pedal answers (Request), then "
@@ -157,14 +157,7 @@ Outcome LocalPresetHandler::loadPresetFile(const QString& path)
     logValues(log, parsed.lines);
     std::array<uint32_t, kParameterCount> values{};
     std::copy(parsed.values.begin(), parsed.values.end(), values.begin());
-    if (!effectView_) {
-        // The values reach the pedal as the effect window's controls send
-        // them, each in its own units; without the window nothing is sent.
-        log.logLine(QStringLiteral("preset not sent: there is no effect window to send its values"));
-        return Outcome::Refused;
-    }
     backups_.backUpBefore(QStringLiteral("the preset load"));
     // Every control whose state changes sends its value to the pedal at once.
-    effectView_->loadPresetValues(values);
-    return Outcome::Done;
+    return setup_.loadValues(values);
 }

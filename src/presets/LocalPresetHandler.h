@@ -14,14 +14,15 @@ class EffectView;
 class FunctionsUnit;
 class Log;
 class PedalSession;
+class PedalSetupHandler;
 
 // Local preset files: all twenty values saved to and loaded from a file in the
 // preset folder.
 class LocalPresetHandler {
 public:
-    LocalPresetHandler(PedalSession& session, Communication& comm, BackupHandler& backups, FunctionsUnit& functions,
-                       Log& log, Dialogs& dialogs);
-    // The effect window: the values it keeps, and where a loaded preset goes.
+    LocalPresetHandler(PedalSession& session, Communication& comm, BackupHandler& backups, PedalSetupHandler& setup,
+                       FunctionsUnit& functions, Log& log, Dialogs& dialogs);
+    // The effect window, which shows its values again when no file is chosen.
     void setEffectView(EffectView* view) { effectView_ = view; }
 
     Outcome menuSavePresetClick();
@@ -34,7 +35,9 @@ public:
     // pedal never had are not a preset.
     std::optional<PresetFile::Values> takeCurrentValues();
     Outcome writePresetFile(const QString& path, const PresetFile::Values& values);
-    // Loads the file into the editor and the pedal, as after the open dialog.
+    // Loads the file into the editor and the pedal, as after the open dialog,
+    // with or without a window: a backup of what the pedal plays first, then
+    // each value whose control would change sent at once (PedalSetupHandler::loadValues).
     Outcome loadPresetFile(const QString& path);
 
     // Documents/TERVO/Quarnel MK3/Preset.
@@ -53,6 +56,7 @@ private:
     PedalSession& session_;
     Communication& comm_;
     BackupHandler& backups_;
+    PedalSetupHandler& setup_;
     FunctionsUnit& functions_;
     Log& log_;
     Dialogs& dialogs_;

@@ -252,9 +252,7 @@ void PedalSession::writeParameters(const std::array<uint32_t, kParameterCount>& 
         const auto id = static_cast<ParameterId>(k);
         const uint16_t address = parameters_.address(id);
         const QString text = Messages::writeParameter(address, values[static_cast<size_t>(k)]);
-        const QString kind = parameters_.isAssignable(id) ? QStringLiteral(" string (assignable par): ")
-                                                          : QStringLiteral(" string (standard par): ");
-        log_.logLine(QStringLiteral("Send ") + parameters_.name(id) + kind + text);
+        log_.logLine(Messages::sendLogLine(parameters_.name(id), parameters_.isAssignable(id), text));
         if (usable && !usable(text))
             continue;
         paced_->queue(address, text, id == ParameterId::Attack ? 3 : 1);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/ControlStates.h"
 #include "editor/ParameterModel.h"
 #include "firmware/BootloaderClient.h"
 #include "link/FtdiDriver.h"
@@ -124,6 +125,11 @@ public:
     // ---- parameters
     ParameterModel& parameters() { return parameters_; }
     const ParameterModel& parameters() const { return parameters_; }
+    // What the effect window's controls show for the parameters (kept here
+    // too when there is no window, as they would show the pedal's values):
+    // putting values on them sends only what changes their state.
+    ControlStates::States& controlStates() { return controlStates_; }
+    const ControlStates::States& controlStates() const { return controlStates_; }
     // The write-parameter message for a value, paced or at once.
     PacedWriter& pacedWriter() { return *paced_; }
     // Values written as the effect window's controls write them: each one
@@ -232,6 +238,7 @@ private:
     std::unique_ptr<Transport> transport_;
     std::unique_ptr<BootloaderClient> bootloader_;
     ParameterModel parameters_;
+    ControlStates::States controlStates_{};
     std::unique_ptr<PacedWriter> paced_;
     std::optional<PedalStatus> lastStatus_;
 

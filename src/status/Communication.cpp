@@ -381,6 +381,11 @@ PedalSession::Verdict Communication::judge(const PedalStatus& status)
 
 void Communication::showStatus(const PedalStatus& status)
 {
+    // The tuning as the pedal has it (the window's lists may then keep
+    // showing another, which it follows): a note cut needs one.
+    ParameterModel& model = session_.parameters();
+    model.currentTuning = status.tuning;
+    model.semitoneVariation = status.semitoneVariation;
     // In the order of the fields: the log lines follow the reply.
     if (effectView_) {
         effectView_->getFootswitchMode(status);
@@ -393,8 +398,10 @@ void Communication::showStatus(const PedalStatus& status)
     deviceSettings_.decodeMidiChannel(status);
     // The pedal's values are the session's from now on, with or without a
     // window to show them.
-    ParameterModel& model = session_.parameters();
     model.setValues(status.values);
+    // What the controls show for them, window or not: a preset loaded
+    // next sends what changes.
+    ControlStates::show(session_.controlStates(), status.values);
     for (int k = 0; k < kParameterCount; ++k) {
         const auto id = static_cast<ParameterId>(k);
         log_.logLine(Messages::valueLogLabel(id, model.name(id)) + Hex::hex(model.value(id), 8));

@@ -8,6 +8,7 @@
 #include "app/FunctionsUnit.h"
 #include "console/ConsoleToolsHandler.h"
 #include "console/MaintenanceHandler.h"
+#include "editor/PedalSetupHandler.h"
 #include "effects/CatalogueHandler.h"
 #include "effects/EffectUploadHandler.h"
 #include "firmware/FirmwareHandler.h"
@@ -41,10 +42,11 @@ struct HandlerRig {
     DeviceSettingsHandler deviceSettings{session, log};
     InstrumentRangeHandler instrumentRange{session, functions, log, dialogs};
     Communication comm{session, catalogue, deviceSettings, instrumentRange, log, dialogs};
-    BackupHandler backups{functions, log, dialogs};
+    BackupHandler backups{session, functions, log, dialogs};
+    PedalSetupHandler pedalSetup{session, catalogue, backups, log, dialogs, clock};
     EffectUploadHandler effectUpload{session, catalogue, comm, log, dialogs, clock};
     SaveParametersHandler saveParameters{session, comm, log, dialogs};
-    LocalPresetHandler presets{session, comm, backups, functions, log, dialogs};
+    LocalPresetHandler presets{session, comm, backups, pedalSetup, functions, log, dialogs};
     Tunings tunings{session, log, dialogs, clock};
     MaintenanceHandler maintenance{session, backups, log, dialogs, clock};
     ConsoleToolsHandler consoleTools{session, maintenance, log, dialogs};
