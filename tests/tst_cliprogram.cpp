@@ -11,6 +11,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/types.h>
+
 namespace {
 struct Ran {
     int status = -1;
@@ -47,6 +50,7 @@ private Q_SLOTS:
     void exitStatuses_data();
     void exitStatuses();
     void onePortOnly();
+    void ctrlCWhileWaitingEndsAtOnce();
 
 private:
     QTemporaryDir home_;
@@ -123,6 +127,30 @@ void TestCliProgram::onePortOnly()
     const Ran ran = runCli({QStringLiteral("--port"), pedal.hostEnd(), QStringLiteral("status")}, home_.path());
     QCOMPARE(ran.status, 0);
     QVERIFY2(ran.out.contains("Device Firmware:         17"), ran.out.constData());
+}
+
+void TestCliProgram::ctrlCWhileWaitingEndsAtOnce()
+{
+    const QString socat = QStandardPaths::findExecutable(QStringLiteral("socat"));
+    if (socat.isEmpty())
+        QSKIP("socat is not installed: no pseudo-terminal to serve the pedal on");
+    ServedPedal pedal(socat, QStringLiteral(QUARNEL_VIRTUAL_PEDAL_PROGRAM));
+    // An answer that comes long after Ctrl+C.
+    QVERIFY2(pedal.start({QStringLiteral("--delay"), QStringLiteral("20000")}), pedal.serverSaid().constData());
+
+    QProcess cli;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home_.path());
+    cli.setProcessEnvironment(env);
+    cli.start(QStringLiteral(QUARNEL_CLI_PROGRAM), {QStringLiteral("--port"), pedal.hostEnd(), QStringLiteral("status")});
+    QVERIFY(cli.waitForStarted(10000));
+    QVERIFY(!cli.waitForFinished(1500)); // waiting for the pedal's answer
+    ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
+    QVERIFY(cli.waitForFinished(10000));
+    // Its own ending, not the signal's: the exit status and the line.
+    QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(cli.exitCode(), 5);
+    QCOMPARE(cli.readAllStandardError(), QByteArray("quarnel-cli: interrupted (Ctrl+C)\n"));
 }
 
 QTEST_MAIN(TestCliProgram)
