@@ -304,7 +304,7 @@ public:
         p.setShiftHeld(false);
         p.faults() = PedalFaults{};
         const bool sound = p.mode() == VirtualPedal::Mode::Firmware && editor_->session->isLinked()
-                           && !editor_->formFirmwareUpgrade->isVisible() && !editor_->comm->firmware_upgrade_mode;
+                           && !editor_->formFirmwareUpgrade->isVisible() && !editor_->firmware->upgradeModeOn();
         if (!sound) {
             ++tally.unexpectedFailures;
             editor_->formFirmwareUpgrade->hide();

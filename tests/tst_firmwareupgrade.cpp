@@ -12,7 +12,7 @@
 #include "app/FormMain.h"
 #include "firmware/BootloaderClient.h"
 #include "firmware/FirmwareUpgrade.h"
-#include "firmware/FirmwareUpgradeUnit.h"
+#include "firmware/FirmwareHandler.h"
 #include "data/DataItems.h"
 #include "editor/FXsettings.h"
 #include "session/PedalSession.h"
@@ -64,7 +64,7 @@ bool sentGo(const QList<QByteArray>& writes)
 struct Upgrade : EditorFixture {
     QAction* upgradeMode() { return main().item(QStringLiteral("menuFirmwareUpgradeMode")); }
     FirmwareUpgrade& window() { return *editor().formFirmwareUpgrade; }
-    FirmwareUpgradeUnit& unit() { return *editor().firmware; }
+    FirmwareHandler& unit() { return *editor().firmware; }
 
     // A pedal with firmware 16, linked; then "Upgrade Mode" with SHIFT held.
     void enterByCommand()
@@ -164,7 +164,7 @@ void TestFirmwareUpgrade::bothWaysInReachTheUpgradeWindow()
     QCOMPARE(f.pedal().line().parity, uint8_t(2));
     // Every acknowledge waits out the bridge's latency timer: the link shortens it.
     QCOMPARE(f.pedal().latencyTimerMs(), 1);
-    QVERIFY(f.comm().firmware_upgrade_mode);
+    QVERIFY(f.unit().upgradeModeOn());
     QVERIFY(f.main().isEnabledByName(QStringLiteral("menuStartFirmwareUpgrade")));
     QVERIFY(!f.main().btnRequest()->isEnabled());
     QVERIFY(!f.session().readTimer().isActive());
@@ -175,8 +175,8 @@ void TestFirmwareUpgrade::bothWaysInReachTheUpgradeWindow()
     QCOMPARE(f.dialogs.informationTexts().last(), success);
     QVERIFY(f.log().contains(legacy ? QStringLiteral("received Byte: 79")
                                     : QStringLiteral("received Byte from bootloader: 79")));
+    QCOMPARE(f.unit().state(), FirmwareHandler::State::BootloaderIdle);
     if (legacy) {
-        QVERIFY(f.comm().legacyEntry);
         QVERIFY(!f.writes().contains(kStatusRequest)); // no status request with the legacy entry
     } else {
         QCOMPARE(f.dialogs.questions(), QStringList{"Keep SHIFT button on the pedal pressed and click YES."});
@@ -220,7 +220,7 @@ void TestFirmwareUpgrade::upgradeWritesTheImageAndRestarts()
     QCOMPARE(f.main().lblFirmwareVersion()->text(), QStringLiteral("Device Firmware: 17"));
     QVERIFY(!f.window().isVisible());
     QVERIFY(!f.upgradeMode()->isChecked());
-    QVERIFY(!f.comm().firmware_upgrade_mode);
+    QVERIFY(!f.unit().upgradeModeOn());
     QVERIFY(!f.main().isEnabledByName(QStringLiteral("menuStartFirmwareUpgrade")));
     QVERIFY(f.session().readTimer().isActive());
     QCOMPARE(f.window().ProgressBar1()->value(), 0);
@@ -243,7 +243,7 @@ void TestFirmwareUpgrade::closingWithoutUpgradeRestartsThePedal()
     QCOMPARE(f.pedal().mode(), VirtualPedal::Mode::Firmware);
     QCOMPARE(f.pedal().line().parity, uint8_t(0));
     QCOMPARE(f.main().lblFirmwareVersion()->text(), QStringLiteral("Device Firmware: 16"));
-    QVERIFY(!f.comm().firmware_upgrade_mode);
+    QVERIFY(!f.unit().upgradeModeOn());
 }
 
 void TestFirmwareUpgrade::failureEndsTheUpgradeWithoutGo_data()
@@ -382,7 +382,7 @@ void TestFirmwareUpgrade::upgradeFromAFileStampsItsVersion()
 
     QVERIFY(f.log().contains(QStringLiteral("Opening: ") + path));
     QVERIFY(f.log().contains(QStringLiteral("num of bytes read: 1000")));
-    QCOMPARE(f.window().OpenDialog1.initialFolder, f.documents.path());
+    QCOMPARE(f.unit().openDialog.initialFolder, f.documents.path());
     if (answer < 0) {
         QVERIFY(f.dialogs.numberQuestions().isEmpty());
     } else {
@@ -474,7 +474,7 @@ void TestFirmwareUpgrade::oneUpgradeAtATime()
     QVERIFY2(!progress.filter(checking).isEmpty(), qPrintable(progress.join(QLatin1Char('|'))));
     QVERIFY(wasVisible);
     QVERIFY(!mainClosed);
-    QCOMPARE(f.dialogs.informationTexts().count(QString::fromLatin1(FirmwareUpgradeUnit::kWaitText)), 4);
+    QCOMPARE(f.dialogs.informationTexts().count(QString::fromLatin1(FirmwareHandler::kWaitText)), 4);
     QCOMPARE(f.writesSince(mark).count(QByteArray::fromHex("43BC")), 1);
     QCOMPARE(f.dialogs.informationTexts().last(), QStringLiteral("Firmware Upgrade Complete, device will now restart"));
     QCOMPARE(f.pedal().mode(), VirtualPedal::Mode::Firmware);
@@ -583,7 +583,7 @@ void TestFirmwareUpgrade::failedOrCancelledEntryLeavesThePedalAsItWas()
     QVERIFY(!f.window().isVisible());
     // Back to the pedal's firmware: 8N1, unticked, polled, and bypassed as before.
     QVERIFY(!f.upgradeMode()->isChecked());
-    QVERIFY(!f.comm().firmware_upgrade_mode);
+    QVERIFY(!f.unit().upgradeModeOn());
     QCOMPARE(f.pedal().line().parity, uint8_t(0));
     QVERIFY(f.session().readTimer().isActive());
     QCOMPARE(f.pedal().model().bypass, uint8_t(bypassOn ? 1 : 0));
@@ -630,7 +630,7 @@ void TestFirmwareUpgrade::uncheckingRestoresTheLineOnlyAfterAFailedGreeting()
 
     f.upgradeMode()->trigger();
     QVERIFY(!f.upgradeMode()->isChecked());
-    QVERIFY(!f.comm().firmware_upgrade_mode);
+    QVERIFY(!f.unit().upgradeModeOn());
     QCOMPARE(f.pedal().line().parity, uint8_t(bootloaderAnswers ? 2 : 0));
     if (bootloaderAnswers) {
         // The bootloader still hears its own line: the upgrade goes through.

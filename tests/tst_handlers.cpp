@@ -162,8 +162,7 @@ void TestHandlers::settingsAreRefusedInTheBootloader()
     rig.pedal.setShiftHeld(true);
     rig.pedal.powerCycle();
     rig.start();
-    rig.comm.legacyEntry = true;
-    rig.comm.firmware_upgrade_mode = true;
+    QCOMPARE(rig.firmware.setUpgradeMode(true), Outcome::Done); // unlinked: the link greets the bootloader
     QCOMPARE(rig.comm.scanAndLink(), Outcome::Done);
     QCOMPARE(rig.session.mode(), SessionMode::BootloaderIdle);
 

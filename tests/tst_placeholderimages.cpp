@@ -18,7 +18,7 @@
 #include "effects/EffectUploadHandler.h"
 #include "firmware/FirmwareImage.h"
 #include "firmware/FirmwareUpgrade.h"
-#include "firmware/FirmwareUpgradeUnit.h"
+#include "firmware/FirmwareHandler.h"
 #include "link/D2XXUnit.h"
 #include "link/D2xxLibraryDriver.h"
 #include "link/SerialPortDriver.h"

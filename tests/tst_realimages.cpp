@@ -12,7 +12,7 @@
 #include "effects/CatalogueHandler.h"
 #include "effects/EffectUploadHandler.h"
 #include "firmware/FirmwareUpgrade.h"
-#include "firmware/FirmwareUpgradeUnit.h"
+#include "firmware/FirmwareHandler.h"
 #include "session/PedalSession.h"
 #include "status/Communication.h"
 #include "virtualpedal/VirtualPedal.h"

@@ -9,6 +9,7 @@
 #include "console/ConsoleToolsHandler.h"
 #include "console/PrintConsole.h"
 #include "editor/FXsettings.h"
+#include "firmware/FirmwareHandler.h"
 #include "session/PedalSession.h"
 #include "status/Communication.h"
 #include "status/DeviceSettingsHandler.h"
@@ -173,7 +174,7 @@ void TestWireTrace::bootloaderLinkSwitchesToEvenParity()
     fx.start();
     fx.pedal().setShiftHeld(true);
     fx.pedal().powerCycle();
-    fx.comm().firmware_upgrade_mode = true;
+    fx.editor().firmware->setPowerUpEntry(true); // as the hidden check box: the status request still follows
     fx.dialogs.answerYes();
     fx.comm().scanAndLink();
     // The greeting in the bootloader's settings. The status request that

@@ -11,8 +11,8 @@
 #include "editor/FXsettings.h"
 #include "effects/CatalogueHandler.h"
 #include "effects/EffectUploadHandler.h"
+#include "firmware/FirmwareHandler.h"
 #include "firmware/FirmwareUpgrade.h"
-#include "firmware/FirmwareUpgradeUnit.h"
 #include "link/FtdiDriver.h"
 #include "presets/BackupHandler.h"
 #include "presets/LocalPresetHandler.h"
@@ -73,7 +73,7 @@ Editor::Editor(Services s, std::unique_ptr<FtdiDriver> driver, Windows windows)
     tunings = std::make_unique<Tunings>(*session, log, dialogs, clock);
     maintenance = std::make_unique<MaintenanceHandler>(*session, *backups, log, dialogs, clock);
     consoleTools = std::make_unique<ConsoleToolsHandler>(*session, *maintenance, log, dialogs);
-    firmware = std::make_unique<FirmwareUpgradeUnit>(*session, *comm, *backups, log, dialogs, clock);
+    firmware = std::make_unique<FirmwareHandler>(*session, *comm, *backups, log, dialogs, clock);
     updateCheck = std::make_unique<UpdateCheckHandler>(*functions, log, dialogs, services.shell);
     // At start-up the captions are fitted once every window is built, after
     // the main window's first paint; a look chosen later refits them at once.
@@ -91,10 +91,7 @@ Editor::Editor(Services s, std::unique_ptr<FtdiDriver> driver, Windows windows)
     instrumentRange->setView(formMain);
     updateCheck->setView(formMain);
     effectUpload->setStatusLine(formMain);
-    firmware->setMainView(formMain);
-    // A link that greeted the bootloader (the power-up entry) opens the upgrade window.
-    QObject::connect(comm.get(), &Communication::bootloaderGreeted, formMain,
-                     [this] { firmware->StartFirmwareUpgrade(); });
+    firmware->setView(formMain);
     formMain->FormCreate();
     pauseFeedback_ = std::make_unique<PauseFeedback>(formMain);
     clock.setPauseObserver(pauseFeedback_.get());
@@ -119,7 +116,7 @@ void Editor::createOtherWindows()
     catalogue->setEffectView(formFXsettings);
     backups->setEffectView(formFXsettings);
     localPresets->setEffectView(formFXsettings);
-    firmware->setWindows(formFirmwareUpgrade, formFXsettings);
+    firmware->setUpgradeView(formFirmwareUpgrade);
     formNoteTrackingFilter = new NoteTrackingFilter(*session, log);
     formNewVersionMsg = new NewVersionMsg(*updateCheck);
     formUpdateUpdater = new UpdateUpdaterUnit(log, dialogs(), shell());
@@ -167,8 +164,8 @@ Editor::~Editor()
     effectUpload->setStatusLine(nullptr);
     backups->setEffectView(nullptr);
     localPresets->setEffectView(nullptr);
-    firmware->setMainView(nullptr);
-    firmware->setWindows(nullptr, nullptr);
+    firmware->setView(nullptr);
+    firmware->setUpgradeView(nullptr);
     delete formPresetLibrary;
     formPresetLibrary = nullptr;
     delete formUpdateUpdater;

@@ -23,7 +23,7 @@ class BackupHandler;
 class Tunings;
 class MaintenanceHandler;
 class ConsoleToolsHandler;
-class FirmwareUpgradeUnit;
+class FirmwareHandler;
 class UpdateCheckHandler;
 
 class FormMain;
@@ -102,7 +102,7 @@ public:
     std::unique_ptr<Tunings> tunings;
     std::unique_ptr<MaintenanceHandler> maintenance;
     std::unique_ptr<ConsoleToolsHandler> consoleTools;
-    std::unique_ptr<FirmwareUpgradeUnit> firmware;
+    std::unique_ptr<FirmwareHandler> firmware;
     std::unique_ptr<UpdateCheckHandler> updateCheck;
     std::unique_ptr<Looks> looks;
 

@@ -9,8 +9,8 @@
 #include "editor/FXsettings.h"
 #include "effects/CatalogueHandler.h"
 #include "effects/EffectUploadHandler.h"
+#include "firmware/FirmwareHandler.h"
 #include "firmware/FirmwareUpgrade.h"
-#include "firmware/FirmwareUpgradeUnit.h"
 #include "presets/LocalPresetHandler.h"
 #include "presets/PresetLibrary.h"
 #include "presets/SaveParametersHandler.h"
@@ -297,11 +297,6 @@ void FormMain::closeForUpdater()
     close();
 }
 
-bool FormMain::isUpgradeModeChecked() const
-{
-    return ui->menuFirmwareUpgradeMode->isChecked();
-}
-
 void FormMain::setUpgradeModeChecked(bool checked)
 {
     ui->menuFirmwareUpgradeMode->setChecked(checked);
@@ -427,7 +422,7 @@ void FormMain::FormCreate()
     const QString device = ui->lblDeviceName->text();                // 6
     if (device.isEmpty() || device == QLatin1String("No device found"))
         setEnabledByName({QStringLiteral("menuConnect")}, false);
-    comm.firmware_upgrade_mode = false;                              // 7
+    // 7, "Upgrade Mode" off: the firmware procedure starts in its normal state.
     // 8, the commands off while nothing is linked: showMode's table.
     editor_.catalogue->fill();                                       // 9
     editor_.updateCheck->prepare();                                  // 10
@@ -660,5 +655,5 @@ void FormMain::btnSetFootswitchModeClick() { editor_.formFXsettings->btnSetFoots
 void FormMain::btnSetTuningClick() { editor_.formFXsettings->btnSetTuningClick(); }
 void FormMain::chkFirmwareUpgradeModeClick()
 {
-    editor_.comm->firmware_upgrade_mode = ui->chkFirmwareUpgradeMode->isChecked();
+    editor_.firmware->setPowerUpEntry(ui->chkFirmwareUpgradeMode->isChecked());
 }

@@ -96,7 +96,6 @@ public:
     UpdaterCheck::Outcome checkUpdater(const UpdateServer& server, const UpdateSetup& setup) override;
     void closeForUpdater() override;
     // FirmwareView
-    bool isUpgradeModeChecked() const override;
     void setUpgradeModeChecked(bool checked) override;
     void showUpgradeWindow() override;
 

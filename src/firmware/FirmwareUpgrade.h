@@ -1,28 +1,28 @@
 #pragma once
 
-#include "seams/FileDialogSettings.h"
+#include "firmware/FirmwareHandler.h"
+#include "firmware/FirmwareView.h"
 
 #include <QWidget>
 
 namespace Ui {
 class formFirmwareUpgrade;
 }
-class FirmwareUpgradeUnit;
 class QComboBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
 
 // The firmware upgrade window: the list of images, the button, the progress
-// bar. Its handlers forward to FirmwareUpgradeUnit, which does the work.
-class FirmwareUpgrade : public QWidget {
+// bar. Its controls forward to FirmwareHandler, which does the work and
+// shows how far it is through UpgradeView.
+class FirmwareUpgrade : public QWidget, public UpgradeView {
     Q_OBJECT
 public:
-    explicit FirmwareUpgrade(FirmwareUpgradeUnit& unit);
+    explicit FirmwareUpgrade(FirmwareHandler& handler);
     ~FirmwareUpgrade() override;
 
     Ui::formFirmwareUpgrade* ui;
-    FileDialogSettings OpenDialog1;
 
     QComboBox* cmbFirmwareChoose() const;
     QPushButton* btnUpgradeFirmware() const;
@@ -32,10 +32,19 @@ public:
     void cmbFirmwareChooseChange();
     void btnUpgradeFirmwareClick();
 
+    // UpgradeView
+    void showProgressMaximum(int maximum) override;
+    void showProgress(int value) override;
+    void showProgressText(const QString& text) override;
+    void hideUpgradeWindow() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    FirmwareUpgradeUnit& unit_;
+    // What can be clicked follows the procedure's state, from one table.
+    void showState(FirmwareHandler::State state);
+
+    FirmwareHandler& handler_;
 };

@@ -29,9 +29,20 @@ FirmwareWriter::Outcome FirmwareWriter::write(const QList<FirmwareImage::Chunk>&
     if (!client_.eraseAll())
         return failed(-1, FirmwareImage::kFlashBase);
 
+    const auto stopHere = [&](int block, uint32_t address) {
+        if (!stop_ || !stop_())
+            return false;
+        outcome.stopped = true;
+        client_.clearFailure();
+        failed(block, address);
+        return true;
+    };
+
     log_.appendDirect(QStringLiteral("Start Write Command"));
     log_.appendDirect(QString());
     for (int i = 0; i < count; ++i) {
+        if (stopHere(i, chunks.at(i).address))
+            return outcome;
         if (progress)
             progress(Phase::Writing, i, count);
         const FirmwareImage::Chunk& chunk = chunks.at(i);
@@ -46,6 +57,8 @@ FirmwareWriter::Outcome FirmwareWriter::write(const QList<FirmwareImage::Chunk>&
     log_.logLine(QStringLiteral("Start Read Back"));
     outcome.checking = true;
     for (int i = 0; i < count; ++i) {
+        if (stopHere(i, chunks.at(i).address))
+            return outcome;
         if (progress)
             progress(Phase::Checking, i, count);
         const FirmwareImage::Chunk& chunk = chunks.at(i);
@@ -54,6 +67,8 @@ FirmwareWriter::Outcome FirmwareWriter::write(const QList<FirmwareImage::Chunk>&
     }
     outcome.checking = false;
 
+    if (stopHere(-1, FirmwareImage::kStampAddress))
+        return outcome;
     if (progress)
         progress(Phase::Stamp, count, count);
     if (!client_.sendWriteCommand(FirmwareImage::kStampAddress) || !client_.sendStamp(version))
@@ -127,6 +142,12 @@ QString FirmwareWriter::failureMessage(const Outcome& outcome, int blockCount)
                     .arg(outcome.checking ? QStringLiteral("while checking") : QStringLiteral("at"), address);
     else
         where = QStringLiteral("while erasing the flash");
+
+    if (outcome.stopped)
+        return QStringLiteral("The firmware upgrade stopped %1: it was asked to stop before that step.\r\n\r\n"
+                              "The pedal stays in its bootloader. Click \"Upgrade Firmware\" to run the upgrade "
+                              "again.")
+            .arg(where);
 
     QString why;
     if (outcome.differs) {

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <utility>
 
 class Clock;
 class Log;
@@ -27,6 +28,7 @@ public:
         bool erased = false;   // the erase was sent: the old firmware may be gone
         bool checking = false; // it failed while reading back what was written
         bool differs = false;  // ... because the flash holds other bytes than were written
+        bool stopped = false;  // ... because it was asked to stop before that step
         QString message;       // for the user, when it failed
     };
 
@@ -36,6 +38,10 @@ public:
     using Progress = std::function<void(Phase phase, int block, int count)>;
 
     FirmwareWriter(BootloaderClient& client, Clock& clock, Log& log);
+
+    // Asked before each block and before the stamp: true ends the write there,
+    // as a failure of that step (nothing more is written, no stamp).
+    void setStopCheck(std::function<bool()> stop) { stop_ = std::move(stop); }
 
     Outcome write(const QList<FirmwareImage::Chunk>& chunks, int version, const Progress& progress);
 
@@ -58,4 +64,5 @@ private:
     BootloaderClient& client_;
     Clock& clock_;
     Log& log_;
+    std::function<bool()> stop_;
 };

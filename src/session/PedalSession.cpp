@@ -133,6 +133,7 @@ bool PedalSession::open(const QString& serialNumber)
     log_.logLine(QStringLiteral("FT_HANDLE: 0x") + Hex::hex(handle, 8));
     log_.appendDirect(QStringLiteral("baud rate = ") + QString::number(d2xx_->baudRate));
     updatingFromPedal_ = false;
+    bypassOn_ = false;
     setMode(Mode::Linked);
     return true;
 }
@@ -208,7 +209,10 @@ uint32_t PedalSession::writeBytes(Operation operation, const QByteArray& bytes)
 
 bool PedalSession::sendBypass(bool on)
 {
-    return send(Operation::Bypass, Messages::bypass(on));
+    if (!send(Operation::Bypass, Messages::bypass(on)))
+        return false;
+    bypassOn_ = on;
+    return true;
 }
 
 int PedalSession::dropStaleBytes(const QString& before)
@@ -310,6 +314,8 @@ PedalSession::StatusOutcome PedalSession::requestStatus(const std::function<Verd
     }
 
     lastStatus_ = status;
+    if (status->bypass)
+        bypassOn_ = *status->bypass;
     outcome.kind = StatusOutcome::Kind::Read;
     Q_EMIT statusRead(*status);
     outcome.verdict = judge ? judge(*status) : Verdict::Accepted;

@@ -106,6 +106,9 @@ public:
     uint32_t writeBytes(Operation operation, const QByteArray& bytes);
     // 0D 01 / 0D 00.
     bool sendBypass(bool on);
+    // Whether the pedal is bypassed, as far as the editor knows: what the last
+    // status reply said, or the last bypass message written since.
+    bool bypassOn() const { return bypassOn_; }
     // Empties the receive queue before a message whose answer is to be read
     // (the memory dump must begin with its own first byte); the count dropped.
     int dropStaleBytes(const QString& before);
@@ -236,6 +239,7 @@ private:
     Mode requestFrom_ = Mode::Unlinked;
     QString serialNumber_;
     bool updatingFromPedal_ = false;
+    bool bypassOn_ = false;
     bool losing_ = false;
 
     QTimer Timer_USB_Read;

@@ -202,7 +202,9 @@ Outcome Communication::scanAndLink()
 
 Outcome Communication::Link()
 {
-    const bool opened = linkBySerialNumber();
+    bool asksStatus = true;
+    const bool greet = greeting_ && greeting_->greetsAtLink(&asksStatus);
+    const bool opened = linkBySerialNumber(greet);
     openFailed_ = !opened;
     if (opened) {
         setLinkState(LinkState::Silent);
@@ -221,9 +223,11 @@ Outcome Communication::Link()
             && (linkView_->statusText() == deviceBackText()
                 || linkView_->statusText() == QLatin1String("Status: connection lost")))
             showStatusText(QStringLiteral("Status: "));
-        log_.logLine(QStringLiteral("firmware upgrade mode: ") + trueFalse(firmware_upgrade_mode));
+        log_.logLine(QStringLiteral("firmware upgrade mode: ") + trueFalse(greet));
     }
-    if (legacyEntry)
+    // A pedal whose firmware is too old for the way in by message runs its
+    // bootloader here, and would read a status request as a command.
+    if (greet && !asksStatus)
         return opened ? Outcome::Done : Outcome::NoPedal;
     if (!opened) {
         // Nothing is open to ask: the reason the open failed is the answer.
@@ -240,25 +244,14 @@ Outcome Communication::linkDevice(const QString& serialNumber)
     return Link();
 }
 
-bool Communication::linkBySerialNumber()
+bool Communication::linkBySerialNumber(bool greet)
 {
     const bool opened = session_.open(deviceSerialNumber_);
     openFailure_ = opened ? FtdiDriver::OpenFailure{} : session_.lastOpenFailure();
     if (opened)
         showDeviceName(deviceName_ + QStringLiteral(" linked"));
-    if (firmware_upgrade_mode) {
-        // Bootloader settings, 0x7F and its reply, with a time limit, and
-        // taking a bootloader that was synchronised before as listening.
-        const BootloaderClient::Handshake handshake =
-            opened ? session_.enterBootloader() : BootloaderClient::Handshake{};
-        log_.appendDirect(QStringLiteral("received Byte: ") + handshake.reply);
-        if (handshake.ok) {
-            dialogs_.information(nullptr, QStringLiteral("Connection to bootloader succeeded, ready for firmware upgrade"));
-            Q_EMIT bootloaderGreeted();
-        } else {
-            dialogs_.information(nullptr, QStringLiteral("Connection to bootloader failed"));
-        }
-    }
+    if (greet)
+        greeting_->greetAtLink(opened);
     return opened;
 }
 

@@ -19,6 +19,19 @@ class InstrumentRangeHandler;
 class LinkView;
 class Log;
 
+// A part a link can have besides opening the device: the firmware procedure,
+// while it waits for a pedal powered up in its bootloader, greets the
+// bootloader right after the device is opened.
+class LinkGreeting {
+public:
+    virtual ~LinkGreeting() = default;
+    // Whether the next link greets the bootloader; asksStatus (when given):
+    // whether the status request still follows it.
+    virtual bool greetsAtLink(bool* asksStatus) const = 0;
+    // The device was opened (or could not be): the greeting and what follows it.
+    virtual void greetAtLink(bool opened) = 0;
+};
+
 // Discovery and linking, and the status request: the handlers that put the
 // pedal's state and the link's state into the windows. The bytes themselves go
 // through the session.
@@ -33,11 +46,7 @@ public:
     void setLinkView(LinkView* view) { linkView_ = view; }
     void setEffectView(EffectView* view) { effectView_ = view; }
 
-    // Until the firmware procedure owns the way into the bootloader: "Upgrade
-    // Mode" checked makes a link greet the bootloader (the power-up entry),
-    // and for pedals below firmware 9 no status request follows the link.
-    bool firmware_upgrade_mode = false;
-    bool legacyEntry = false;
+    void setLinkGreeting(LinkGreeting* greeting) { greeting_ = greeting; }
 
     // The device the next link opens, as the last scan found it.
     const QString& deviceSerialNumber() const { return deviceSerialNumber_; }
@@ -68,12 +77,8 @@ public:
     // What the last status reply that was read whole said; none before one.
     const std::optional<PedalStatus>& lastStatus() const { return session_.lastStatus(); }
 
-Q_SIGNALS:
-    // A link greeted the bootloader, which answered (the power-up entry).
-    void bootloaderGreeted();
-
 private:
-    bool linkBySerialNumber();
+    bool linkBySerialNumber(bool greet);
     // The session found the device gone: the window goes to the unlinked
     // state, says so once (unless the operation that found it said it), and
     // is told when a device comes back.
@@ -99,6 +104,7 @@ private:
     Dialogs& dialogs_;
     LinkView* linkView_ = nullptr;
     EffectView* effectView_ = nullptr;
+    LinkGreeting* greeting_ = nullptr;
 
     QString deviceSerialNumber_;
     // What the device-name label shows: the form starts with this text.

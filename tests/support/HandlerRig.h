@@ -10,6 +10,7 @@
 #include "console/MaintenanceHandler.h"
 #include "effects/CatalogueHandler.h"
 #include "effects/EffectUploadHandler.h"
+#include "firmware/FirmwareHandler.h"
 #include "presets/BackupHandler.h"
 #include "presets/LocalPresetHandler.h"
 #include "presets/SaveParametersHandler.h"
@@ -47,6 +48,7 @@ struct HandlerRig {
     Tunings tunings{session, log, dialogs, clock};
     MaintenanceHandler maintenance{session, backups, log, dialogs, clock};
     ConsoleToolsHandler consoleTools{session, maintenance, log, dialogs};
+    FirmwareHandler firmware{session, comm, backups, log, dialogs, clock};
 
     void start()
     {
