@@ -47,6 +47,7 @@ class TestCliProgram : public QObject {
 private Q_SLOTS:
     void linksNoWindowLibrary();
     void statusAsJson();
+    void upgradeOnTheVirtualPedal();
     void exitStatuses_data();
     void exitStatuses();
     void onePortOnly();
@@ -86,6 +87,16 @@ void TestCliProgram::statusAsJson()
     QCOMPARE(values.size(), 20);
     QCOMPARE(values.first().toObject().value(QStringLiteral("name")).toString(), QStringLiteral("Dry"));
     QCOMPARE(values.last().toObject().value(QStringLiteral("name")).toString(), QStringLiteral("Attack"));
+}
+
+void TestCliProgram::upgradeOnTheVirtualPedal()
+{
+    // Its SHIFT is held, as in the editor's virtual pedal: the way in works.
+    const Ran ran = runCli({QStringLiteral("upgrade"), QStringLiteral("FIRMWARE_17"), QStringLiteral("--virtual-pedal")},
+                           home_.path());
+    QCOMPARE(ran.status, 0);
+    QCOMPARE(ran.err, QByteArray());
+    QVERIFY2(ran.out.contains("Upgrading 100 %\n"), ran.out.constData());
 }
 
 void TestCliProgram::exitStatuses_data()

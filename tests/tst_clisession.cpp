@@ -7,6 +7,7 @@
 #include "RecordingLog.h"
 #include "VirtualClock.h"
 
+#include "app/Editor.h"
 #include "app/FormMain.h"
 #include "cli/CliSession.h"
 #include "cli/CommandLine.h"
@@ -15,6 +16,8 @@
 #include "data/DataItems.h"
 #include "editor/DialMath.h"
 #include "editor/FXsettings.h"
+#include "firmware/FirmwareHandler.h"
+#include "firmware/FirmwareUpgrade.h"
 #include "seams/Places.h"
 #include "session/PedalSession.h"
 #include "virtualpedal/VirtualPedal.h"
@@ -45,7 +48,7 @@ struct CliRig {
     QString out;
     QString err;
     // Called on the assembled session before the command runs.
-    std::function<void(PedalSession&)> before;
+    std::function<void(Cli::CliSession&)> before;
 
     ExitStatus run(const QStringList& arguments)
     {
@@ -58,7 +61,7 @@ struct CliRig {
         QTextStream e(&err);
         Cli::CliSession cli(pedal, clock, places, log);
         if (before)
-            before(cli.session());
+            before(cli);
         return cli.run(line.invocation, o, e, false);
     }
 };
@@ -90,7 +93,19 @@ QByteArray embeddedImage()
     return QByteArray::fromHex(text.trimmed());
 }
 
-enum class Operation { Status, Load, LoadWithoutTuning, UploadCatalogue, UploadFile, SetDry, SetAttack, SetBypass };
+enum class Operation {
+    Status, Load, LoadWithoutTuning, UploadCatalogue, UploadFile, SetDry, SetAttack, SetBypass, Upgrade
+};
+
+const QByteArray kGo = QByteArray::fromHex("21");
+
+bool sent(const VirtualPedal& pedal, const QByteArray& bytes)
+{
+    for (const auto& w : pedal.writes())
+        if (w.bytes == bytes)
+            return true;
+    return false;
+}
 
 } // namespace
 
@@ -105,6 +120,8 @@ private Q_SLOTS:
     void endings_data();
     void endings();
     void ctrlCDuringAnUploadEndsItAsFailed();
+    void upgrades_data();
+    void upgrades();
 };
 
 void TestCliSession::sameBytesAsTheWindows_data()
@@ -119,6 +136,7 @@ void TestCliSession::sameBytesAsTheWindows_data()
     QTest::newRow("set Dry") << Operation::SetDry << QStringList{"set", "Dry", "7.5"};
     QTest::newRow("set Attack") << Operation::SetAttack << QStringList{"set", "attack", "slow"};
     QTest::newRow("set Bypass") << Operation::SetBypass << QStringList{"set", "Bypass", "on"};
+    QTest::newRow("upgrade") << Operation::Upgrade << QStringList{"upgrade", "FIRMWARE_17"};
 }
 
 void TestCliSession::sameBytesAsTheWindows()
@@ -131,6 +149,10 @@ void TestCliSession::sameBytesAsTheWindows()
         pedal.model().tuning = operation == Operation::LoadWithoutTuning ? 0 : 1;
         if (operation == Operation::UploadCatalogue || operation == Operation::UploadFile)
             pedal.setAlgorithmVersion(14); // the upload an old algorithm asks for
+        if (operation == Operation::Upgrade) {
+            pedal.setFirmwareVersion(16);
+            pedal.setShiftHeld(true);
+        }
     };
     QTemporaryDir files;
     QString file;
@@ -164,6 +186,11 @@ void TestCliSession::sameBytesAsTheWindows()
         break;
     case Operation::SetAttack: effect.swtAttack->setOn(true); break;
     case Operation::SetBypass: effect.swtBypass->setOn(true); break;
+    case Operation::Upgrade:
+        main.item(QStringLiteral("menuFirmwareUpgradeMode"))->trigger();
+        QTest::mouseClick(fx.editor().formFirmwareUpgrade->btnUpgradeFirmware(), Qt::LeftButton);
+        QCOMPARE(fx.pedal().mode(), VirtualPedal::Mode::Firmware);
+        break;
     }
     const QStringList windows = fx.pedal().wireTrace();
 
@@ -238,8 +265,6 @@ void TestCliSession::endings_data()
     QTest::newRow("no answer to the image") << Setup([](VirtualPedal& p) { p.setSilent(true); })
                                             << QStringList{"upload", "Quarnel MK3 0015"} << ExitStatus::NoAnswer
                                             << "Upload failed! Disconnect the pedal from USB and try again." << true;
-    QTest::newRow("upgrade") << none << QStringList{"upgrade", "FIRMWARE_17"} << ExitStatus::Refused
-                             << "upgrade is not available in this build yet" << false;
 }
 
 void TestCliSession::endings()
@@ -255,8 +280,8 @@ void TestCliSession::endings()
     const bool uploads = arguments.first() == QLatin1String("upload");
     if (!uploads)
         setup(cli.pedal);
-    cli.before = [&](PedalSession& session) {
-        QObject::connect(&session, &PedalSession::modeChanged, [&](SessionMode mode) {
+    cli.before = [&](Cli::CliSession& session) {
+        QObject::connect(&session.session(), &PedalSession::modeChanged, [&](SessionMode mode) {
             if (uploads && mode == SessionMode::Uploading)
                 setup(cli.pedal);
         });
@@ -281,8 +306,8 @@ void TestCliSession::ctrlCDuringAnUploadEndsItAsFailed()
     Cli::Interrupt::install();
     Cli::Interrupt::clear();
     CliRig cli;
-    cli.before = [&](PedalSession& session) {
-        QObject::connect(&session, &PedalSession::modeChanged, [&](SessionMode mode) {
+    cli.before = [&](Cli::CliSession& session) {
+        QObject::connect(&session.session(), &PedalSession::modeChanged, [&](SessionMode mode) {
             if (mode == SessionMode::Uploading)
                 std::raise(SIGINT);
         });
@@ -294,6 +319,84 @@ void TestCliSession::ctrlCDuringAnUploadEndsItAsFailed()
     QCOMPARE(cli.pedal.model().effectImage.size(), 4256);
     QCOMPARE(cli.err, QStringLiteral("quarnel-cli: interrupted (Ctrl+C) after the effect image had gone to the pedal "
                                      "whole\n"));
+}
+
+void TestCliSession::upgrades_data()
+{
+    QTest::addColumn<int>("firmware");
+    QTest::addColumn<bool>("poweredUpInBootloader");
+    QTest::addColumn<bool>("shiftHeld");
+    QTest::addColumn<int>("nackBlock");     // -1: none
+    QTest::addColumn<int>("ctrlCAtStep");   // -1: none
+    QTest::addColumn<QString>("file");      // "": the embedded FIRMWARE_17
+    QTest::addColumn<ExitStatus>("status");
+    QTest::addColumn<QString>("line");
+
+    QTest::newRow("from firmware 16") << 16 << false << true << -1 << -1 << "" << ExitStatus::Success << "";
+    QTest::newRow("powered up in the bootloader") << 8 << true << true << -1 << -1 << "" << ExitStatus::Success << "";
+    QTest::newRow("SHIFT not held") << 16 << false << false << -1 << -1 << "" << ExitStatus::NoAnswer
+                                    << "Connection to bootloader failed";
+    QTest::newRow("NACK at block 100") << 16 << false << true << 100 << -1 << "" << ExitStatus::WriteFailed << "";
+    QTest::newRow("Ctrl+C at block 6") << 16 << false << true << -1 << 5 << "" << ExitStatus::WriteFailed
+                                       << "";
+    QTest::newRow("a file that cannot start") << 16 << false << true << -1 << -1 << "FIRMWARE_17.bin"
+                                              << ExitStatus::Refused << "";
+}
+
+void TestCliSession::upgrades()
+{
+    QFETCH(int, firmware);
+    QFETCH(bool, poweredUpInBootloader);
+    QFETCH(bool, shiftHeld);
+    QFETCH(int, nackBlock);
+    QFETCH(int, ctrlCAtStep);
+    QFETCH(QString, file);
+    QFETCH(ExitStatus, status);
+    QFETCH(QString, line);
+
+    CliRig cli;
+    cli.pedal.setFirmwareVersion(firmware);
+    cli.pedal.setShiftHeld(shiftHeld);
+    if (poweredUpInBootloader)
+        cli.pedal.powerCycle();
+    if (nackBlock >= 0)
+        cli.pedal.setNackWrite(nackBlock);
+    Cli::Interrupt::clear();
+    cli.before = [&](Cli::CliSession& session) {
+        QObject::connect(&session.firmware(), &FirmwareHandler::progress, [&](int step) {
+            if (step == ctrlCAtStep)
+                Cli::Interrupt::request();
+        });
+    };
+    QString what = QStringLiteral("FIRMWARE_17");
+    if (!file.isEmpty())
+        what = writeFile(cli.documents, file, QByteArray(4096, '\x5A'));
+    const ExitStatus ended = cli.run({QStringLiteral("upgrade"), what});
+    const bool interrupted = Cli::Interrupt::requested();
+    Cli::Interrupt::clear();
+    QCOMPARE(ended, status);
+    QCOMPARE(interrupted, ctrlCAtStep >= 0);
+    if (status == ExitStatus::Success) {
+        QCOMPARE(cli.err, QString());
+        QVERIFY(sent(cli.pedal, kGo));
+        QCOMPARE(cli.run({QStringLiteral("status")}), ExitStatus::Success);
+        QVERIFY2(cli.out.contains(QStringLiteral("Device Firmware:         17")), qPrintable(cli.out));
+        return;
+    }
+    QVERIFY2(cli.err.startsWith(QStringLiteral("quarnel-cli: ") + line), qPrintable(cli.err));
+    QCOMPARE(cli.err.count(QLatin1Char('\n')), 1);
+    QVERIFY(!sent(cli.pedal, kGo));
+    if (status != ExitStatus::WriteFailed)
+        return;
+    // Left in its bootloader, and said so; the next upgrade finds it there
+    // and goes through.
+    QVERIFY2(cli.err.contains(QStringLiteral("bootloader")), qPrintable(cli.err));
+    QCOMPARE(cli.pedal.mode(), VirtualPedal::Mode::Bootloader);
+    cli.pedal.setNackWrite(-1);
+    ctrlCAtStep = -1;
+    QCOMPARE(cli.run({QStringLiteral("upgrade"), QStringLiteral("FIRMWARE_17")}), ExitStatus::Success);
+    QCOMPARE(cli.run({QStringLiteral("status")}), ExitStatus::Success);
+    QVERIFY2(cli.out.contains(QStringLiteral("Device Firmware:         17")), qPrintable(cli.out));
 }
 
 QTEST_MAIN(TestCliSession)

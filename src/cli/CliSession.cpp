@@ -9,6 +9,11 @@
 #include "cli/TerminalDialogs.h"
 #include "effects/CatalogueHandler.h"
 #include "effects/EffectUploadHandler.h"
+#include "files/RegularFile.h"
+#include "firmware/FirmwareHandler.h"
+#include "firmware/FirmwareImage.h"
+#include "data/DataItems.h"
+#include "data/Placeholders.h"
 #include "link/D2XXUnit.h"
 #include "presets/BackupHandler.h"
 #include "presets/LocalPresetHandler.h"
@@ -77,7 +82,8 @@ struct CliSession::Parts {
           instrumentRange(session, functions, log, dialogs),
           comm(session, catalogue, deviceSettings, instrumentRange, log, dialogs), backups(functions, log, dialogs),
           effectUpload(session, catalogue, comm, log, dialogs, clock),
-          presets(session, comm, backups, functions, log, dialogs), view(session, catalogue, log, dialogs)
+          presets(session, comm, backups, functions, log, dialogs), view(session, catalogue, log, dialogs),
+          firmware(session, comm, backups, log, dialogs, clock)
     {
         comm.setEffectView(&view);
         catalogue.setEffectView(&view);
@@ -102,6 +108,7 @@ struct CliSession::Parts {
     EffectUploadHandler effectUpload;
     LocalPresetHandler presets;
     CliEffectView view;
+    FirmwareHandler firmware;
 };
 
 CliSession::CliSession(FtdiDriver& driver, Clock& clock, Places& places, Log& log)
@@ -134,6 +141,11 @@ TerminalDialogs& CliSession::dialogs()
 CliEffectView& CliSession::effectView()
 {
     return parts_->view;
+}
+
+FirmwareHandler& CliSession::firmware()
+{
+    return parts_->firmware;
 }
 
 int CliSession::catalogueRow(const QString& name) const
@@ -180,11 +192,16 @@ private:
     void print(QTextStream& stream, const QString& line);
     QList<FoundPedal> find();
 
+    // Into the bootloader of the pedal the command line names, whichever way
+    // it is reached: false (the user told why) when it did not answer there.
+    bool enterBootloader(Outcome* outcome);
+
     CliSession::Parts& p;
     QTextStream& out;
     QTextStream& err;
     bool terminal;
     PedalChoice choice;
+    QString linkedSerialNumber;
 };
 
 void Run::print(QTextStream& stream, const QString& line)
@@ -222,6 +239,7 @@ Outcome Run::link(const PedalChoice& pedal)
         p.dialogs.information(nullptr, why);
         return Outcome::NoPedal;
     }
+    linkedSerialNumber = chosen->serialNumber;
     return p.comm.linkDevice(chosen->serialNumber);
 }
 
@@ -329,9 +347,102 @@ ExitStatus Run::upload(const QString& nameOrFile, int row)
     return uploaded == Outcome::Done ? succeed() : fail(uploaded);
 }
 
-ExitStatus Run::upgrade(const QString&)
+bool Run::enterBootloader(Outcome* outcome)
 {
-    return fail(ExitStatus::Refused, QStringLiteral("upgrade is not available in this build yet"));
+    using State = FirmwareHandler::State;
+    *outcome = link(choice);
+    if (*outcome == Outcome::NoPedal)
+        return false;
+    // A firmware too old for this editor is what an upgrade mends; what the
+    // link said of it is not this command's result.
+    if (*outcome != Outcome::NoAnswer)
+        p.dialogs.takeMessages();
+    if (SessionGate::isBootloader(p.session.mode()))
+        return true;
+    // No firmware answered: the pedal may be in its bootloader already (an
+    // upgrade that did not finish, or powered up with SHIFT held). The link
+    // greets it there.
+    const bool silent = *outcome == Outcome::NoAnswer;
+    if (silent) {
+        p.dialogs.takeMessages();
+        p.comm.Disconnect();
+    }
+    *outcome = p.firmware.setUpgradeMode(true);
+    if (p.firmware.state() == State::Armed) {
+        if (p.session.isLinked())
+            p.comm.Disconnect();
+        *outcome = p.comm.linkDevice(linkedSerialNumber);
+    }
+    if (p.firmware.state() == State::BootloaderIdle)
+        return true;
+    if (*outcome == Outcome::Done)
+        *outcome = Outcome::NoAnswer;
+    return false;
+}
+
+ExitStatus Run::upgrade(const QString& nameOrFile)
+{
+    // The image, and every check of it that needs no pedal, first: a refusal
+    // then leaves the pedal running its firmware, never waiting in its
+    // bootloader for an image that will not come.
+    QString name;
+    QByteArray image;
+    int version = -1;
+    for (const QString& entry : FirmwareHandler::images()) {
+        if (entry.compare(nameOrFile, Qt::CaseInsensitive) == 0) {
+            name = entry;
+            image = DataItems::bytes(entry);
+            version = FirmwareImage::versionFromFileName(entry);
+        }
+    }
+    if (name.isEmpty()) {
+        name = nameOrFile;
+        const RegularFile::Read read = RegularFile::read(nameOrFile, FirmwareImage::kFlashSize);
+        if (!read.ok())
+            return fail(p.firmware.upgradeFromFile(nameOrFile)); // says why, sends nothing
+        image = read.bytes;
+        version = FirmwareImage::versionFromFileName(QFileInfo(nameOrFile).fileName());
+        if (version < 0) {
+            return fail(ExitStatus::Usage,
+                        QStringLiteral("the firmware file's name must give the version it holds, as FIRMWARE_17 "
+                                       "does; nothing was sent to the pedal"));
+        }
+    }
+    const bool unfit = !FirmwareImage::check(image).isEmpty()
+        || (Placeholders::isPlaceholder(image) && !p.session.isVirtualPedal())
+        || version < FirmwareImage::kLowestVersion || version > FirmwareImage::kHighestVersion;
+    if (unfit)
+        return fail(p.firmware.upgrade(image, version, name)); // refused with its message, nothing sent
+
+    // From the way in to the last block, Ctrl+C is the upgrade's to answer.
+    const Interrupt::Deferred deferred;
+    Outcome outcome = Outcome::Done;
+    if (!enterBootloader(&outcome))
+        return fail(outcome);
+    p.dialogs.takeMessages(); // "Connection to bootloader succeeded, ..."
+    if (Interrupt::requested()) {
+        // Nothing erased yet: the pedal goes back to the firmware it has.
+        p.firmware.restart();
+        return fail(ExitStatus::WriteFailed,
+                    QStringLiteral("interrupted (Ctrl+C) before the upgrade began; nothing was written"));
+    }
+
+    ProgressDisplay progress(out, terminal, QStringLiteral("Upgrading"));
+    const qint64 started = p.clock.nowMs();
+    const QMetaObject::Connection shown =
+        QObject::connect(&p.firmware, &FirmwareHandler::progress, [&](int step, int steps, const QString&) {
+            // Before each block: the boundary where a stop leaves the pedal
+            // in its bootloader, saying so, rather than half-written in silence.
+            if (Interrupt::requested())
+                p.firmware.requestStop();
+            progress.show(step, steps, p.clock.nowMs() - started);
+        });
+    const Outcome upgraded = p.firmware.upgrade(image, version, name);
+    QObject::disconnect(shown);
+    progress.finish();
+    if (upgraded == Outcome::Done)
+        return succeed();
+    return fail(Interrupt::requested() ? ExitStatus::WriteFailed : statusOf(upgraded), fallbackText(upgraded));
 }
 
 } // namespace

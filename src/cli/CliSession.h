@@ -9,6 +9,7 @@
 
 class CatalogueHandler;
 class Clock;
+class FirmwareHandler;
 class FtdiDriver;
 class Log;
 class PedalSession;
@@ -40,6 +41,7 @@ public:
     CatalogueHandler& catalogue();
     TerminalDialogs& dialogs();
     CliEffectView& effectView();
+    FirmwareHandler& firmware();
 
     // The catalogue row an upload's NAME stands for: an entry's text or its
     // image name, ignoring case; -1 when it names none (it is then a file).

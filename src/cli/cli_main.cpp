@@ -10,6 +10,7 @@
 #include "seams/Clock.h"
 #include "seams/Log.h"
 #include "seams/Places.h"
+#include "virtualpedal/VirtualPedal.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -54,9 +55,18 @@ int main(int argc, char* argv[])
     // reach the terminal through the dialogs.
     NullLog log;
     StandardPlaces places;
-    const std::unique_ptr<FtdiDriver> driver = invocation.pedal.port.isEmpty()
-        ? chooseDriver(invocation.pedal.virtualPedal, clock)
-        : std::make_unique<SerialPortDriver>(invocation.pedal.port);
+    std::unique_ptr<FtdiDriver> driver;
+    if (invocation.pedal.virtualPedal) {
+        // SHIFT held, as in the editor's virtual pedal at start: nobody can
+        // press it here, and an upgrade goes into the bootloader with it.
+        auto pedal = std::make_unique<VirtualPedal>(clock);
+        pedal->setShiftHeld(true);
+        driver = std::move(pedal);
+    } else if (!invocation.pedal.port.isEmpty()) {
+        driver = std::make_unique<SerialPortDriver>(invocation.pedal.port);
+    } else {
+        driver = chooseDriver(false, clock);
+    }
 
     Cli::ExitStatus status;
     {
