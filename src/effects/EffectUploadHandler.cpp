@@ -92,7 +92,7 @@ Outcome EffectUploadHandler::btnUploadClick()
     showStatusText(QStringLiteral("Uploading..."));
 
     if (!awaitAnswer(Source::Catalogue))
-        return session_.isLinked() ? Outcome::NoAnswer : Outcome::NoPedal;
+        return unanswered();
     session_.endUpload();
     comm_.requestStatus();
     return Outcome::Done;
@@ -128,7 +128,7 @@ Outcome EffectUploadHandler::menuLoadAlgorithmFromFileClick()
     log_.logLine(QString::number(sent) + QStringLiteral(" Bytes Sent ..."));
 
     if (!awaitAnswer(Source::File))
-        return session_.isLinked() ? Outcome::NoAnswer : Outcome::NoPedal;
+        return unanswered();
     session_.endUpload();
     return Outcome::Done;
 }
@@ -142,6 +142,13 @@ bool EffectUploadHandler::refusePlaceholder(const QByteArray& image, const QStri
     log_.logLine(QStringLiteral("upload refused: ") + text.simplified());
     dialogs_.information(nullptr, text);
     return true;
+}
+
+Outcome EffectUploadHandler::unanswered() const
+{
+    // The watchdog gives the link up when no answer comes: that is a pedal
+    // that did not answer, not one that went away.
+    return session_.mode() == SessionMode::Lost ? Outcome::NoPedal : Outcome::NoAnswer;
 }
 
 bool EffectUploadHandler::awaitAnswer(Source source)

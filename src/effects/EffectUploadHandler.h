@@ -51,6 +51,9 @@ private:
     // Waits for the pedal's answer and shows it; false when none came (the
     // watchdog has then reported the failure, or will).
     bool awaitAnswer(Source source);
+    // How an upload whose answer did not come ended: NoAnswer, or NoPedal
+    // when the device went away meanwhile.
+    Outcome unanswered() const;
     // The pedal's answer did not come in time: the link is given up, and the
     // user told to start afresh.
     void uploadWatchdogExpired();

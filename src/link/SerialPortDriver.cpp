@@ -53,9 +53,29 @@ int writeTimeLimitMs(const QSerialPort& port, uint32_t n)
     const qint32 baud = std::max<qint32>(port.baudRate(), 300);
     return 1000 + static_cast<int>(qint64(n) * 11 * 1000 / baud);
 }
+
+// An FTDI bridge as the system lists it; the path stands in for a serial
+// number it does not report.
+SerialPortDriver::Port ftdiPort(const QSerialPortInfo& info)
+{
+    SerialPortDriver::Port p;
+    p.location = info.systemLocation();
+    p.serialNumber = info.serialNumber().isEmpty() ? p.location.toLatin1() : info.serialNumber().toLatin1();
+    p.description = info.description().isEmpty() ? QByteArrayLiteral("FTDI USB serial port")
+                                                 : info.description().toLatin1();
+    return p;
+}
+
+// A port known by its path alone (a pseudo-terminal, an adapter that reports
+// no vendor): the path is its serial number.
+SerialPortDriver::Port pathPort(const QString& location)
+{
+    return {location, location.toLatin1(), QByteArrayLiteral("Serial port ") + location.toLatin1()};
+}
 } // namespace
 
 SerialPortDriver::SerialPortDriver() = default;
+SerialPortDriver::SerialPortDriver(QString onlyPort) : onlyPort_(std::move(onlyPort)) {}
 SerialPortDriver::~SerialPortDriver() = default;
 
 QString SerialPortDriver::name() const
@@ -70,12 +90,7 @@ QList<SerialPortDriver::Port> SerialPortDriver::presentPorts()
     for (const QSerialPortInfo& info : infos) {
         if (!info.hasVendorIdentifier() || info.vendorIdentifier() != kFtdiVendor)
             continue;
-        Port p;
-        p.location = info.systemLocation();
-        p.serialNumber = info.serialNumber().isEmpty() ? p.location.toLatin1() : info.serialNumber().toLatin1();
-        p.description = info.description().isEmpty() ? QByteArrayLiteral("FTDI USB serial port")
-                                                     : info.description().toLatin1();
-        ports.append(p);
+        ports.append(ftdiPort(info));
     }
     // A port named by path is listed only while it is there, so that pulling it
     // looks like pulling a device.
@@ -86,14 +101,31 @@ QList<SerialPortDriver::Port> SerialPortDriver::presentPorts()
             return p.location == location;
         });
         if (!known)
-            ports.append({location, location.toLatin1(), QByteArrayLiteral("Serial port ") + location.toLatin1()});
+            ports.append(pathPort(location));
     }
     return ports;
 }
 
+QList<SerialPortDriver::Port> SerialPortDriver::ports() const
+{
+    if (onlyPort_.isEmpty())
+        return presentPorts();
+    // Listed while it is there, like a device that can be pulled; an FTDI
+    // bridge keeps its serial number and description.
+    if (!QFileInfo::exists(onlyPort_))
+        return {};
+    const QString location = QFileInfo(onlyPort_).absoluteFilePath();
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        if (info.systemLocation() == location && info.hasVendorIdentifier()
+            && info.vendorIdentifier() == kFtdiVendor)
+            return {ftdiPort(info)};
+    }
+    return {pathPort(location)};
+}
+
 uint32_t SerialPortDriver::listDeviceCount(uint32_t& count)
 {
-    listed_ = presentPorts();
+    listed_ = ports();
     count = static_cast<uint32_t>(listed_.size());
     return FT_OK;
 }
@@ -101,7 +133,7 @@ uint32_t SerialPortDriver::listDeviceCount(uint32_t& count)
 uint32_t SerialPortDriver::listSerialNumber(uint32_t index, char area[64])
 {
     if (listed_.isEmpty())
-        listed_ = presentPorts();
+        listed_ = ports();
     if (index >= static_cast<uint32_t>(listed_.size()))
         return FT_DEVICE_NOT_FOUND;
     return copyToArea(listed_.at(static_cast<int>(index)).serialNumber, area);
@@ -110,7 +142,7 @@ uint32_t SerialPortDriver::listSerialNumber(uint32_t index, char area[64])
 uint32_t SerialPortDriver::listDescription(uint32_t index, char area[64])
 {
     if (listed_.isEmpty())
-        listed_ = presentPorts();
+        listed_ = ports();
     if (index >= static_cast<uint32_t>(listed_.size()))
         return FT_DEVICE_NOT_FOUND;
     return copyToArea(listed_.at(static_cast<int>(index)).description, area);
@@ -125,7 +157,7 @@ uint32_t SerialPortDriver::openBySerialNumber(const char* serial, Handle& handle
     // The layer above hands over at most 49 characters of a serial number.
     const bool truncated = wanted.size() >= 49;
     QString location;
-    for (const Port& p : presentPorts()) {
+    for (const Port& p : ports()) {
         if (p.serialNumber == wanted || (truncated && p.serialNumber.startsWith(wanted))) {
             location = p.location;
             break;

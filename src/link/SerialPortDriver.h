@@ -27,6 +27,9 @@ public:
     };
 
     SerialPortDriver();
+    // Exactly the port at onlyPort (a device path), whatever its vendor, and
+    // no other: the pedal named on a command line.
+    explicit SerialPortDriver(QString onlyPort);
     ~SerialPortDriver() override;
 
     // The FTDI ports present now, and the one named by the environment.
@@ -58,6 +61,8 @@ public:
 
 private:
     struct OpenPort;
+    // The ports this driver lists now: presentPorts(), or the one port it was given.
+    QList<Port> ports() const;
     // The open port behind handle, or nullptr with status set to why not.
     OpenPort* portOf(Handle handle, uint32_t& status);
     // Moves what the operating system holds into the port's buffer, without waiting.
@@ -66,6 +71,7 @@ private:
     // Why the open of location failed, as far as the system tells.
     static OpenFailure describeFailure(const QString& location, const QSerialPort& port);
 
+    QString onlyPort_;
     QList<Port> listed_;
     OpenFailure lastOpenFailure_;
     std::map<quintptr, std::unique_ptr<OpenPort>> open_;

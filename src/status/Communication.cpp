@@ -238,6 +238,12 @@ Outcome Communication::Link()
     return requestStatus();
 }
 
+Outcome Communication::linkDevice(const QString& serialNumber)
+{
+    deviceSerialNumber_ = serialNumber;
+    return Link();
+}
+
 bool Communication::linkBySerialNumber(bool greet)
 {
     const bool opened = session_.open(deviceSerialNumber_);

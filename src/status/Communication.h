@@ -57,6 +57,9 @@ public:
     int findDevices();
     Outcome scanAndLink();
     Outcome Link();
+    // Link() on the device with this serial number, one that devices() lists:
+    // the pedal a client chose by itself rather than by a scan.
+    Outcome linkDevice(const QString& serialNumber);
     Outcome Disconnect();
 
     // The link at a glance, shown as a mark beside the device name.
