@@ -1,19 +1,20 @@
 #include "cli/CliSession.h"
 
 #include "app/FunctionsUnit.h"
-#include "cli/CliEffectView.h"
 #include "cli/Interrupt.h"
 #include "cli/PedalList.h"
 #include "cli/ProgressDisplay.h"
 #include "cli/StatusReport.h"
 #include "cli/TerminalDialogs.h"
+#include "data/DataItems.h"
+#include "data/Placeholders.h"
+#include "editor/ControlStates.h"
+#include "editor/PedalSetupHandler.h"
 #include "effects/CatalogueHandler.h"
 #include "effects/EffectUploadHandler.h"
 #include "files/RegularFile.h"
 #include "firmware/FirmwareHandler.h"
 #include "firmware/FirmwareImage.h"
-#include "data/DataItems.h"
-#include "data/Placeholders.h"
 #include "link/D2XXUnit.h"
 #include "presets/BackupHandler.h"
 #include "presets/LocalPresetHandler.h"
@@ -80,15 +81,14 @@ struct CliSession::Parts {
         : driver(driver), clock(clock), log(log), session(driver, clock, log),
           functions(places, dialogs, log, shell), catalogue(session, log, dialogs), deviceSettings(session, log),
           instrumentRange(session, functions, log, dialogs),
-          comm(session, catalogue, deviceSettings, instrumentRange, log, dialogs), backups(functions, log, dialogs),
+          comm(session, catalogue, deviceSettings, instrumentRange, log, dialogs),
+          backups(session, functions, log, dialogs), pedalSetup(session, catalogue, backups, log, dialogs, clock),
           effectUpload(session, catalogue, comm, log, dialogs, clock),
-          presets(session, comm, backups, functions, log, dialogs), view(session, catalogue, log, dialogs),
+          presets(session, comm, backups, pedalSetup, functions, log, dialogs),
           firmware(session, comm, backups, log, dialogs, clock)
     {
-        comm.setEffectView(&view);
-        catalogue.setEffectView(&view);
-        backups.setEffectView(&view);
-        presets.setEffectView(&view);
+        // No effect window: the session keeps what its controls would show,
+        // and the handlers send what they would send.
         catalogue.fill();
         catalogue.computeCatalogueVersion();
     }
@@ -105,9 +105,9 @@ struct CliSession::Parts {
     InstrumentRangeHandler instrumentRange;
     Communication comm;
     BackupHandler backups;
+    PedalSetupHandler pedalSetup;
     EffectUploadHandler effectUpload;
     LocalPresetHandler presets;
-    CliEffectView view;
     FirmwareHandler firmware;
 };
 
@@ -136,11 +136,6 @@ CatalogueHandler& CliSession::catalogue()
 TerminalDialogs& CliSession::dialogs()
 {
     return parts_->dialogs;
-}
-
-CliEffectView& CliSession::effectView()
-{
-    return parts_->view;
 }
 
 FirmwareHandler& CliSession::firmware()
@@ -288,11 +283,9 @@ ExitStatus Run::load(const QString& path)
     if (linked != Outcome::Done)
         return fail(linked);
     const Outcome loaded = p.presets.loadPresetFile(path);
-    if (loaded != Outcome::Done)
-        return fail(loaded);
-    if (p.view.writesFailed())
-        return fail(p.session.isLinked() ? Outcome::WriteFailed : Outcome::NoPedal);
-    return succeed();
+    if (loaded == Outcome::WriteFailed && !p.session.isLinked())
+        return fail(Outcome::NoPedal);
+    return loaded == Outcome::Done ? succeed() : fail(loaded);
 }
 
 ExitStatus Run::set(const ParameterSetting& setting)
@@ -305,8 +298,27 @@ ExitStatus Run::set(const ParameterSetting& setting)
             return fail(p.session.isLinked() ? Outcome::WriteFailed : Outcome::NoPedal);
         return succeed();
     }
-    const Outcome sent = p.view.setParameter(setting);
-    return sent == Outcome::Done ? succeed() : fail(sent);
+    const ParameterId id = setting.id;
+    ParameterModel& model = p.session.parameters();
+    if (needsTuning(setting) && model.currentTuning == 0) {
+        // The window clears the box and sends its "off"; asked for "on", the
+        // command line sends nothing instead.
+        p.dialogs.information(nullptr, PedalSetupHandler::noTuningForBoxesText());
+        return fail(Outcome::Refused);
+    }
+    if (!p.catalogue.addressesUsable()) {
+        p.dialogs.information(nullptr, QStringLiteral("The running effect's parameter addresses are unknown, so %1 "
+                                                      "cannot be sent.")
+                                           .arg(model.name(id)));
+        return fail(Outcome::Refused);
+    }
+    for (int i = 0; i < ControlStates::sendCount(id); ++i) {
+        if (!p.pedalSetup.sendControlValue(id, setting.value))
+            return fail(p.session.isLinked() ? Outcome::WriteFailed : Outcome::NoPedal);
+    }
+    model.setValue(id, setting.value);
+    p.session.controlStates()[static_cast<size_t>(id)] = ControlStates::stateFor(id, setting.value);
+    return succeed();
 }
 
 ExitStatus Run::upload(const QString& nameOrFile, int row)

@@ -16,13 +16,13 @@ class PedalSession;
 class Places;
 
 // quarnel-cli's commands on the session and the handlers, assembled as the
-// editor assembles them but without a window: the terminal's dialogs, and a
-// stand-in for the effect window that sends what its controls would send.
+// editor assembles them but without a window: the terminal's dialogs stand in
+// for the desktop's, and the session keeps what the effect window's controls
+// would show, so the handlers send what the controls would send.
 // The program gives it the real driver, clock and places; tests give the
 // virtual pedal and a virtual clock.
 namespace Cli {
 
-class CliEffectView;
 class TerminalDialogs;
 
 class CliSession {
@@ -40,7 +40,6 @@ public:
     PedalSession& session();
     CatalogueHandler& catalogue();
     TerminalDialogs& dialogs();
-    CliEffectView& effectView();
     FirmwareHandler& firmware();
 
     // The catalogue row an upload's NAME stands for: an entry's text or its
